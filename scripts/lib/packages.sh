@@ -1,0 +1,22 @@
+# Installs the Debian packages given as arguments, but only when some are missing:
+# apt-get update, then one non-interactive apt-get install. Needs root (or sudo).
+ensure_packages() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# What building the program and its tools needs.
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev nlohmann-json3-dev)
+# What the tests need on top of that.
+TEST_PACKAGES=(libgtest-dev libgmock-dev)

@@ -1,0 +1,42 @@
+#pragma once
+// Replaces a file as one step. The new content goes to a hidden temporary file in the same
+// folder (its name begins with ".", so the server never hands it out) and is renamed over the
+// target only when complete: a reader sees the old file or the new one, never half of one.
+// A write that fails, or a writer that is dropped before Commit, leaves the old file as it
+// was and removes the temporary file.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace orvane {
+
+class CAtomicFile {
+public:
+    CAtomicFile() = default;
+    ~CAtomicFile();
+    CAtomicFile(const CAtomicFile&) = delete;
+    CAtomicFile& operator=(const CAtomicFile&) = delete;
+
+    // Creates the temporary file beside `target`; false when the folder cannot take it.
+    bool Open(const std::string& target);
+    // Appends bytes; false (and the temporary file is dropped) when they cannot be written.
+    bool Write(const void* data, std::size_t size);
+    // Renames the temporary file over the target; false when that fails.
+    bool Commit();
+    // Drops the temporary file; the target stays as it was.
+    void Abort();
+
+    bool IsOpen() const { return fd >= 0; }
+    const std::string& TemporaryPath() const { return temporaryPath; }
+
+private:
+    int fd = -1;
+    std::string target;
+    std::string temporaryPath;
+};
+
+// Writes `bytes` to `target` through a CAtomicFile; false when anything failed.
+bool WriteFileAtomically(const std::string& target, std::span<const std::uint8_t> bytes);
+
+}  // namespace orvane

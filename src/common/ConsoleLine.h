@@ -1,0 +1,10 @@
+#pragma once
+// Console lines, the databases' only way of reporting file errors: one line of UTF-8 text on
+// standard output, written whole even when several threads report at once.
+#include <string_view>
+
+namespace orvane {
+
+void PrintConsoleLine(std::string_view text);
+
+}  // namespace orvane

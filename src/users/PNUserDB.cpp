@@ -1,0 +1,267 @@
+#include "users/PNUserDB.h"
+
+#include <algorithm>
+
+#include "archive/Archive.h"
+#include "common/AtomicFile.h"
+#include "common/ConsoleLine.h"
+#include "common/FileBytes.h"
+#include "common/RandomSource.h"
+#include "common/TextCodec.h"
+
+namespace orvane {
+
+ORVANE_IMPLEMENT_SERIAL(CPNUserDB)
+
+namespace {
+
+// The login that the first run of the program accepts, with an empty password, while the
+// database holds no account.
+constexpr std::u16string_view kFirstRunLogin = u"Tutor";
+
+}  // namespace
+
+bool CPNUserDB::First() {
+    cursor = accounts.begin();
+    return cursor != accounts.end();
+}
+
+bool CPNUserDB::Next() {
+    if (cursor == accounts.end() || std::next(cursor) == accounts.end()) {
+        return false;
+    }
+    ++cursor;
+    return true;
+}
+
+CPNUser* CPNUserDB::CurrentUser() const {
+    return cursor == accounts.end() ? nullptr : cursor->get();
+}
+
+bool CPNUserDB::FindLogin(const std::u16string& login) {
+    if (!First()) {
+        return false;
+    }
+    do {
+        if ((*cursor)->GetLogin() == login) {
+            return true;
+        }
+    } while (Next());
+    return false;  // the cursor stays on the last account
+}
+
+bool CPNUserDB::CheckCurrentPassword(const std::u16string& password) const {
+    const CPNUser* user = CurrentUser();
+    return user != nullptr && user->GetPassword() == password;
+}
+
+std::u16string CPNUserDB::GetCurrentLogin() const {
+    const CPNUser* user = CurrentUser();
+    return user == nullptr ? std::u16string() : user->GetLogin();
+}
+
+std::u16string CPNUserDB::GetCurrentName() const {
+    const CPNUser* user = CurrentUser();
+    return user == nullptr ? std::u16string() : user->GetName();
+}
+
+std::u16string CPNUserDB::GetCurrentPassword(const std::u16string& rightsLogin,
+                                             const std::u16string& rightsPassword) const {
+    const CPNUser* user = CurrentUser();
+    if (user == nullptr || !HasTeacherRights(rightsLogin, rightsPassword)) {
+        return {};
+    }
+    return user->GetPassword();
+}
+
+bool CPNUserDB::IsCurrentTeacher(const std::u16string& rightsLogin,
+                                 const std::u16string& rightsPassword) const {
+    const CPNUser* user = CurrentUser();
+    return user != nullptr && HasTeacherRights(rightsLogin, rightsPassword) && user->IsTeacher();
+}
+
+bool CPNUserDB::SetCurrentLogin(const std::u16string& login, const std::u16string& rightsLogin,
+                                const std::u16string& rightsPassword) {
+    CPNUser* user = CurrentUser();
+    if (user == nullptr || !HasTeacherRights(rightsLogin, rightsPassword)) {
+        return false;
+    }
+    user->SetLogin(login);
+    return true;
+}
+
+bool CPNUserDB::SetCurrentName(const std::u16string& name, const std::u16string& rightsLogin,
+                               const std::u16string& rightsPassword) {
+    CPNUser* user = CurrentUser();
+    if (user == nullptr || !HasTeacherRights(rightsLogin, rightsPassword)) {
+        return false;
+    }
+    user->SetName(name);
+    return true;
+}
+
+bool CPNUserDB::SetCurrentTeacher(bool teacher, const std::u16string& rightsLogin,
+                                  const std::u16string& rightsPassword) {
+    CPNUser* user = CurrentUser();
+    if (user == nullptr || !HasTeacherRights(rightsLogin, rightsPassword)) {
+        return false;
+    }
+    user->SetTeacher(teacher);
+    return true;
+}
+
+bool CPNUserDB::SetCurrentPassword(const std::u16string& password,
+                                   const std::u16string& confirmation,
+                                   const std::u16string& rightsLogin,
+                                   const std::u16string& rightsPassword) {
+    CPNUser* user = CurrentUser();
+    if (user == nullptr || !HasTeacherRights(rightsLogin, rightsPassword) ||
+        password != confirmation) {
+        return false;
+    }
+    user->SetPassword(password);
+    return true;
+}
+
+bool CPNUserDB::ChangeCurrentPassword(const std::u16string& oldPassword,
+                                      const std::u16string& newPassword,
+                                      const std::u16string& confirmation) {
+    CPNUser* user = CurrentUser();
+    if (user == nullptr || user->GetPassword() != oldPassword || newPassword != confirmation) {
+        return false;
+    }
+    user->SetPassword(newPassword);
+    return true;
+}
+
+bool CPNUserDB::HasTeacherRights(const std::u16string& login,
+                                 const std::u16string& password) const {
+    if (accounts.empty()) {
+        return login == kFirstRunLogin && password.empty();
+    }
+    const auto account = FindFirst(login);
+    return account != accounts.end() && (*account)->GetPassword() == password &&
+           (*account)->IsTeacher();
+}
+
+std::u16string CPNUserDB::GeneratePassword() {
+    std::u16string password;
+    for (int i = 0; i < kPasswordLength; ++i) {
+        password += kPasswordAlphabet[static_cast<std::size_t>(NextRandom()) %
+                                      kPasswordAlphabet.size()];
+    }
+    return password;
+}
+
+bool CPNUserDB::AddStudent(const std::u16string& login, const std::u16string& name,
+                           const std::u16string& rightsLogin,
+                           const std::u16string& rightsPassword) {
+    if (!HasTeacherRights(rightsLogin, rightsPassword)) {
+        return false;
+    }
+    accounts.push_front(std::make_shared<CPNUser>(login, name, GeneratePassword(), false));
+    ++count;
+    return true;
+}
+
+bool CPNUserDB::AddUser(const std::u16string& login, const std::u16string& name,
+                        const std::u16string& password, const std::u16string& confirmation,
+                        bool teacher, const std::u16string& rightsLogin,
+                        const std::u16string& rightsPassword) {
+    if (!HasTeacherRights(rightsLogin, rightsPassword) && !accounts.empty()) {
+        return false;
+    }
+    if (password != confirmation) {
+        return false;
+    }
+    accounts.push_front(std::make_shared<CPNUser>(login, name, password, teacher));
+    ++count;
+    return true;
+}
+
+bool CPNUserDB::RemoveUser(const std::u16string& login, const std::u16string& rightsLogin,
+                           const std::u16string& rightsPassword) {
+    if (!HasTeacherRights(rightsLogin, rightsPassword)) {
+        return false;
+    }
+    const auto account = FindFirst(login);
+    if (account == accounts.end()) {
+        return false;
+    }
+    Erase(account);
+    return true;
+}
+
+void CPNUserDB::RemoveAllStudents(const std::u16string& rightsLogin,
+                                  const std::u16string& rightsPassword) {
+    if (!HasTeacherRights(rightsLogin, rightsPassword)) {
+        return;
+    }
+    for (auto account = accounts.begin(); account != accounts.end();) {
+        account = (*account)->IsTeacher() ? std::next(account) : Erase(account);
+    }
+}
+
+CPNUserDB::AccountList::iterator CPNUserDB::FindFirst(const std::u16string& login) {
+    return std::find_if(accounts.begin(), accounts.end(),
+                        [&](const auto& user) { return user->GetLogin() == login; });
+}
+
+CPNUserDB::AccountList::const_iterator CPNUserDB::FindFirst(const std::u16string& login) const {
+    return std::find_if(accounts.begin(), accounts.end(),
+                        [&](const auto& user) { return user->GetLogin() == login; });
+}
+
+CPNUserDB::AccountList::iterator CPNUserDB::Erase(AccountList::iterator position) {
+    if (position == cursor) {
+        cursor = accounts.end();
+    }
+    --count;
+    return accounts.erase(position);
+}
+
+void CPNUserDB::Save(const std::u16string& fileName) const {
+    if (accounts.empty()) {
+        return;  // an earlier file stays as it was
+    }
+    CArchive archive;
+    const_cast<CPNUserDB*>(this)->Serialize(archive);
+    if (!WriteFileAtomically(ToUtf8(fileName), archive.Data())) {
+        PrintConsoleLine("Cannot write to file: " + ToUtf8(fileName));
+    }
+}
+
+void CPNUserDB::Load(const std::u16string& fileName) {
+    const auto bytes = ReadFileBytes(ToUtf8(fileName));
+    if (!bytes) {
+        PrintConsoleLine("Cannot open file: " + ToUtf8(fileName));
+        return;
+    }
+    CArchive archive(*bytes);
+    Serialize(archive);
+}
+
+void CPNUserDB::Serialize(CArchive& archive) {
+    if (archive.IsStoring()) {
+        // The count written is the number of accounts that follow, so the file is always
+        // whole, even after a load that had to skip an entry.
+        archive.WriteInt32(static_cast<std::int32_t>(accounts.size()));
+        for (const auto& user : accounts) {
+            archive.WriteObject(user.get());
+        }
+        return;
+    }
+    const std::int32_t stored = archive.ReadInt32();
+    for (std::int32_t i = 0; i < stored; ++i) {
+        // Each account read goes to the front, so the list is the reverse of the file.
+        std::shared_ptr<CPNUser> user = archive.ReadObjectOf<CPNUser>();
+        if (user == nullptr) {
+            PrintConsoleLine("Cannot load user: ");
+            continue;
+        }
+        accounts.push_front(std::move(user));
+    }
+    count = static_cast<std::int32_t>(accounts.size());
+}
+
+}  // namespace orvane

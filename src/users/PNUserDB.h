@@ -1,0 +1,91 @@
+#pragma once
+// CPNUserDB: every account, newest first, with one cursor on which the "current" operations
+// work. Changes, and the two reads that reveal a password or the teacher flag, need teacher
+// rights: a login and password that HasTeacherRights accepts. The database lives in the file
+// "userdb" as a count followed by the accounts; each save-and-load reverses their order.
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <string>
+
+#include "archive/Object.h"
+#include "users/PNUser.h"
+
+namespace orvane {
+
+class CPNUserDB : public CObject {
+    ORVANE_DECLARE_SERIAL(CPNUserDB)
+
+public:
+    static constexpr int kPasswordLength = 10;
+    static constexpr std::u16string_view kPasswordAlphabet =
+        u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ1234567890";
+
+    CPNUserDB() = default;
+    CPNUserDB(const CPNUserDB&) = delete;
+    CPNUserDB& operator=(const CPNUserDB&) = delete;
+
+    bool IsEmpty() const { return accounts.empty(); }
+    std::int32_t GetCount() const { return count; }
+
+    bool First();
+    bool Next();
+    // The account under the cursor, or null; valid until the next change of the database.
+    CPNUser* CurrentUser() const;
+    bool FindLogin(const std::u16string& login);
+
+    bool CheckCurrentPassword(const std::u16string& password) const;
+    std::u16string GetCurrentLogin() const;
+    std::u16string GetCurrentName() const;
+    std::u16string GetCurrentPassword(const std::u16string& rightsLogin,
+                                      const std::u16string& rightsPassword) const;
+    bool IsCurrentTeacher(const std::u16string& rightsLogin,
+                          const std::u16string& rightsPassword) const;
+
+    bool SetCurrentLogin(const std::u16string& login, const std::u16string& rightsLogin,
+                         const std::u16string& rightsPassword);
+    bool SetCurrentName(const std::u16string& name, const std::u16string& rightsLogin,
+                        const std::u16string& rightsPassword);
+    bool SetCurrentTeacher(bool teacher, const std::u16string& rightsLogin,
+                           const std::u16string& rightsPassword);
+    bool SetCurrentPassword(const std::u16string& password, const std::u16string& confirmation,
+                            const std::u16string& rightsLogin,
+                            const std::u16string& rightsPassword);
+    bool ChangeCurrentPassword(const std::u16string& oldPassword,
+                               const std::u16string& newPassword,
+                               const std::u16string& confirmation);
+
+    bool HasTeacherRights(const std::u16string& login, const std::u16string& password) const;
+
+    bool AddStudent(const std::u16string& login, const std::u16string& name,
+                    const std::u16string& rightsLogin, const std::u16string& rightsPassword);
+    bool AddUser(const std::u16string& login, const std::u16string& name,
+                 const std::u16string& password, const std::u16string& confirmation,
+                 bool teacher, const std::u16string& rightsLogin,
+                 const std::u16string& rightsPassword);
+    bool RemoveUser(const std::u16string& login, const std::u16string& rightsLogin,
+                    const std::u16string& rightsPassword);
+    void RemoveAllStudents(const std::u16string& rightsLogin, const std::u16string& rightsPassword);
+
+    // Writes the file atomically; an empty database writes nothing at all.
+    void Save(const std::u16string& fileName) const;
+    // Reads the file into this (fresh) database; a malformed file throws ArchiveError.
+    void Load(const std::u16string& fileName);
+    void Serialize(CArchive& archive) override;
+
+    // A password of ten characters of the alphabet, drawn from the shared random source.
+    static std::u16string GeneratePassword();
+
+private:
+    using AccountList = std::list<std::shared_ptr<CPNUser>>;
+
+    AccountList::iterator FindFirst(const std::u16string& login);
+    AccountList::const_iterator FindFirst(const std::u16string& login) const;
+    AccountList::iterator Erase(AccountList::iterator position);
+
+    std::int32_t count = 0;
+    AccountList accounts;
+    AccountList::iterator cursor = accounts.end();  // end(): no current account
+};
+
+}  // namespace orvane

@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include "archive/Archive.h"
+#include "support/ByteBuilder.h"
+
+namespace orvane {
+namespace {
+
+using test::Bytes;
+using test::Hex;
+using Cause = ArchiveError::Cause;
+
+std::vector<std::uint8_t> Stored(std::u16string_view text) {
+    CArchive archive;
+    archive.WriteString(text);
+    return archive.TakeData();
+}
+
+std::u16string Loaded(const std::vector<std::uint8_t>& bytes) {
+    CArchive archive(bytes);
+    std::u16string text = archive.ReadString();
+    EXPECT_EQ(archive.Remaining(), 0u);
+    return text;
+}
+
+Cause LoadFailure(const std::vector<std::uint8_t>& bytes) {
+    try {
+        Loaded(bytes);
+    } catch (const ArchiveError& error) {
+        return error.GetCause();
+    }
+    ADD_FAILURE() << "no read error for " << Hex(bytes);
+    return Cause::BadIndex;
+}
+
+std::vector<std::uint8_t> Head(const std::vector<std::uint8_t>& bytes, std::size_t size) {
+    return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size)};
+}
+
+TEST(ArchiveString, ShortStringsHaveTheMarkerAndAOneByteLength) {
+    EXPECT_EQ(Hex(Stored(u"")), "FF FE FF 00");
+    EXPECT_EQ(Hex(Stored(u"abc")), "FF FE FF 03 61 00 62 00 63 00");
+    EXPECT_EQ(Hex(Stored(u"č")), "FF FE FF 01 0D 01");
+}
+
+TEST(ArchiveString, LongerStringsSwitchLengthFormsAtTheDocumentedSizes) {
+    EXPECT_EQ(Hex(Head(Stored(std::u16string(254, u'x')), 4)), "FF FE FF FE");
+    EXPECT_EQ(Hex(Head(Stored(std::u16string(255, u'x')), 6)), "FF FE FF FF FF 00");
+    EXPECT_EQ(Hex(Head(Stored(std::u16string(0xFFFD, u'x')), 6)), "FF FE FF FF FD FF");
+    EXPECT_EQ(Hex(Head(Stored(std::u16string(0xFFFE, u'x')), 10)),
+              "FF FE FF FF FF FF FE FF 00 00");
+    for (const std::size_t size : {254u, 255u, 0xFFFDu, 0xFFFEu, 70000u}) {
+        const std::u16string text(size, u'y');
+        const auto bytes = Stored(text);
+        EXPECT_EQ(Loaded(bytes), text) << size;
+    }
+}
+
+TEST(ArchiveString, SlovakTextAndSurrogatePairsRoundTrip) {
+    const std::u16string text = u"Predvolené konto učiteľa \U0001F600";
+    const auto bytes = Stored(text);
+    EXPECT_EQ(bytes[3], text.size());  // code units, a surrogate pair counting two
+    EXPECT_EQ(Loaded(bytes), text);
+}
+
+TEST(ArchiveString, ReadsEveryEightBitLengthForm) {
+    EXPECT_EQ(Loaded({0x03, 'a', 'b', 'c'}), u"abc");
+    EXPECT_EQ(Loaded({0xFF, 0x03, 0x00, 'a', 'b', 'c'}), u"abc");
+    EXPECT_EQ(Loaded(Bytes{0xFF, 0xFF, 0xFF}.U32(3).Raw({'a', 'b', 'c'})), u"abc");
+    EXPECT_EQ(Loaded(Bytes{0xFF, 0xFF, 0xFF}.U32(0xFFFFFFFF).I64(3).Raw({'a', 'b', 'c'})),
+              u"abc");
+    // 8-bit strings are Windows-1250, the code page of the Slovak Windows clients.
+    EXPECT_EQ(Loaded({0x02, 0xE8, 0xBE}), u"čľ");
+}
+
+TEST(ArchiveString, ReadsEveryUtf16LengthForm) {
+    EXPECT_EQ(Loaded(Bytes{0xFF, 0xFE, 0xFF, 0xFF}.U16(1).U16(u'z')), u"z");
+    EXPECT_EQ(Loaded(Bytes{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF}.U32(1).U16(u'z')), u"z");
+    EXPECT_EQ(Loaded(Bytes{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF}.U32(0xFFFFFFFF).I64(1).U16(u'z')),
+              u"z");
+}
+
+TEST(ArchiveString, TruncatedOrOversizedStringsAreEndOfData) {
+    const auto whole = Stored(u"abc");
+    for (std::size_t size = 0; size < whole.size(); ++size) {
+        EXPECT_EQ(LoadFailure(Head(whole, size)), Cause::EndOfData) << size;
+    }
+    // Lengths far beyond the data fail before anything that large is allocated.
+    EXPECT_EQ(LoadFailure(Bytes{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF}.U32(0x7FFFFFFF).U16(1)),
+              Cause::EndOfData);
+    EXPECT_EQ(LoadFailure(Bytes{0xFF, 0xFF, 0xFF}.U32(0xFFFFFFFF).I64(-1)), Cause::EndOfData);
+}
+
+TEST(ArchiveNumbers, AreLittleEndianAndRoundTrip) {
+    CArchive out;
+    out.WriteBool(true);
+    out.WriteInt16(-2);
+    out.WriteInt32(0x01020304);
+    out.WriteUInt32(0xFFFFFFFE);
+    out.WriteInt64(-3);
+    EXPECT_EQ(Hex(out.Data()),
+              "01 FE FF 04 03 02 01 FE FF FF FF FD FF FF FF FF FF FF FF");
+    CArchive in(out.Data());
+    EXPECT_TRUE(in.ReadBool());
+    EXPECT_EQ(in.ReadInt16(), -2);
+    EXPECT_EQ(in.ReadInt32(), 0x01020304);
+    EXPECT_EQ(in.ReadUInt32(), 0xFFFFFFFEu);
+    EXPECT_EQ(in.ReadInt64(), -3);
+    EXPECT_THROW(in.ReadByte(), ArchiveError);
+}
+
+}  // namespace
+}  // namespace orvane

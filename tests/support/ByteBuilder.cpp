@@ -1,0 +1,75 @@
+#include "support/ByteBuilder.h"
+
+#include <cstdio>
+
+namespace orvane::test {
+
+Bytes& Bytes::Byte(std::uint8_t value) {
+    data.push_back(value);
+    return *this;
+}
+
+Bytes& Bytes::I16(std::int16_t value) { return U16(static_cast<std::uint16_t>(value)); }
+
+Bytes& Bytes::U16(std::uint16_t value) {
+    data.push_back(static_cast<std::uint8_t>(value));
+    data.push_back(static_cast<std::uint8_t>(value >> 8));
+    return *this;
+}
+
+Bytes& Bytes::I32(std::int32_t value) { return U32(static_cast<std::uint32_t>(value)); }
+
+Bytes& Bytes::U32(std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        data.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    }
+    return *this;
+}
+
+Bytes& Bytes::I64(std::int64_t value) {
+    for (int i = 0; i < 8; ++i) {
+        data.push_back(static_cast<std::uint8_t>(static_cast<std::uint64_t>(value) >> (8 * i)));
+    }
+    return *this;
+}
+
+Bytes& Bytes::Str(std::u16string_view text) {
+    Byte(0xFF).U16(0xFFFE);
+    if (text.size() < 0xFF) {
+        Byte(static_cast<std::uint8_t>(text.size()));
+    } else if (text.size() < 0xFFFE) {
+        Byte(0xFF).U16(static_cast<std::uint16_t>(text.size()));
+    } else {
+        Byte(0xFF).U16(0xFFFF).U32(static_cast<std::uint32_t>(text.size()));
+    }
+    for (const char16_t unit : text) {
+        U16(unit);
+    }
+    return *this;
+}
+
+Bytes& Bytes::Class(std::string_view name) {
+    U16(0xFFFF).U16(1).U16(static_cast<std::uint16_t>(name.size()));
+    data.insert(data.end(), name.begin(), name.end());
+    return *this;
+}
+
+Bytes& Bytes::Raw(const std::vector<std::uint8_t>& bytes) {
+    data.insert(data.end(), bytes.begin(), bytes.end());
+    return *this;
+}
+
+std::string Hex(const std::vector<std::uint8_t>& bytes) {
+    std::string out;
+    char cell[4];
+    for (const std::uint8_t byte : bytes) {
+        std::snprintf(cell, sizeof cell, "%02X ", byte);
+        out += cell;
+    }
+    if (!out.empty()) {
+        out.pop_back();
+    }
+    return out;
+}
+
+}  // namespace orvane::test

@@ -1,0 +1,38 @@
+#pragma once
+// Builds expected archive bytes item by item, so tests compare whole byte strings:
+//   Bytes().Byte(1).Str(u"abc").I32(-1).Class("CPNUser")
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvane::test {
+
+class Bytes {
+public:
+    Bytes() = default;
+    Bytes(std::initializer_list<std::uint8_t> raw) : data(raw) {}
+
+    Bytes& Byte(std::uint8_t value);
+    Bytes& I16(std::int16_t value);
+    Bytes& U16(std::uint16_t value);
+    Bytes& I32(std::int32_t value);
+    Bytes& U32(std::uint32_t value);
+    Bytes& I64(std::int64_t value);
+    // An archive string in the UTF-16 form that the system writes.
+    Bytes& Str(std::u16string_view text);
+    // A new-class tag (FF FF) and the class record, schema 1.
+    Bytes& Class(std::string_view name);
+    Bytes& Raw(const std::vector<std::uint8_t>& bytes);
+
+    operator const std::vector<std::uint8_t>&() const { return data; }
+    const std::vector<std::uint8_t>& Get() const { return data; }
+
+private:
+    std::vector<std::uint8_t> data;
+};
+
+// Hex dump "FF FE FF 00" for readable failure messages.
+std::string Hex(const std::vector<std::uint8_t>& bytes);
+
+}  // namespace orvane::test

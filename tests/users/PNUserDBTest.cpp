@@ -1,0 +1,307 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <atomic>
+#include <csignal>
+#include <thread>
+
+#include "archive/Archive.h"
+#include "common/RandomSource.h"
+#include "support/ByteBuilder.h"
+#include "support/TempFolder.h"
+#include "users/PNUserDB.h"
+
+namespace orvane {
+namespace {
+
+using test::Bytes;
+using test::Hex;
+using test::ReadBytes;
+using test::WriteBytes;
+
+// A database whose accounts, front to end, are the given ones; "boss"/"pw" is a teacher.
+class UserDBTest : public test::InTempFolder {
+protected:
+    void Add(const std::u16string& login, bool teacher, const std::u16string& password = u"p") {
+        ASSERT_TRUE(
+            db.AddUser(login, u"Name " + login, password, password, teacher, u"boss", u"pw"));
+    }
+    void MakeBoss() { ASSERT_TRUE(db.AddUser(u"boss", u"Boss", u"pw", u"pw", true, u"", u"")); }
+    std::vector<std::u16string> Logins() {
+        std::vector<std::u16string> logins;
+        if (db.First()) {
+            do {
+                logins.push_back(db.GetCurrentLogin());
+            } while (db.Next());
+        }
+        return logins;
+    }
+    CPNUserDB db;
+};
+
+TEST_F(UserDBTest, FirstRunAcceptsOnlyTutorWithAnEmptyPassword) {
+    EXPECT_TRUE(db.HasTeacherRights(u"Tutor", u""));
+    EXPECT_FALSE(db.HasTeacherRights(u"Tutor", u"x"));
+    EXPECT_FALSE(db.HasTeacherRights(u"tutor", u""));
+    EXPECT_FALSE(db.HasTeacherRights(u"boss", u""));
+    MakeBoss();
+    EXPECT_FALSE(db.HasTeacherRights(u"Tutor", u""));
+}
+
+TEST_F(UserDBTest, RightsBelongToATeacherWithTheRightPassword) {
+    MakeBoss();
+    Add(u"student", false, u"s");
+    EXPECT_TRUE(db.HasTeacherRights(u"boss", u"pw"));
+    EXPECT_FALSE(db.HasTeacherRights(u"boss", u"PW"));
+    EXPECT_FALSE(db.HasTeacherRights(u"student", u"s"));
+    EXPECT_FALSE(db.HasTeacherRights(u"nobody", u"pw"));
+    ASSERT_TRUE(db.FindLogin(u"student"));
+    EXPECT_TRUE(db.CurrentUser()->GetLogin() == u"student");  // the check left the cursor
+    EXPECT_EQ(db.GetCurrentPassword(u"student", u"s"), u"");
+    EXPECT_EQ(db.GetCurrentPassword(u"boss", u"pw"), u"s");
+    EXPECT_FALSE(db.IsCurrentTeacher(u"student", u"s"));
+    EXPECT_FALSE(db.SetCurrentName(u"Hacker", u"student", u"s"));
+    EXPECT_FALSE(db.SetCurrentTeacher(true, u"student", u"s"));
+    EXPECT_FALSE(db.SetCurrentLogin(u"x", u"student", u"s"));
+    EXPECT_EQ(db.GetCurrentName(), u"Name student");
+    EXPECT_TRUE(db.SetCurrentTeacher(true, u"boss", u"pw"));
+    EXPECT_TRUE(db.IsCurrentTeacher(u"boss", u"pw"));
+}
+
+TEST_F(UserDBTest, FindLoginMissLeavesTheCursorOnTheLastAccount) {
+    EXPECT_FALSE(db.FindLogin(u"a"));
+    EXPECT_EQ(db.CurrentUser(), nullptr);
+    MakeBoss();
+    Add(u"b", false);
+    Add(u"c", false);
+    EXPECT_EQ(Logins(), (std::vector<std::u16string>{u"c", u"b", u"boss"}));
+    EXPECT_FALSE(db.FindLogin(u"zzz"));
+    EXPECT_EQ(db.GetCurrentLogin(), u"boss");
+    EXPECT_FALSE(db.Next());
+    EXPECT_EQ(db.GetCurrentLogin(), u"boss");
+}
+
+TEST_F(UserDBTest, DuplicateLoginsActOnTheNewerAccount) {
+    MakeBoss();
+    Add(u"twin", false, u"old");
+    Add(u"twin", true, u"new");
+    ASSERT_TRUE(db.FindLogin(u"twin"));
+    EXPECT_TRUE(db.CheckCurrentPassword(u"new"));
+    EXPECT_TRUE(db.HasTeacherRights(u"twin", u"new"));
+    EXPECT_FALSE(db.HasTeacherRights(u"twin", u"old"));
+    EXPECT_TRUE(db.RemoveUser(u"twin", u"boss", u"pw"));
+    ASSERT_TRUE(db.FindLogin(u"twin"));
+    EXPECT_TRUE(db.CheckCurrentPassword(u"old"));
+    EXPECT_EQ(db.GetCount(), 2);
+}
+
+TEST_F(UserDBTest, FirstStudentOfARunGetsTheSamePasswordEveryTime) {
+    ResetRandomSource();
+    MakeBoss();
+    ASSERT_TRUE(db.FindLogin(u"boss"));
+    ASSERT_TRUE(db.AddStudent(u"zadajte_novy_login", u"Zadajte celé meno používateľa", u"boss",
+                              u"pw"));
+    EXPECT_EQ(db.GetCurrentLogin(), u"boss");  // the cursor did not move
+    ASSERT_TRUE(db.First());
+    // Values 41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464 modulo 62.
+    EXPECT_EQ(db.GetCurrentPassword(u"boss", u"pw"), u"P2kAlMiG3K");
+    EXPECT_FALSE(db.IsCurrentTeacher(u"boss", u"pw"));
+    EXPECT_EQ(db.GetCurrentName(), u"Zadajte celé meno používateľa");
+    for (int i = 0; i < 200; ++i) {
+        const std::u16string password = CPNUserDB::GeneratePassword();
+        ASSERT_EQ(password.size(), 10u);
+        ASSERT_EQ(password.find_first_not_of(CPNUserDB::kPasswordAlphabet), std::u16string::npos);
+    }
+    EXPECT_FALSE(db.AddStudent(u"x", u"y", u"boss", u"wrong"));
+    EXPECT_EQ(db.GetCount(), 2);
+}
+
+TEST_F(UserDBTest, AddUserNeedsMatchingPasswordsEvenOnAnEmptyDatabase) {
+    EXPECT_FALSE(db.AddUser(u"Tutor", u"T", u"a", u"b", true, u"Tutor", u""));
+    EXPECT_TRUE(db.IsEmpty());
+    EXPECT_TRUE(db.AddUser(u"anyone", u"A", u"a", u"a", true, u"not", u"checked"));
+    EXPECT_FALSE(db.AddUser(u"second", u"S", u"a", u"a", false, u"not", u"checked"));
+    EXPECT_EQ(db.GetCount(), 1);
+}
+
+TEST_F(UserDBTest, RemoveAllStudentsKeepsTeachersInTheirOrder) {
+    MakeBoss();
+    Add(u"s1", false);
+    Add(u"t1", true);
+    Add(u"s2", false);
+    Add(u"s3", false);
+    ASSERT_TRUE(db.FindLogin(u"s2"));
+    db.RemoveAllStudents(u"s1", u"p");  // refused: a student
+    EXPECT_EQ(db.GetCount(), 5);
+    db.RemoveAllStudents(u"boss", u"pw");
+    EXPECT_EQ(Logins(), (std::vector<std::u16string>{u"t1", u"boss"}));
+    EXPECT_EQ(db.GetCount(), 2);
+    EXPECT_FALSE(db.RemoveUser(u"s1", u"boss", u"pw"));
+}
+
+TEST_F(UserDBTest, RemovingTheCurrentAccountLeavesNoCursor) {
+    MakeBoss();
+    Add(u"gone", false);
+    ASSERT_TRUE(db.FindLogin(u"gone"));
+    ASSERT_TRUE(db.RemoveUser(u"gone", u"boss", u"pw"));
+    EXPECT_EQ(db.CurrentUser(), nullptr);
+    EXPECT_EQ(db.GetCurrentLogin(), u"");
+    EXPECT_FALSE(db.SetCurrentName(u"x", u"boss", u"pw"));
+    EXPECT_FALSE(db.Next());
+}
+
+TEST_F(UserDBTest, PasswordChangesNeedAMatchingConfirmation) {
+    MakeBoss();
+    Add(u"s", false, u"old");
+    ASSERT_TRUE(db.FindLogin(u"s"));
+    EXPECT_FALSE(db.SetCurrentPassword(u"a", u"b", u"boss", u"pw"));
+    EXPECT_FALSE(db.SetCurrentPassword(u"a", u"a", u"s", u"old"));
+    EXPECT_TRUE(db.CheckCurrentPassword(u"old"));
+    EXPECT_FALSE(db.ChangeCurrentPassword(u"wrong", u"n", u"n"));
+    EXPECT_FALSE(db.ChangeCurrentPassword(u"old", u"n", u"m"));
+    EXPECT_TRUE(db.ChangeCurrentPassword(u"old", u"n", u"n"));
+    EXPECT_TRUE(db.CheckCurrentPassword(u"n"));
+    EXPECT_TRUE(db.SetCurrentPassword(u"z", u"z", u"boss", u"pw"));
+    EXPECT_TRUE(db.CheckCurrentPassword(u"z"));
+}
+
+TEST_F(UserDBTest, FileIsTheCountThenTheAccountsFromTheFront) {
+    MakeBoss();
+    Add(u"eva", false, u"e1");
+    db.Save(u"userdb");
+    EXPECT_EQ(Hex(ReadBytes("userdb")), Hex(Bytes()
+                                                .I32(2)
+                                                .Class("CPNUser")
+                                                .Byte(0)
+                                                .Str(u"Name eva")
+                                                .Str(u"eva")
+                                                .Str(u"e1")
+                                                .U16(0x8001)
+                                                .Byte(1)
+                                                .Str(u"Boss")
+                                                .Str(u"boss")
+                                                .Str(u"pw")));
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"userdb"});
+}
+
+TEST_F(UserDBTest, EverySaveAndLoadReversesTheAccounts) {
+    MakeBoss();
+    Add(u"b", false);
+    Add(u"a", false);
+    db.Save(u"userdb");
+    CPNUserDB loaded;
+    loaded.Load(u"userdb");
+    EXPECT_EQ(loaded.GetCount(), 3);
+    std::vector<std::u16string> order;
+    ASSERT_TRUE(loaded.First());
+    do {
+        order.push_back(loaded.GetCurrentLogin());
+    } while (loaded.Next());
+    EXPECT_EQ(order, (std::vector<std::u16string>{u"boss", u"b", u"a"}));
+    ASSERT_TRUE(loaded.FindLogin(u"b"));
+    EXPECT_EQ(loaded.GetCurrentName(), u"Name b");
+}
+
+TEST_F(UserDBTest, SavingAnEmptyDatabaseLeavesTheFileUntouched) {
+    WriteBytes("userdb", {1, 2, 3});
+    db.Save(u"userdb");
+    EXPECT_EQ(ReadBytes("userdb"), (std::vector<std::uint8_t>{1, 2, 3}));
+    CPNUserDB other;
+    other.Save(u"fresh");
+    EXPECT_FALSE(test::Exists("fresh"));
+}
+
+TEST_F(UserDBTest, FileErrorsAreConsoleLines) {
+    testing::internal::CaptureStdout();
+    db.Load(u"userdb");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Cannot open file: userdb\n");
+    EXPECT_TRUE(db.IsEmpty());
+
+    MakeBoss();
+    for (int i = 0; i < 10; ++i) {
+        Add(u"student", false);  // a file well beyond the limit below
+    }
+    WriteBytes("userdb", {9, 9});
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit tiny = old;
+    tiny.rlim_cur = 200;  // room for the captured console line only
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    testing::internal::CaptureStdout();
+    db.Save(u"userdb");
+    const std::string output = testing::internal::GetCapturedStdout();
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(output, "Cannot write to file: userdb\n");
+    EXPECT_EQ(ReadBytes("userdb"), (std::vector<std::uint8_t>{9, 9}));
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"userdb"});
+}
+
+TEST_F(UserDBTest, NullEntryIsSkippedWithAConsoleLineAndTheFileStaysWhole) {
+    WriteBytes("userdb", Bytes().I32(2).U16(0).Class("CPNUser").Raw(
+                             Bytes().Byte(1).Str(u"N").Str(u"t").Str(u"p")));
+    testing::internal::CaptureStdout();
+    db.Load(u"userdb");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Cannot load user: \n");
+    EXPECT_EQ(db.GetCount(), 1);
+    db.Save(u"userdb");
+    CPNUserDB again;
+    again.Load(u"userdb");
+    EXPECT_TRUE(again.FindLogin(u"t"));
+    EXPECT_EQ(again.GetCount(), 1);
+}
+
+TEST_F(UserDBTest, MalformedFilesAreReadErrors) {
+    MakeBoss();
+    Add(u"s", false);
+    db.Save(u"userdb");
+    const auto whole = ReadBytes("userdb");
+    for (std::size_t size = 0; size < whole.size(); ++size) {
+        WriteBytes("cut", {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size)});
+        CPNUserDB broken;
+        EXPECT_THROW(broken.Load(u"cut"), ArchiveError) << size;
+    }
+    WriteBytes("huge", Bytes().I32(0x7FFFFFFF).Raw({whole.begin() + 4, whole.end()}));
+    CPNUserDB huge;
+    try {
+        huge.Load(u"huge");
+        ADD_FAILURE() << "no read error";
+    } catch (const ArchiveError& error) {
+        EXPECT_EQ(error.GetCause(), ArchiveError::Cause::EndOfData);
+    }
+    WriteBytes("other", Bytes().I32(1).Class("CPNUserDB").I32(0));
+    CPNUserDB other;
+    EXPECT_THROW(other.Load(u"other"), ArchiveError);
+}
+
+TEST_F(UserDBTest, ReaderOnAnotherThreadAlwaysLoadsAWholeFile) {
+    MakeBoss();
+    db.Save(u"userdb");
+    std::atomic<bool> done{false};
+    std::atomic<int> failures{0};
+    std::thread reader([&] {
+        while (!done) {
+            try {
+                CPNUserDB session;
+                session.Load(u"userdb");
+                failures += session.FindLogin(u"boss") ? 0 : 1;
+            } catch (const ArchiveError&) {
+                ++failures;
+            }
+        }
+    });
+    for (int round = 0; round < 100; ++round) {
+        for (int i = 0; i < 20; ++i) {
+            Add(u"student" + std::u16string(1, char16_t(u'a' + i)), false);
+        }
+        db.Save(u"userdb");
+        db.RemoveAllStudents(u"boss", u"pw");
+        db.Save(u"userdb");
+    }
+    done = true;
+    reader.join();
+    EXPECT_EQ(failures, 0);
+}
+
+}  // namespace
+}  // namespace orvane
