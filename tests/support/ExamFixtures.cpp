@@ -1,0 +1,86 @@
+#include "support/ExamFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "archive/Archive.h"
+#include "common/TextCodec.h"
+#include "support/ByteBuilder.h"
+
+namespace orvane::test {
+
+std::shared_ptr<CPNQuestion> MakeQuestion(std::int32_t kindCode, std::int32_t id,
+                                          std::u16string_view title, std::int16_t points,
+                                          std::u16string_view text) {
+    Bytes bytes;
+    bytes.Class("CPNQuestion").I32(kindCode).I32(id).Str(title).Str(text);
+    bytes.I16(0).I32(0).U32(0).I16(0);  // answer number, items, asked requirements, key number
+    bytes.I32(0).I32(0).I32(0).I32(0);  // no answer, key, items or right items
+    bytes.U32(0).I16(points);           // key requirements, points
+    bytes.I32(0).I32(0);                // no work net, no key net
+    CArchive archive(bytes.Get());
+    return archive.ReadObjectOf<CPNQuestion>();
+}
+
+std::shared_ptr<CPNQuestion> MakeQuestion(QuestionKind kind, std::int32_t id,
+                                          std::u16string_view title, std::int16_t points,
+                                          std::u16string_view text) {
+    return MakeQuestion(static_cast<std::int32_t>(kind), id, title, points, text);
+}
+
+std::shared_ptr<CPNTest> MakeTest(std::int32_t id, std::u16string_view login, bool toBeWorkedOut,
+                                  const std::vector<std::shared_ptr<CPNQuestion>>& questions) {
+    auto test = std::make_shared<CPNTest>();
+    test->SetId(id);
+    test->SetLogin(std::u16string(login));
+    test->SetToBeWorkedOut(toBeWorkedOut);
+    for (auto question = questions.rbegin(); question != questions.rend(); ++question) {
+        test->AddQuestion(*question);
+    }
+    return test;
+}
+
+void WriteTestFile(const std::string& fileName, const std::shared_ptr<CPNTest>& test) {
+    CPNTestDB database;
+    database.AddTest(test);
+    database.First();
+    database.Save(FromUtf8(fileName));
+}
+
+std::unique_ptr<CPNUserDB> MakeUsers(const std::vector<Account>& accounts) {
+    auto users = std::make_unique<CPNUserDB>();
+    if (accounts.empty()) {
+        return users;
+    }
+    const Account& first = accounts.front();
+    EXPECT_TRUE(first.teacher) << "the first account gives the rights to add the others";
+    for (const Account& account : accounts) {
+        EXPECT_TRUE(users->AddUser(account.login, account.name, account.password, account.password,
+                                   account.teacher, first.login, first.password));
+    }
+    return users;
+}
+
+void WriteUsersFile(const std::vector<Account>& accounts) {
+    MakeUsers(accounts)->Save(u"userdb");
+}
+
+std::vector<std::pair<std::u16string, bool>> LoginsOf(CPNUserDB& users) {
+    std::vector<std::pair<std::u16string, bool>> logins;
+    if (!users.First()) {
+        return logins;
+    }
+    do {
+        logins.emplace_back(users.GetCurrentLogin(), users.CurrentUser()->IsTeacher());
+    } while (users.Next());
+    return logins;
+}
+
+std::unique_ptr<CPNUserDB> LoadUsersFile() {
+    auto users = std::make_unique<CPNUserDB>();
+    users->Load(u"userdb");
+    return users;
+}
+
+}  // namespace orvane::test
