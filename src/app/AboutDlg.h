@@ -1,0 +1,23 @@
+#pragma once
+// CAboutDlg: the About window, opened from the administration window's context menu.
+#include <QDialog>
+#include <memory>
+
+namespace Ui {
+class AboutDlg;
+}
+
+namespace orvane {
+
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+    ~CAboutDlg() override;
+
+private:
+    std::unique_ptr<Ui::AboutDlg> ui;
+};
+
+}  // namespace orvane

@@ -1,0 +1,37 @@
+#include "app/LoginDlg.h"
+
+#include "ui_LoginDlg.h"
+#include "users/PNUserDB.h"
+
+namespace orvane {
+
+CLoginDlg::CLoginDlg(CPNUserDB& userDB, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::LoginDlg>()), users(userDB) {
+    ui->setupUi(this);
+    connect(ui->loginButton, &QPushButton::clicked, this, &CLoginDlg::accept);
+}
+
+CLoginDlg::~CLoginDlg() = default;
+
+void CLoginDlg::accept() {
+    login = ui->login->text().toStdU16String();
+    password = ui->password->text().toStdU16String();
+    if (Admits()) {
+        QDialog::accept();
+        return;
+    }
+    login.clear();
+    password.clear();
+    ui->login->clear();
+    ui->password->clear();
+}
+
+bool CLoginDlg::Admits() const {
+    if (users.IsEmpty()) {
+        // The first-run rule of the teacher-rights check: "Tutor" with an empty password.
+        return users.HasTeacherRights(login, password);
+    }
+    return users.FindLogin(login) && users.CheckCurrentPassword(password);
+}
+
+}  // namespace orvane

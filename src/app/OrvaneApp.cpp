@@ -1,0 +1,41 @@
+#include "app/OrvaneApp.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "app/OrvaneDlg.h"
+
+namespace orvane {
+
+bool COrvaneApp::CanCreateSockets() {
+    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (probe < 0) {
+        return false;
+    }
+    ::close(probe);
+    return true;
+}
+
+int COrvaneApp::Run(SocketCheck socketCheck) {
+    if (!socketCheck()) {
+        QMessageBox::critical(nullptr, QApplication::applicationName(),
+                              QStringLiteral("Windows sockets initialization failed."));
+        return 1;
+    }
+    COrvaneDlg window;
+    switch (window.Open()) {
+        case COrvaneDlg::OpenResult::Accepted:
+            window.exec();
+            return 0;
+        case COrvaneDlg::OpenResult::Cancelled:
+            return 0;
+        case COrvaneDlg::OpenResult::Unreadable:
+            break;
+    }
+    return 1;
+}
+
+}  // namespace orvane

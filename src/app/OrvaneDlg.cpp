@@ -1,0 +1,449 @@
+#include "app/OrvaneDlg.h"
+
+#include <QApplication>
+#include <QCollator>
+#include <QContextMenuEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSignalBlocker>
+#include <filesystem>
+
+#include "app/AboutDlg.h"
+#include "app/LoginDlg.h"
+#include "archive/ArchiveError.h"
+#include "common/TextCodec.h"
+#include "exam/PNTest.h"
+#include "exam/PNTestDB.h"
+#include "generator/TestGenerator.h"
+#include "server/OperatorMessages.h"
+#include "server/TCPServer.h"
+#include "ui_OrvaneDlg.h"
+#include "users/PNUserDB.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr std::u16string_view kUserFile = u"userdb";
+constexpr std::u16string_view kTestFile = u"testdb";
+constexpr std::u16string_view kQuestionFile = u"quesdb";
+constexpr std::u16string_view kFirstRunName = u"Predvolené konto učiteľa";
+constexpr std::u16string_view kNewStudentLogin = u"zadajte_novy_login";
+constexpr std::u16string_view kNewStudentName = u"Zadajte celé meno používateľa";
+constexpr std::u16string_view kNoQuestion = u"Nie je zvolená žiadna otázka";
+constexpr std::u16string_view kNoQuestionText = u"...";
+// A completed test stores no date; this text stands where one would be shown.
+constexpr std::u16string_view kWorkedOutDate = u"1.1.2009";
+
+QString ToQt(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Fields change only when their text differs, so an unchanged field keeps its cursor.
+void ShowText(QLineEdit* field, const std::u16string& value) {
+    const QString text = ToQt(value);
+    if (field->text() != text) {
+        field->setText(text);
+    }
+}
+
+void ShowText(QPlainTextEdit* field, const std::u16string& value) {
+    const QString text = ToQt(value);
+    if (field->toPlainText() != text) {
+        field->setPlainText(text);
+    }
+}
+
+QString TestLine(const CPNTest& test) {
+    if (test.GetToBeWorkedOut()) {
+        return QStringLiteral("ID:%1    NA VYPRACOVANIE").arg(test.GetId());
+    }
+    return QStringLiteral("ID:%1    VYPRACOVANÝ %2").arg(test.GetId()).arg(ToQt(kWorkedOutDate));
+}
+
+// The user list keeps its lines sorted as a Slovak reader sorts them, letter case aside.
+void AddSorted(QListWidget* list, const QString& line) {
+    static const QCollator collator = [] {
+        QCollator made{QLocale(QLocale::Slovak, QLocale::Slovakia)};
+        made.setCaseSensitivity(Qt::CaseInsensitive);
+        return made;
+    }();
+    int row = 0;
+    while (row < list->count() && collator.compare(list->item(row)->text(), line) <= 0) {
+        ++row;
+    }
+    list->insertItem(row, line);
+}
+
+}  // namespace
+
+COrvaneDlg::COrvaneDlg(QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::OrvaneDlg>()), operatorMessages(this) {
+    ui->setupUi(this);
+    ConnectControls();
+}
+
+COrvaneDlg::~COrvaneDlg() {
+    SetOperatorMessages(nullptr);
+}
+
+void COrvaneDlg::ConnectControls() {
+    for (QWidget* field : {static_cast<QWidget*>(ui->login), static_cast<QWidget*>(ui->name),
+                           static_cast<QWidget*>(ui->confirmation)}) {
+        field->installEventFilter(this);
+    }
+    connect(ui->userList, &QListWidget::itemSelectionChanged, this, &COrvaneDlg::OnUserChosen);
+    connect(ui->teacher, &QCheckBox::clicked, this, &COrvaneDlg::OnTeacherClicked);
+    connect(ui->password, &QLineEdit::textEdited, this,
+            [this] { ui->confirmation->setReadOnly(false); });
+    connect(ui->addButton, &QPushButton::clicked, this, &COrvaneDlg::OnAddStudent);
+    connect(ui->removeButton, &QPushButton::clicked, this, &COrvaneDlg::OnRemoveUser);
+    connect(ui->clearButton, &QPushButton::clicked, this, &COrvaneDlg::OnRemoveAllStudents);
+    connect(ui->testCombo, &QComboBox::activated, this, &COrvaneDlg::OnTestChosen);
+    connect(ui->questionList, &QListWidget::itemSelectionChanged, this,
+            &COrvaneDlg::OnQuestionChosen);
+    connect(ui->generateButton, &QPushButton::clicked, this, &COrvaneDlg::OnGenerateTests);
+    connect(ui->startButton, &QPushButton::clicked, this, [] { StartServer(); });
+    connect(ui->stopButton, &QPushButton::clicked, this, [] { StopServer(); });
+    // "Import ..." and "Export ..." have nothing to do.
+}
+
+COrvaneDlg::OpenResult COrvaneDlg::Open() {
+    ShowFields();
+    users = std::make_unique<CPNUserDB>();
+    tests = std::make_unique<CPNTestDB>();
+    pool = std::make_shared<CPNTest>();
+    if (!LoadDatabases()) {
+        return OpenResult::Unreadable;
+    }
+    CLoginDlg login(*users);
+    if (login.exec() != QDialog::Accepted) {
+        return OpenResult::Cancelled;
+    }
+    actingLogin = login.GetLogin();
+    actingPassword = login.GetPassword();
+    if (users->IsEmpty()) {
+        AddFirstRunAccount();
+    }
+    FillUserList();
+    SetOperatorMessages(&operatorMessages);
+    return OpenResult::Accepted;
+}
+
+// A file that exists but cannot be read ends the program before anything is written, so a
+// damaged user database is never replaced by a first-run account.
+bool COrvaneDlg::LoadDatabases() {
+    return LoadFile(std::u16string(kUserFile),
+                    [this] { users->Load(std::u16string(kUserFile)); }) &&
+           LoadFile(std::u16string(kTestFile),
+                    [this] { tests->Load(std::u16string(kTestFile)); }) &&
+           LoadFile(std::u16string(kQuestionFile), [this] { LoadQuestionPool(); });
+}
+
+bool COrvaneDlg::LoadFile(const std::u16string& fileName, const std::function<void()>& load) {
+    try {
+        load();
+        return true;
+    } catch (const ArchiveError& error) {
+        const QString text = QStringLiteral("Cannot read file: %1\n\n%2")
+                                 .arg(ToQt(fileName), QString::fromStdString(error.what()));
+        QMessageBox::critical(nullptr, QApplication::applicationName(), text);
+        return false;
+    }
+}
+
+// "quesdb" holds one stored test, as "testdb" does; its questions become the pool. Without
+// the file the pool stays empty and nothing is reported.
+void COrvaneDlg::LoadQuestionPool() {
+    std::error_code ignored;
+    if (!std::filesystem::exists(ToUtf8(kQuestionFile), ignored)) {
+        return;
+    }
+    CPNTestDB store;
+    store.Load(std::u16string(kQuestionFile));
+    if (store.First() && store.Current() != nullptr) {
+        pool = store.Current();
+    }
+}
+
+void COrvaneDlg::AddFirstRunAccount() {
+    users->AddUser(actingLogin, std::u16string(kFirstRunName), actingPassword, actingPassword, true,
+                   actingLogin, actingPassword);
+    users->Save(std::u16string(kUserFile));
+}
+
+void COrvaneDlg::accept() {}
+
+void COrvaneDlg::done(int result) {
+    closing = true;
+    SetOperatorMessages(nullptr);
+    QDialog::done(result);
+}
+
+void COrvaneDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool COrvaneDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::FocusOut || closing || !isVisible() ||
+        static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason) {
+        return QDialog::eventFilter(watched, event);
+    }
+    if (watched == ui->login) {
+        OnLoginLeft();
+    } else if (watched == ui->name) {
+        OnNameLeft();
+    } else if (watched == ui->confirmation) {
+        OnConfirmationLeft();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void COrvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("&About Orvane..."), this, &COrvaneDlg::ShowAbout);
+    menu.exec(event->globalPos());
+}
+
+void COrvaneDlg::ShowAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void COrvaneDlg::ReadFields() {
+    fields.login = ui->login->text().toStdU16String();
+    fields.name = ui->name->text().toStdU16String();
+    fields.password = ui->password->text().toStdU16String();
+    fields.confirmation = ui->confirmation->text().toStdU16String();
+    fields.teacher = ui->teacher->isChecked();
+    fields.questionTitle = ui->questionTitle->text().toStdU16String();
+    fields.questionText = ui->questionText->toPlainText().toStdU16String();
+    fields.answerText = ui->answerText->toPlainText().toStdU16String();
+    fields.points = ui->points->text().toInt();
+}
+
+void COrvaneDlg::ShowFields() {
+    ShowText(ui->login, fields.login);
+    ShowText(ui->name, fields.name);
+    ShowText(ui->password, fields.password);
+    ShowText(ui->confirmation, fields.confirmation);
+    ui->teacher->setChecked(fields.teacher);
+    ShowText(ui->questionTitle, fields.questionTitle);
+    ShowText(ui->questionText, fields.questionText);
+    ShowText(ui->answerText, fields.answerText);
+    ShowText(ui->points, FromUtf8(std::to_string(fields.points)));
+}
+
+void COrvaneDlg::SaveAndRefresh() {
+    users->Save(std::u16string(kUserFile));
+    FillUserList();
+}
+
+void COrvaneDlg::FillUserList() {
+    const QSignalBlocker blocker(ui->userList);
+    ui->userList->clear();
+    if (!users->First()) {
+        return;
+    }
+    do {
+        AddSorted(ui->userList, QString::fromStdU16String(users->GetCurrentLogin()));
+    } while (users->Next());
+}
+
+void COrvaneDlg::ClearQuestionView() {
+    fields.questionTitle = kNoQuestion;
+    fields.points = 0;
+    fields.questionText = kNoQuestionText;
+    fields.answerText.clear();
+    ShowFields();
+}
+
+int COrvaneDlg::ChosenRow(const QListWidget* list) {
+    const QList<QListWidgetItem*> chosen = list->selectedItems();
+    return chosen.isEmpty() ? -1 : list->row(chosen.front());
+}
+
+void COrvaneDlg::FillTestCombo() {
+    ui->testCombo->clear();
+    if (!tests->IsEmpty() && tests->First()) {
+        do {
+            const auto test = tests->Current();
+            if (test != nullptr && test->GetLogin() == fields.login) {
+                ui->testCombo->addItem(TestLine(*test));
+            }
+        } while (tests->Next());
+    }
+    ui->testCombo->setCurrentIndex(-1);  // no line is chosen until the teacher picks one
+}
+
+void COrvaneDlg::OnUserChosen() {
+    ClearQuestionView();
+    {
+        // The questions listed belong to the previous user's test.
+        const QSignalBlocker blocker(ui->questionList);
+        ui->questionList->clear();
+    }
+    const int row = ChosenRow(ui->userList);
+    if (row < 0) {
+        fields.login.clear();
+        fields.name.clear();
+        fields.password.clear();
+        fields.teacher = false;
+        ui->testCombo->clear();
+        ShowFields();
+        return;
+    }
+    fields.login = ui->userList->item(row)->text().toStdU16String();
+    ShowFields();
+    users->FindLogin(fields.login);
+    fields.name = users->GetCurrentName();
+    fields.teacher = users->IsCurrentTeacher(actingLogin, actingPassword);
+    fields.password = users->GetCurrentPassword(actingLogin, actingPassword);
+    FillTestCombo();
+    ShowFields();
+}
+
+// The account is looked up under the login the window held before the edit.
+void COrvaneDlg::OnLoginLeft() {
+    if (!users->FindLogin(fields.login)) {
+        return;
+    }
+    ReadFields();
+    users->SetCurrentLogin(fields.login, actingLogin, actingPassword);
+    SaveAndRefresh();
+    users->FindLogin(fields.login);
+}
+
+void COrvaneDlg::OnNameLeft() {
+    ReadFields();
+    if (!users->FindLogin(fields.login)) {
+        return;
+    }
+    users->SetCurrentName(fields.name, actingLogin, actingPassword);
+    SaveAndRefresh();
+}
+
+void COrvaneDlg::OnTeacherClicked() {
+    ReadFields();
+    if (!users->FindLogin(fields.login)) {
+        return;
+    }
+    users->SetCurrentTeacher(fields.teacher, actingLogin, actingPassword);
+    SaveAndRefresh();
+}
+
+void COrvaneDlg::OnConfirmationLeft() {
+    ReadFields();
+    if (!users->FindLogin(fields.login)) {
+        return;  // the confirmation keeps its text and stays editable
+    }
+    if (users->SetCurrentPassword(fields.password, fields.confirmation, actingLogin,
+                                  actingPassword)) {
+        SaveAndRefresh();
+    }
+    fields.confirmation.clear();
+    ShowFields();
+    ui->confirmation->setReadOnly(true);
+}
+
+void COrvaneDlg::OnAddStudent() {
+    users->AddStudent(std::u16string(kNewStudentLogin), std::u16string(kNewStudentName),
+                      actingLogin, actingPassword);
+    SaveAndRefresh();
+}
+
+// The account under which the window was opened cannot be removed.
+void COrvaneDlg::OnRemoveUser() {
+    ReadFields();
+    if (fields.login.empty() || fields.login == actingLogin) {
+        return;
+    }
+    users->RemoveUser(fields.login, actingLogin, actingPassword);
+    SaveAndRefresh();
+}
+
+void COrvaneDlg::OnRemoveAllStudents() {
+    const auto answer =
+        QMessageBox::question(this, QApplication::applicationName(),
+                              QStringLiteral("Naozaj chcete odstrániť všetkých študentov?"),
+                              QMessageBox::Yes | QMessageBox::No);
+    if (answer != QMessageBox::Yes) {
+        return;
+    }
+    users->RemoveAllStudents(actingLogin, actingPassword);
+    SaveAndRefresh();
+}
+
+void COrvaneDlg::OnTestChosen(int index) {
+    ClearQuestionView();
+    const QSignalBlocker blocker(ui->questionList);
+    ui->questionList->clear();
+    if (index < 0 || tests->IsEmpty() || !SelectTestOfUser(index)) {
+        return;
+    }
+    const auto test = tests->Current();
+    if (!test->FirstQuestion()) {
+        return;
+    }
+    do {
+        if (const auto question = test->CurrentQuestion()) {
+            ui->questionList->addItem(QStringLiteral("%1: %2")
+                                          .arg(question->GetId())
+                                          .arg(QString::fromStdU16String(question->GetTitle())));
+        }
+    } while (test->NextQuestion());
+}
+
+// Puts the test database's cursor on the user's test at `index` (counted from 0, in the
+// database's order, as the combo lists them). A user with fewer tests (the login was changed
+// since the combo was filled) selects none, so no other user's questions are shown.
+bool COrvaneDlg::SelectTestOfUser(int index) {
+    if (!tests->First()) {
+        return false;
+    }
+    do {
+        const auto test = tests->Current();
+        if (test != nullptr && test->GetLogin() == fields.login) {
+            if (index == 0) {
+                return true;
+            }
+            --index;
+        }
+    } while (tests->Next());
+    return false;
+}
+
+void COrvaneDlg::OnQuestionChosen() {
+    ReadFields();
+    const int row = ChosenRow(ui->questionList);
+    const auto test = tests->Current();
+    bool found = row >= 0 && test != nullptr && test->FirstQuestion();
+    for (int step = 0; found && step < row; ++step) {
+        found = test->NextQuestion();
+    }
+    const auto question = found ? test->CurrentQuestion() : nullptr;
+    if (question == nullptr) {
+        ClearQuestionView();
+        return;
+    }
+    fields.questionTitle = ui->questionList->item(row)->text().toStdU16String();
+    fields.points = question->GetPoints();
+    fields.questionText = question->GetText();
+    fields.answerText.clear();
+    ShowFields();
+}
+
+void COrvaneDlg::OnGenerateTests() {
+    CTestGenerator generator(*users, *tests, *pool, actingLogin, actingPassword, this);
+    if (generator.exec() == QDialog::Accepted) {
+        SaveAndRefresh();
+    }
+}
+
+}  // namespace orvane

@@ -1,0 +1,104 @@
+#pragma once
+// COrvaneDlg: the administration window "Orvane". At opening it loads "userdb", "testdb" and
+// the question pool from "quesdb" and asks for a login; it then owns the user database, the
+// test database and the pool until the program ends. The users panel changes accounts (each
+// change is written to "userdb" at once), the tests panel shows tests and their questions,
+// opens the test generator and switches remote access on and off.
+//
+// The window keeps its own copy of every field's value, read from the controls and shown
+// into them at the moments its commands say, so a command sees the values as they were last
+// read, not whatever is being typed.
+#include <QDialog>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/QtOperatorMessages.h"
+
+class QListWidget;
+
+namespace Ui {
+class OrvaneDlg;
+}
+
+namespace orvane {
+
+class CPNTest;
+class CPNTestDB;
+class CPNUserDB;
+
+class COrvaneDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    enum class OpenResult { Accepted, Cancelled, Unreadable };
+
+    explicit COrvaneDlg(QWidget* parent = nullptr);
+    ~COrvaneDlg() override;
+
+    // Loads the databases and runs the login window; the window may be shown only when
+    // this answers Accepted.
+    OpenResult Open();
+
+    void accept() override;  // Enter does nothing
+    void done(int result) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    struct Fields {
+        std::u16string login;
+        std::u16string name;
+        std::u16string password;
+        std::u16string confirmation;
+        bool teacher = false;
+        std::u16string questionTitle;
+        std::u16string questionText;
+        std::u16string answerText;
+        std::int32_t points = 0;
+    };
+
+    void ConnectControls();
+    bool LoadDatabases();
+    bool LoadFile(const std::u16string& fileName, const std::function<void()>& load);
+    void LoadQuestionPool();
+    void AddFirstRunAccount();
+
+    void ReadFields();
+    void ShowFields();
+    void SaveAndRefresh();
+    void FillUserList();
+    void ClearQuestionView();
+    void FillTestCombo();
+    static int ChosenRow(const QListWidget* list);
+
+    void OnUserChosen();
+    void OnLoginLeft();
+    void OnNameLeft();
+    void OnTeacherClicked();
+    void OnConfirmationLeft();
+    void OnAddStudent();
+    void OnRemoveUser();
+    void OnRemoveAllStudents();
+    void OnTestChosen(int index);
+    bool SelectTestOfUser(int index);
+    void OnQuestionChosen();
+    void OnGenerateTests();
+    void ShowAbout();
+
+    std::unique_ptr<Ui::OrvaneDlg> ui;
+    Fields fields;
+    std::u16string actingLogin;
+    std::u16string actingPassword;
+    std::unique_ptr<CPNUserDB> users;
+    std::unique_ptr<CPNTestDB> tests;
+    std::shared_ptr<CPNTest> pool;
+    CQtOperatorMessages operatorMessages;
+    bool closing = false;
+};
+
+}  // namespace orvane

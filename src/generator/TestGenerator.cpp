@@ -1,0 +1,145 @@
+#include "generator/TestGenerator.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRegularExpressionValidator>
+
+#include "ui_TestGenerator.h"
+
+namespace orvane {
+
+namespace {
+
+// Counts and minutes: non-negative whole numbers small enough for 32 bits.
+const QRegularExpression kCountPattern(QStringLiteral("[0-9]{0,9}"));
+const QRegularExpression kPointsPattern(QStringLiteral("[0-9]{0,5}"));
+
+std::int32_t ReadNumber(const QLineEdit* field) {
+    return field->text().toInt();
+}
+
+}  // namespace
+
+CTestGenerator::CTestGenerator(CPNUserDB& users, CPNTestDB& tests, CPNTest& pool,
+                               std::u16string actingLogin, std::u16string actingPassword,
+                               QWidget* parent)
+    : QDialog(parent),
+      ui(std::make_unique<Ui::TestGenerator>()),
+      draw(users, tests, pool, std::move(actingLogin), std::move(actingPassword)) {
+    ui->setupUi(this);
+    FindRowControls();
+    ui->minutes->setValidator(new QRegularExpressionValidator(kCountPattern, ui->minutes));
+    ui->minutes->setText(QStringLiteral("0"));
+    connect(ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->generateButton, &QPushButton::clicked, this, &CTestGenerator::accept);
+    for (int row = 0; row < CTestDraw::kRowCount; ++row) {
+        const RowControls& controls = rowControls[row];
+        controls.requested->setValidator(new QRegularExpressionValidator(kCountPattern, this));
+        controls.requested->setText(QStringLiteral("0"));
+        controls.points->setValidator(new QRegularExpressionValidator(kPointsPattern, this));
+        connect(controls.filter, &QCheckBox::clicked, this, [this, row] { RecountRow(row); });
+        connect(controls.points, &QComboBox::activated, this, [this, row] { RecountRow(row); });
+        connect(controls.points->lineEdit(), &QLineEdit::textEdited, this,
+                [this, row] { RecountRow(row); });
+    }
+    FillRows();
+}
+
+CTestGenerator::~CTestGenerator() = default;
+
+void CTestGenerator::FindRowControls() {
+    const std::array<QLineEdit*, CTestDraw::kRowCount> availableFields = {
+        ui->available0, ui->available1, ui->available2, ui->available3,
+        ui->available4, ui->available5, ui->available6, ui->available7};
+    const std::array<QLineEdit*, CTestDraw::kRowCount> requestedFields = {
+        ui->requested0, ui->requested1, ui->requested2, ui->requested3,
+        ui->requested4, ui->requested5, ui->requested6, ui->requested7};
+    const std::array<QComboBox*, CTestDraw::kRowCount> pointsCombos = {
+        ui->points0, ui->points1, ui->points2, ui->points3,
+        ui->points4, ui->points5, ui->points6, ui->points7};
+    const std::array<QCheckBox*, CTestDraw::kRowCount> filterBoxes = {
+        ui->filter0, ui->filter1, ui->filter2, ui->filter3,
+        ui->filter4, ui->filter5, ui->filter6, ui->filter7};
+    for (int row = 0; row < CTestDraw::kRowCount; ++row) {
+        rowControls[row] = {availableFields[row], requestedFields[row], pointsCombos[row],
+                            filterBoxes[row]};
+    }
+}
+
+void CTestGenerator::FillRows() {
+    for (int row = 0; row < CTestDraw::kRowCount; ++row) {
+        available[row] = draw.CountAll(row);
+        rowControls[row].available->setText(QString::number(available[row]));
+        for (const std::u16string& text : draw.PointTexts(row)) {
+            AddPointText(rowControls[row].points, QString::fromStdU16String(text));
+        }
+        // Nothing is chosen at opening: the row's points value is 0 until the teacher picks.
+        rowControls[row].points->setCurrentIndex(-1);
+    }
+}
+
+// The entries stay sorted as text ("10" before "5"), each text once.
+void CTestGenerator::AddPointText(QComboBox* combo, const QString& text) {
+    int position = 0;
+    while (position < combo->count()) {
+        const int order = QString::compare(combo->itemText(position), text);
+        if (order == 0) {
+            return;
+        }
+        if (order > 0) {
+            break;
+        }
+        ++position;
+    }
+    combo->insertItem(position, text);
+}
+
+// Unticking the filter gives the row back its whole count.
+void CTestGenerator::RecountRow(int row) {
+    const RowControls& controls = rowControls[row];
+    if (controls.filter->isChecked()) {
+        const auto points = CTestDraw::ParsePoints(controls.points->currentText().toStdU16String());
+        available[row] = draw.CountWithPoints(row, points);
+    } else {
+        available[row] = draw.CountAll(row);
+    }
+    controls.available->setText(QString::number(available[row]));
+}
+
+CTestDraw::Rows CTestGenerator::ReadRows() const {
+    CTestDraw::Rows rows;
+    for (int row = 0; row < CTestDraw::kRowCount; ++row) {
+        const RowControls& controls = rowControls[row];
+        rows[row].available = available[row];
+        rows[row].requested = ReadNumber(controls.requested);
+        rows[row].points = CTestDraw::ParsePoints(controls.points->currentText().toStdU16String());
+        rows[row].filter = controls.filter->isChecked();
+    }
+    return rows;
+}
+
+void CTestGenerator::accept() {
+    const CTestDraw::Result result = draw.Generate(ReadRows(), ReadNumber(ui->minutes));
+    switch (result.outcome) {
+        case CTestDraw::Outcome::TooMany:
+            ShowMessage(CTestDraw::TooManyMessage(result.row));
+            return;  // the window stays open with everything typed
+        case CTestDraw::Outcome::PoolTooSmall:
+            ShowMessage(CTestDraw::PoolTooSmallMessage());
+            break;
+        case CTestDraw::Outcome::Done:
+            break;
+    }
+    QDialog::accept();
+}
+
+void CTestGenerator::ShowMessage(const std::u16string& text) {
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
+                    QString::fromStdU16String(text), QMessageBox::Ok, this);
+    box.exec();
+}
+
+}  // namespace orvane
