@@ -22,7 +22,9 @@ std::string TemporaryPathFor(const std::string& target) {
 
 }  // namespace
 
-CAtomicFile::~CAtomicFile() { Abort(); }
+CAtomicFile::~CAtomicFile() {
+    Abort();
+}
 
 bool CAtomicFile::Open(const std::string& targetPath) {
     Abort();
