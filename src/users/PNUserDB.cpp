@@ -175,6 +175,11 @@ bool CPNUserDB::AddUser(const std::u16string& login, const std::u16string& name,
     return true;
 }
 
+void CPNUserDB::InsertUser(std::shared_ptr<CPNUser> user) {
+    accounts.push_front(std::move(user));
+    ++count;
+}
+
 bool CPNUserDB::RemoveUser(const std::u16string& login, const std::u16string& rightsLogin,
                            const std::u16string& rightsPassword) {
     if (!HasTeacherRights(rightsLogin, rightsPassword)) {

@@ -61,6 +61,9 @@ public:
     bool AddUser(const std::u16string& login, const std::u16string& name,
                  const std::u16string& password, const std::u16string& confirmation, bool teacher,
                  const std::u16string& rightsLogin, const std::u16string& rightsPassword);
+    // Puts an account at the front as loading does, without rights or checks (for loaders and
+    // tools that build a database from another form).
+    void InsertUser(std::shared_ptr<CPNUser> user);
     bool RemoveUser(const std::u16string& login, const std::u16string& rightsLogin,
                     const std::u16string& rightsPassword);
     void RemoveAllStudents(const std::u16string& rightsLogin, const std::u16string& rightsPassword);
