@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "archive/ArchiveError.h"
 #include "archive/Object.h"
 #include "exam/PNTest.h"
 
