@@ -95,6 +95,24 @@ CPNQuestion::CPNQuestion(QuestionKind questionKind, std::int32_t questionId,
 CPNQuestion::CPNQuestion(std::int32_t questionId)
     : CPNQuestion(QuestionKind::Unset, questionId, u"", u"") {}
 
+CPNQuestion::CPNQuestion(StoredFields fields)
+    : id(fields.id),
+      title(std::move(fields.title)),
+      kind(fields.kind),
+      text(std::move(fields.text)),
+      answerNumber(fields.answerNumber),
+      itemCount(fields.itemCount),
+      items(std::move(fields.items)),
+      rightItems(std::move(fields.rightItems)),
+      answer(std::move(fields.answer)),
+      workNet(std::move(fields.workNet)),
+      askedRequirements(fields.askedRequirements),
+      keyNumber(fields.keyNumber),
+      key(std::move(fields.key)),
+      keyNet(std::move(fields.keyNet)),
+      keyRequirements(fields.keyRequirements),
+      points(fields.points) {}
+
 CPNQuestion::CPNQuestion(std::int32_t questionId, std::u16string questionTitle,
                          std::u16string questionText, std::int32_t count,
                          std::vector<std::u16string> options, const std::vector<bool>& correct,

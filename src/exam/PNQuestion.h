@@ -45,8 +45,30 @@ public:
     };
     using Requirements = std::array<Requirement, kRequirementSlots>;
 
+    // Every stored field as it is. Tools that write questions from another form of the file
+    // build them from it; as when loading, nothing is checked, trimmed or derived.
+    struct StoredFields {
+        QuestionKind kind = QuestionKind::Unset;
+        std::int32_t id = 0;
+        std::u16string title;
+        std::u16string text;
+        std::int16_t answerNumber = 0;
+        std::int32_t itemCount = 0;
+        std::uint32_t askedRequirements = 0;
+        std::int16_t keyNumber = 0;
+        std::vector<std::int32_t> answer;
+        std::vector<std::int32_t> key;
+        std::vector<std::u16string> items;
+        std::vector<std::u16string> rightItems;
+        std::uint32_t keyRequirements = 0;
+        std::int16_t points = 0;
+        std::shared_ptr<CPNPetriNet> workNet;
+        std::shared_ptr<CPNPetriNet> keyNet;
+    };
+
     // For loading.
     CPNQuestion() = default;
+    explicit CPNQuestion(StoredFields fields);
     // Unset.
     explicit CPNQuestion(std::int32_t id);
     // ChooseAnswers: the options and one correct-flag per option.

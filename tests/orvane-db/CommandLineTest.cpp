@@ -15,7 +15,7 @@ using test::Exists;
 using test::ReadBytes;
 using test::WriteBytes;
 
-struct Run {
+struct ToolRun {
     int status;
     std::string out;
     std::string err;
@@ -30,7 +30,7 @@ std::string Slurp(const std::string& path) {
 
 class CommandLineTest : public test::InTempFolder {
 protected:
-    Run Tool(const std::string& arguments) {
+    ToolRun Tool(const std::string& arguments) {
         const std::string command =
             std::string("'") + ORVANE_DB_PROGRAM + "' " + arguments + " >.out 2>.err";
         const int status = std::system(command.c_str());
@@ -45,11 +45,11 @@ TEST_F(CommandLineTest, DumpAndPackRoundTripThroughFiles) {
     CPNUserDB database;
     database.AddUser(u"Tutor", u"Učiteľ", u"", u"", true, u"Tutor", u"");
     database.Save(u"userdb");
-    const Run dump = Tool("dump userdb");
+    const ToolRun dump = Tool("dump userdb");
     ASSERT_EQ(dump.status, 0) << dump.err;
     EXPECT_EQ(dump.err, "");
     WriteText("users.json", dump.out);
-    const Run pack = Tool("pack users.json copy");
+    const ToolRun pack = Tool("pack users.json copy");
     ASSERT_EQ(pack.status, 0) << pack.err;
     EXPECT_EQ(ReadBytes("copy"), ReadBytes("userdb"));
     EXPECT_EQ(Tool("pack - again <users.json").status, 0);
@@ -60,10 +60,9 @@ TEST_F(CommandLineTest, UnreadableInputIsOneLineOnStandardErrorAndExitOne) {
     WriteBytes("garbage", {1, 2, 3});
     WriteText("bad.json", R"({"type": "userdb", "users": [{"teacher": "yes"}]})");
     WriteText("broken.json", "{\"type\": ");
-    for (const std::string& arguments :
-         {"dump missing", "dump garbage", "dump .", "pack missing.json out",
-          "pack bad.json out", "pack broken.json out"}) {
-        const Run run = Tool(arguments);
+    for (const char* arguments : {"dump missing", "dump garbage", "dump .", "pack missing.json out",
+                                  "pack bad.json out", "pack broken.json out"}) {
+        const ToolRun run = Tool(arguments);
         EXPECT_EQ(run.status, 1) << arguments;
         EXPECT_EQ(run.out, "") << arguments;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << arguments << run.err;
@@ -82,13 +81,13 @@ TEST_F(CommandLineTest, FailedPackLeavesAnExistingOutputAlone) {
     EXPECT_EQ(Tool("pack bad.json userdb").status, 1);
     EXPECT_EQ(ReadBytes("userdb"), (std::vector<std::uint8_t>{7, 7, 7}));
     WriteText("good.json", R"({"type": "userdb", "users": []})");
-    const Run unwritable = Tool("pack good.json no/such/folder/out");
+    const ToolRun unwritable = Tool("pack good.json no/such/folder/out");
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_NE(unwritable.err.find("no/such/folder/out: cannot write the file"), std::string::npos);
 }
 
 TEST_F(CommandLineTest, HelpExplainsBothCommandsAndWrongUsageExitsTwo) {
-    const Run help = Tool("--help");
+    const ToolRun help = Tool("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("orvane-db dump FILE"), std::string::npos);
     EXPECT_NE(help.out.find("orvane-db pack IN.json OUT"), std::string::npos);

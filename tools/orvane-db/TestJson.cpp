@@ -122,14 +122,16 @@ std::shared_ptr<CPNLabel> PackLabel(const CJsonShape& json) {
         return nullptr;
     }
     json.Object({"id", "x", "y", "text", "flag"});
-    return std::make_shared<CPNLabel>(
-        json.Member("id").Integer<std::int32_t>(), json.Member("x").Integer<std::int32_t>(),
-        json.Member("y").Integer<std::int32_t>(), json.Member("text").Text(),
-        json.Member("flag").Boolean());
+    return std::make_shared<CPNLabel>(json.Member("id").Integer<std::int32_t>(),
+                                      json.Member("x").Integer<std::int32_t>(),
+                                      json.Member("y").Integer<std::int32_t>(),
+                                      json.Member("text").Text(), json.Member("flag").Boolean());
 }
 
 void PackElement(const CJsonShape& json, CPNPetriNet& net) {
-    const auto number = [&](std::string_view key) { return json.Member(key).Integer<std::int32_t>(); };
+    const auto number = [&](std::string_view key) {
+        return json.Member(key).Integer<std::int32_t>();
+    };
     const CJsonShape type = json.Member("type");
     const std::int32_t id = number("id");
     const std::int32_t x = number("x");
@@ -235,8 +237,8 @@ std::shared_ptr<CPNQuestion> PackQuestion(const CJsonShape& json) {
     fields.items = PackArray<std::u16string>(json.Member("items"), asText);
     fields.rightItems = PackArray<std::u16string>(json.Member("rightItems"), asText);
     // Without an item count, the longest array tells it.
-    const std::size_t longest = std::max({fields.answer.size(), fields.key.size(),
-                                          fields.items.size(), fields.rightItems.size()});
+    const std::size_t longest = std::max(
+        {fields.answer.size(), fields.key.size(), fields.items.size(), fields.rightItems.size()});
     fields.itemCount =
         json.Member("itemCount").Integer<std::int32_t>(static_cast<std::int32_t>(longest));
     fields.keyRequirements = json.Member("keyRequirements").Integer<std::uint32_t>();
