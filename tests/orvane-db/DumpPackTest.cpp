@@ -127,7 +127,7 @@ TEST_F(DumpPackTest, PackOfADumpIsByteForByteTheProgramsFile) {
 }
 
 TEST_F(DumpPackTest, HandWrittenPoolSurvivesPackAndDump) {
-    const Json written = Json::parse(R"({"type": "test", "test": {
+    Json written = Json::parse(R"({"type": "test", "test": {
       "login": "", "id": 0, "toBeWorkedOut": false, "timeLimit": -5, "questions": [
       {"kind": 2004, "id": 3, "title": "Spoj súvisiace 𝄞", "text": "ľ\nš", "answerNumber": -2,
        "itemCount": 2, "askedRequirements": 4294967295, "keyNumber": 7, "answer": [-1, -1],
@@ -142,6 +142,14 @@ TEST_F(DumpPackTest, HandWrittenPoolSurvivesPackAndDump) {
           {"type": 1001, "id": 9, "x": 0, "y": 0, "label": null, "radius": 1, "capacity": 2, "tokens": 3}],
         "arcs": [[9, 8, 2], [8, 7, 1], [8, 9, 4], [7, 9, 1]]},
        "keyNet": {"elements": [], "arcs": []}}]}})");
+    Json& questions = written["test"]["questions"];
+    for (const int kind : {2000, 2002, 2005, 2006, 2015, 2016, 2026}) {
+        Json question = questions[0];
+        question["kind"] = kind;
+        question["id"] = kind;
+        question["workNet"] = questions[1]["workNet"];
+        questions.push_back(std::move(question));
+    }
     const Json dumped = DumpDatabaseFile(PackDatabaseDocument(written));
     Json expected = written;
     expected["test"]["questions"][1]["key"] = nullptr;  // [] and null are both "no array"
