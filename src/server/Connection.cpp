@@ -32,6 +32,8 @@ bool CConnection::Send(const void* data, std::size_t size) {
     return true;
 }
 
-void CConnection::Shutdown() { ::shutdown(socket, SHUT_RDWR); }
+void CConnection::Shutdown() {
+    ::shutdown(socket, SHUT_RDWR);
+}
 
 }  // namespace orvane

@@ -13,7 +13,9 @@ std::atomic<COperatorMessages*> currentSink{nullptr};
 
 }  // namespace
 
-void SetOperatorMessages(COperatorMessages* messages) { currentSink.store(messages); }
+void SetOperatorMessages(COperatorMessages* messages) {
+    currentSink.store(messages);
+}
 
 void ShowOperatorMessage(const std::string& message) {
     COperatorMessages* sink = currentSink.load();

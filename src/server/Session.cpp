@@ -31,11 +31,11 @@ constexpr std::size_t kDownloadBlock = 1024;
 constexpr std::size_t kUploadBuffer = 4096;
 constexpr std::chrono::milliseconds kGoAheadPause{10};
 
-constexpr char kUserDBFile[] = "userdb";
+constexpr char16_t kUserDBFile[] = u"userdb";
 constexpr std::array<std::u16string_view, 3> kTeacherOnlyDownloads = {u"userdb", u"testdb_bla",
-                                                                     u"quesdb"};
+                                                                      u"quesdb"};
 constexpr std::array<std::u16string_view, 3> kTeacherOnlyUploads = {u"userdb", u"testdb",
-                                                                   u"quesdb"};
+                                                                    u"quesdb"};
 
 constexpr std::string_view kServerReady = "#Server Ready.\r\n";
 constexpr std::string_view kLoggedIn = "#You are logged in!!!\r\n";
@@ -59,11 +59,11 @@ enum class UserDBLoad { Loaded, Missing, Broken };
 // Loads "userdb" into a fresh database. A file that cannot be decoded counts as missing for
 // the client: its read error stays inside the session.
 UserDBLoad LoadUserDB(CPNUserDB& db) {
-    if (!CanOpenForReading(kUserDBFile)) {
+    if (!CanOpenForReading(ToUtf8(kUserDBFile))) {
         return UserDBLoad::Missing;
     }
     try {
-        db.Load(u"userdb");
+        db.Load(kUserDBFile);
     } catch (const std::exception&) {
         return UserDBLoad::Broken;
     }
@@ -75,8 +75,9 @@ UserDBLoad LoadUserDB(CPNUserDB& db) {
 // characters are refused too, since the file system would cut the name at a zero.
 bool IsServedName(std::u16string_view name) {
     return !name.empty() && name.front() != u'.' &&
-           std::none_of(name.begin(), name.end(),
-                        [](char16_t c) { return c == u'/' || c == u'\\' || c < 0x20 || c == 0x7F; });
+           std::none_of(name.begin(), name.end(), [](char16_t c) {
+               return c == u'/' || c == u'\\' || c < 0x20 || c == 0x7F;
+           });
 }
 
 bool IsOneOf(std::u16string_view name, std::span<const std::u16string_view> names) {
@@ -195,8 +196,7 @@ void CSession::Auth() {
     }
 }
 
-bool CSession::MayUse(std::span<const std::u16string_view> teacherOnly,
-                      std::string_view refusal) {
+bool CSession::MayUse(std::span<const std::u16string_view> teacherOnly, std::string_view refusal) {
     if (!IsServedName(file)) {
         connection.Send(refusal);
         return false;

@@ -94,7 +94,8 @@ int ListenThread(std::uint16_t port) {
     while (state.running.load()) {
         sockaddr_in from{};
         socklen_t fromlen = sizeof from;
-        const int client = ::accept4(fd, reinterpret_cast<sockaddr*>(&from), &fromlen, SOCK_CLOEXEC);
+        const int client =
+            ::accept4(fd, reinterpret_cast<sockaddr*>(&from), &fromlen, SOCK_CLOEXEC);
         if (client >= 0) {
             StartSession(client);
         } else if (state.running.load()) {
@@ -156,8 +157,12 @@ bool IsListening() {
     return state.listening;
 }
 
-std::size_t RunningSessions() { return CSessionList::Running().Count(); }
+std::size_t RunningSessions() {
+    return CSessionList::Running().Count();
+}
 
-bool EndSessions(std::chrono::milliseconds wait) { return CSessionList::Running().EndAll(wait); }
+bool EndSessions(std::chrono::milliseconds wait) {
+    return CSessionList::Running().EndAll(wait);
+}
 
 }  // namespace orvane

@@ -152,9 +152,8 @@ TEST_F(OrvaneServerTest, HelpAndWrongArguments) {
     ServerProcess help({"--help"});
     EXPECT_EQ(help.WaitForExit(), 0);
     EXPECT_NE(help.Output().find("--port N"), std::string::npos);
-    for (const std::vector<std::string>& wrong :
-         std::vector<std::vector<std::string>>{{"--port"}, {"--port", "0"}, {"--port", "x1"},
-                                               {"--port", "70000"}, {"--verbose"}}) {
+    for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
+             {"--port"}, {"--port", "0"}, {"--port", "x1"}, {"--port", "70000"}, {"--verbose"}}) {
         ServerProcess server(wrong);
         EXPECT_EQ(server.WaitForExit(), 2);
         EXPECT_NE(server.Errors().find("--help"), std::string::npos);

@@ -63,8 +63,7 @@ std::string ServerTest::Download(LoopbackClient& client, const std::string& name
 }
 
 std::string ServerTest::Upload(LoopbackClient& client, const std::string& name,
-                               const std::string& bytes, const std::string& end,
-                               bool separately) {
+                               const std::string& bytes, const std::string& end, bool separately) {
     client.Send("SAVE " + name + "\r\n");
     const std::string answer = client.ReceiveLine();
     if (answer != "#You are allowed to modify the file.\r\n") {

@@ -115,8 +115,8 @@ struct RightsRow {
 TEST_F(SessionTest, RightsTable) {
     WriteUsers();
     const std::vector<RightsRow> table = {
-        {"userdb", false, false},    {"testdb", true, false}, {"testdb_bla", false, true},
-        {"quesdb", false, false},    {"odpovede", true, true},
+        {"userdb", false, false}, {"testdb", true, false},  {"testdb_bla", false, true},
+        {"quesdb", false, false}, {"odpovede", true, true},
     };
     for (const RightsRow& row : table) {
         if (std::string(row.name) != "userdb") {
@@ -125,10 +125,11 @@ TEST_F(SessionTest, RightsTable) {
         const std::string content = ReadText(row.name);
         for (const bool teacher : {false, true}) {
             SCOPED_TRACE(std::string(row.name) + (teacher ? " teacher" : " student"));
-            LoopbackClient client = teacher ? Login(kTeacher, kTeacherPassword)
-                                            : Login(kStudent, kStudentPassword);
+            LoopbackClient client =
+                teacher ? Login(kTeacher, kTeacherPassword) : Login(kStudent, kStudentPassword);
             const bool downloads = teacher || row.studentDownloads;
-            EXPECT_EQ(Download(client, row.name), downloads ? content + kFileSent : kCannotDownload);
+            EXPECT_EQ(Download(client, row.name),
+                      downloads ? content + kFileSent : kCannotDownload);
             client.Send(std::string("SAVE ") + row.name + "\r\n");
             const bool uploads = teacher || row.studentUploads;
             EXPECT_EQ(client.ReceiveLine(), uploads ? kAllowedToModify : kCannotModify);

@@ -123,7 +123,8 @@ TEST_F(TCPServerTest, ServesManyClientsAtOnce) {
     }
     EXPECT_EQ(RunningSessions(), clients.size());
     for (LoopbackClient& client : clients) {
-        EXPECT_TRUE(Download(client, "subor") == PatternBytes(10000) + "#File sent successfully.\r\n");
+        EXPECT_TRUE(Download(client, "subor") ==
+                    PatternBytes(10000) + "#File sent successfully.\r\n");
         client.Send("QUIT\r\n");
         EXPECT_TRUE(client.IsClosedByServer());
     }

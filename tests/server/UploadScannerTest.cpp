@@ -64,8 +64,9 @@ TEST(UploadScannerTest, BytesThatOnlyBeginAMarkerAreHeldThenGivenAsData) {
     EXPECT_EQ(scanner.Feed(std::span(reinterpret_cast<const std::uint8_t*>(first.data()), 6), data),
               Outcome::More);
     EXPECT_EQ(std::string(data.begin(), data.end()), "abc");
-    EXPECT_EQ(scanner.Feed(std::span(reinterpret_cast<const std::uint8_t*>(second.data()), 1), data),
-              Outcome::More);
+    EXPECT_EQ(
+        scanner.Feed(std::span(reinterpret_cast<const std::uint8_t*>(second.data()), 1), data),
+        Outcome::More);
     EXPECT_EQ(std::string(data.begin(), data.end()), "abc#Fix");
 }
 
@@ -73,7 +74,8 @@ TEST(UploadScannerTest, AbortMarkerCountsOnlyWhenItBeginsInTheFirst256Bytes) {
     for (const std::size_t at : {0u, 1u, 128u, 255u}) {
         const std::string upload = std::string(at, 'a') + "!File does not exist.\r\n";
         for (const auto& pieces : EverySplit(upload)) {
-            EXPECT_EQ(FeedPieces(pieces).outcome, Outcome::Aborted) << at << " " << pieces[0].size();
+            EXPECT_EQ(FeedPieces(pieces).outcome, Outcome::Aborted)
+                << at << " " << pieces[0].size();
         }
     }
     const std::string late = std::string(256, 'a') + "!File" + "#File";

@@ -25,7 +25,8 @@ sockaddr_in Loopback(std::uint16_t port) {
 int ConnectTo(std::uint16_t port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const sockaddr_in address = Loopback(port);
-    if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+    if (fd >= 0 &&
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
         return fd;
     }
     if (fd >= 0) {
@@ -80,7 +81,9 @@ LoopbackClient::LoopbackClient(LoopbackClient&& other) noexcept
     other.fd = -1;
 }
 
-LoopbackClient::~LoopbackClient() { Close(); }
+LoopbackClient::~LoopbackClient() {
+    Close();
+}
 
 bool LoopbackClient::Send(std::string_view bytes) {
     while (!bytes.empty()) {
@@ -149,7 +152,9 @@ bool LoopbackClient::WaitUntilServerHasRead() {
     return false;
 }
 
-void LoopbackClient::ShutdownSending() { ::shutdown(fd, SHUT_WR); }
+void LoopbackClient::ShutdownSending() {
+    ::shutdown(fd, SHUT_WR);
+}
 
 void LoopbackClient::Close() {
     if (fd >= 0) {
