@@ -1,7 +1,5 @@
 #include "ServerFixture.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 
 #include "server/TCPServer.h"
@@ -14,15 +12,19 @@ void RecordedMessages::Show(const std::string& message) {
     shown.push_back(message);
 }
 
-std::vector<std::string> RecordedMessages::Shown() const {
+std::vector<std::string> RecordedMessages::Shown() {
     const std::lock_guard lock(mutex);
     return shown;
 }
 
 ServerTest::ServerTest() : port(FreePort()) {
+    CPNUserDB db;
+    EXPECT_TRUE(db.AddUser(u"ucitel", u"Učiteľ", u"tajne", u"tajne", true, u"", u""));
+    EXPECT_TRUE(db.AddUser(u"ziak", u"Žiak", u"heslo", u"heslo", false, u"ucitel", u"tajne"));
+    db.Save(u"userdb");
     SetOperatorMessages(&messages);
     StartServer(port);
-    EXPECT_TRUE(IsListening()) << "port " << port;
+    EXPECT_TRUE(IsListening());
 }
 
 ServerTest::~ServerTest() {
@@ -31,59 +33,45 @@ ServerTest::~ServerTest() {
     SetOperatorMessages(nullptr);
 }
 
-void ServerTest::WriteUsers() {
-    CPNUserDB db;
-    ASSERT_TRUE(db.AddUser(u"ucitel", u"Učiteľ", u"tajne", u"tajne", true, u"", u""));
-    ASSERT_TRUE(db.AddUser(u"ziak", u"Žiak", u"heslo", u"heslo", false, u"ucitel", u"tajne"));
-    db.Save(u"userdb");
-}
-
 LoopbackClient ServerTest::Connect() {
     LoopbackClient client(port);
-    EXPECT_TRUE(client.IsConnected());
-    EXPECT_EQ(client.ReceiveLine(), "#Server Ready.\r\n");
+    EXPECT_EQ(client.ReceiveUntil(), "#Server Ready.\r\n");
     return client;
 }
 
-LoopbackClient ServerTest::Login(const std::string& login, const std::string& password) {
+LoopbackClient ServerTest::Login(bool teacher) {
     LoopbackClient client = Connect();
-    client.Send("AUTH " + login + " " + password + "\r\n");
-    EXPECT_EQ(client.ReceiveLine(), "#You are logged in!!!\r\n");
+    client.Send(teacher ? "AUTH ucitel tajne\r\n" : "AUTH ziak heslo\r\n");
+    EXPECT_EQ(client.ReceiveUntil(), "#You are logged in!!!\r\n");
     return client;
 }
 
 std::string ServerTest::Download(LoopbackClient& client, const std::string& name) {
     client.Send("FILE " + name + "\r\n");
-    const std::string answer = client.ReceiveLine();
-    if (answer != "#You are allowed to download.\r\n") {
-        return answer;
+    std::string reply = client.ReceiveUntil();
+    if (reply == "#You are allowed to download.\r\n") {
+        client.Send("#\r\n");
+        reply += client.ReceiveUntil("#File sent successfully.\r\n");
     }
-    client.Send("#\r\n");
-    return client.ReceiveUntil("#File sent successfully.\r\n");
+    return reply;
 }
 
-std::string ServerTest::Upload(LoopbackClient& client, const std::string& name,
-                               const std::string& bytes, const std::string& end, bool separately) {
+void ServerTest::Upload(LoopbackClient& client, const std::string& name, const std::string& data,
+                        const std::string& end, bool separately) {
     client.Send("SAVE " + name + "\r\n");
-    const std::string answer = client.ReceiveLine();
-    if (answer != "#You are allowed to modify the file.\r\n") {
-        return answer;
-    }
+    EXPECT_EQ(client.ReceiveUntil(), "#You are allowed to modify the file.\r\n");
+    client.Send(separately ? data : data + end);
     if (separately) {
-        client.Send(bytes);
         EXPECT_TRUE(client.WaitUntilServerHasRead());
         client.Send(end);
-    } else {
-        client.Send(bytes + end);
     }
     EXPECT_TRUE(client.IsClosedByServer());
-    return answer;
 }
 
-std::string PatternBytes(std::size_t size) {
+std::string Pattern(std::size_t size) {
     std::string bytes(size, '\0');
     for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>(i % 256);
+        bytes[i] = static_cast<char>(i % 251);
     }
     return bytes;
 }

@@ -2,113 +2,60 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 namespace orvane {
 namespace {
 
 using Outcome = CUploadScanner::Outcome;
 
-// Feeds the pieces one by one, as separate receives; answers the first outcome other than
-// More (or More) and the data collected until then.
-struct Fed {
+struct Scanned {
     Outcome outcome = Outcome::More;
     std::string data;
 };
 
-Fed FeedPieces(const std::vector<std::string>& pieces) {
+// Feeds the text in receives cut at `cuts`, until the first marker decides.
+Scanned Scan(const std::string& text, std::vector<std::size_t> cuts = {}) {
     CUploadScanner scanner;
-    Fed fed;
+    Scanned scanned;
     std::vector<std::uint8_t> data;
-    for (const std::string& piece : pieces) {
-        fed.outcome = scanner.Feed(
-            std::span(reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size()), data);
-        if (fed.outcome != Outcome::More) {
+    cuts.push_back(text.size());
+    std::size_t from = 0;
+    for (const std::size_t cut : cuts) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data()) + from;
+        scanned.outcome = scanner.Feed(std::span(bytes, cut - from), data);
+        from = cut;
+        if (scanned.outcome != Outcome::More) {
             break;
         }
     }
-    fed.data.assign(data.begin(), data.end());
-    return fed;
-}
-
-// Every way of cutting the text in two.
-std::vector<std::vector<std::string>> EverySplit(const std::string& text) {
-    std::vector<std::vector<std::string>> splits;
-    for (std::size_t at = 0; at <= text.size(); ++at) {
-        splits.push_back({text.substr(0, at), text.substr(at)});
-    }
-    return splits;
+    scanned.data.assign(data.begin(), data.end());
+    return scanned;
 }
 
 TEST(UploadScannerTest, EndMarkerEndsTheFileWhereverTheReceivesAreCut) {
-    const std::string upload = "line one\r\n#not a marker #Fil\r\n#File sent successfully.\r\n";
-    const std::string expected = "line one\r\n#not a marker #Fil\r\n";
-    for (const auto& pieces : EverySplit(upload)) {
-        const Fed fed = FeedPieces(pieces);
-        EXPECT_EQ(fed.outcome, Outcome::Ended) << pieces[0].size();
-        EXPECT_EQ(fed.data, expected) << pieces[0].size();
+    const std::string upload = "a #Fil #\r\n#File sent successfully.\r\n";
+    for (std::size_t cut = 0; cut <= upload.size(); ++cut) {
+        const Scanned scanned = Scan(upload, {cut});
+        EXPECT_EQ(scanned.outcome, Outcome::Ended) << cut;
+        EXPECT_EQ(scanned.data, "a #Fil #\r\n") << cut;
     }
-    std::vector<std::string> bytewise;
-    for (const char c : upload) {
-        bytewise.emplace_back(1, c);
-    }
-    EXPECT_EQ(FeedPieces(bytewise).data, expected);
+    EXPECT_EQ(Scan("ab#Fi", {1, 3, 4}).data, "ab");  // held back while it may be a marker
+    EXPECT_EQ(Scan("ab#Fix", {5}).data, "ab#Fix");   // and given as data once it is not
 }
 
-TEST(UploadScannerTest, BytesThatOnlyBeginAMarkerAreHeldThenGivenAsData) {
-    CUploadScanner scanner;
-    std::vector<std::uint8_t> data;
-    const std::string first = "abc#Fi";
-    const std::string second = "x";
-    EXPECT_EQ(scanner.Feed(std::span(reinterpret_cast<const std::uint8_t*>(first.data()), 6), data),
-              Outcome::More);
-    EXPECT_EQ(std::string(data.begin(), data.end()), "abc");
-    EXPECT_EQ(
-        scanner.Feed(std::span(reinterpret_cast<const std::uint8_t*>(second.data()), 1), data),
-        Outcome::More);
-    EXPECT_EQ(std::string(data.begin(), data.end()), "abc#Fix");
-}
-
-TEST(UploadScannerTest, AbortMarkerCountsOnlyWhenItBeginsInTheFirst256Bytes) {
-    for (const std::size_t at : {0u, 1u, 128u, 255u}) {
-        const std::string upload = std::string(at, 'a') + "!File does not exist.\r\n";
-        for (const auto& pieces : EverySplit(upload)) {
-            EXPECT_EQ(FeedPieces(pieces).outcome, Outcome::Aborted)
-                << at << " " << pieces[0].size();
-        }
-    }
-    const std::string late = std::string(256, 'a') + "!File" + "#File";
-    for (const auto& pieces : EverySplit(late)) {
-        const Fed fed = FeedPieces(pieces);
-        EXPECT_EQ(fed.outcome, Outcome::Ended);
-        EXPECT_EQ(fed.data, std::string(256, 'a') + "!File");
+TEST(UploadScannerTest, AbortMarkerCountsWhenItBeginsInTheFirst256Bytes) {
+    for (const std::size_t cut : {0u, 254u, 256u, 257u, 260u}) {
+        EXPECT_EQ(Scan(std::string(255, 'a') + "!File", {cut}).outcome, Outcome::Aborted);
+        const Scanned late = Scan(std::string(256, 'a') + "!File#File", {cut});
+        EXPECT_EQ(late.outcome, Outcome::Ended);
+        EXPECT_EQ(late.data, std::string(256, 'a') + "!File");
     }
 }
 
 TEST(UploadScannerTest, TheMarkerThatComesFirstDecides) {
-    EXPECT_EQ(FeedPieces({"data#File!File"}).outcome, Outcome::Ended);
-    EXPECT_EQ(FeedPieces({"data!File#File"}).outcome, Outcome::Aborted);
-    // A partial end marker held back must not hide an abort marker right behind it.
-    EXPECT_EQ(FeedPieces({"#Fi", "!File"}).outcome, Outcome::Aborted);
-    EXPECT_EQ(FeedPieces({"!!File"}).outcome, Outcome::Aborted);
-    const Fed fed = FeedPieces({"##", "File"});
-    EXPECT_EQ(fed.outcome, Outcome::Ended);
-    EXPECT_EQ(fed.data, "#");
-}
-
-TEST(UploadScannerTest, DataWithoutMarkersPassesUnchanged) {
-    std::string all(70000, '\0');
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        all[i] = static_cast<char>((i * 7) % 256);
-    }
-    std::vector<std::string> pieces;
-    for (std::size_t at = 0; at < all.size(); at += 1000) {
-        pieces.push_back(all.substr(at, 1000));
-    }
-    const Fed fed = FeedPieces(pieces);
-    EXPECT_EQ(fed.outcome, Outcome::More);
-    EXPECT_EQ(fed.data, all);
+    EXPECT_EQ(Scan("x#File!File").outcome, Outcome::Ended);
+    EXPECT_EQ(Scan("x!File#File").outcome, Outcome::Aborted);
+    EXPECT_EQ(Scan("#Fi!File", {3}).outcome, Outcome::Aborted);
+    EXPECT_EQ(Scan("##File", {1}).data, "#");
 }
 
 }  // namespace

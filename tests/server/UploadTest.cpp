@@ -1,129 +1,95 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <mutex>
-#include <string>
-#include <vector>
-
 #include "ServerFixture.h"
-#include "server/OperatorMessages.h"
 
 namespace orvane::test {
 namespace {
 
-constexpr char kEndLine[] = "#File sent successfully.\r\n";
+constexpr char kEnd[] = "#File sent successfully.\r\n";
 constexpr char kSaved[] = "File has been saved";
-constexpr char kAborted[] = "File not found on server!";
-constexpr char kSocketError[] = "socket error socket error socket error";
 
-// Logged in as the teacher, with "odpovede" holding its old content.
+// Uploads by the teacher over "odpovede", which holds its old answers.
 class UploadTest : public ServerTest {
 protected:
-    void SetUp() override {
-        WriteUsers();
-        WriteText("odpovede", kOld);
+    UploadTest() { WriteText("odpovede", "old"); }
+    void Upload(const std::string& data, const std::string& end = kEnd, bool separately = false) {
+        LoopbackClient client = Login(true);
+        ServerTest::Upload(client, "odpovede", data, end, separately);
     }
-    LoopbackClient Teacher() { return Login(kTeacher, kTeacherPassword); }
-    // Only the files the test made: no temporary file is left behind.
-    std::vector<std::string> Entries() const { return folder.Entries(); }
-
-    static constexpr char kOld[] = "old answers";
+    // No temporary file is ever left behind.
+    void ExpectOnlyTheFilesOfTheTest() {
+        EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"odpovede", "userdb"}));
+    }
 };
 
-TEST_F(UploadTest, StoresExactlyTheBytesBeforeTheEndMarker) {
-    const std::string bytes = PatternBytes(300);
+TEST_F(UploadTest, StoresExactlyTheBytesBeforeTheEndMarkerSentTogetherOrApart) {
     for (const bool separately : {false, true}) {
-        LoopbackClient client = Teacher();
-        Upload(client, "odpovede", bytes, kEndLine, separately);
-        EXPECT_TRUE(ReadText("odpovede") == bytes) << separately;
+        Upload(Pattern(300) + std::to_string(separately), kEnd, separately);
+        EXPECT_TRUE(ReadText("odpovede") == Pattern(300) + std::to_string(separately));
     }
-    EXPECT_EQ(messages.Shown(), (std::vector<std::string>{kSaved, kSaved}));
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"odpovede", "userdb"}));
+    Upload(Pattern(2 << 20));
+    EXPECT_TRUE(ReadText("odpovede") == Pattern(2 << 20));
+    Upload("");
+    EXPECT_EQ(ReadText("odpovede"), "");
+    EXPECT_EQ(messages.Shown(), std::vector<std::string>(4, kSaved));
+    ExpectOnlyTheFilesOfTheTest();
 }
 
-TEST_F(UploadTest, LargeUploadsAndNewFilesAreStoredWhole) {
-    const std::string bytes = PatternBytes(2 << 20);
-    LoopbackClient client = Teacher();
-    Upload(client, "novy", bytes, kEndLine);
-    EXPECT_TRUE(ReadText("novy") == bytes);
-    LoopbackClient empty = Teacher();
-    Upload(empty, "prazdny", "", kEndLine);
-    EXPECT_TRUE(Exists("prazdny"));
-    EXPECT_EQ(ReadText("prazdny"), "");
-}
-
-TEST_F(UploadTest, EndMarkerSplitAcrossReceivesStillEndsTheFile) {
+TEST_F(UploadTest, EndMarkerSplitAcrossTwoReceivesStillEndsTheFile) {
+    const std::string end = kEnd;
     for (std::size_t cut = 1; cut < 5; ++cut) {
-        const std::string end = kEndLine;
-        LoopbackClient client = Teacher();
-        Upload(client, "odpovede", "data " + std::to_string(cut) + end.substr(0, cut),
-               end.substr(cut), true);
-        EXPECT_EQ(ReadText("odpovede"), "data " + std::to_string(cut)) << cut;
+        Upload("data" + end.substr(0, cut), end.substr(cut), true);
+        EXPECT_EQ(ReadText("odpovede"), "data") << cut;
     }
 }
 
-TEST_F(UploadTest, AbortMarkerInTheFirstBytesKeepsTheOldFile) {
-    LoopbackClient first = Teacher();
-    Upload(first, "odpovede", "", "!File does not exist.\r\n");
-    LoopbackClient split = Teacher();
-    Upload(split, "odpovede", PatternBytes(200) + "!Fi", "le\r\n", true);
-    EXPECT_EQ(ReadText("odpovede"), kOld);
-    EXPECT_EQ(messages.Shown(), (std::vector<std::string>{kAborted, kAborted}));
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"odpovede", "userdb"}));
-}
-
-TEST_F(UploadTest, AbortMarkerAfterTheFirst256BytesIsData) {
-    const std::string bytes = PatternBytes(256) + "!File";
-    LoopbackClient client = Teacher();
-    Upload(client, "odpovede", bytes, kEndLine);
-    EXPECT_TRUE(ReadText("odpovede") == bytes);
-    EXPECT_EQ(messages.Shown(), std::vector<std::string>{kSaved});
-}
-
-TEST_F(UploadTest, CutOffUploadKeepsTheOldFile) {
-    LoopbackClient client = Teacher();
+TEST_F(UploadTest, AbortedOrCutOffUploadsKeepTheOldFile) {
+    Upload("", "!File does not exist.\r\n");
+    Upload(Pattern(200) + "!Fi", "le", true);
+    LoopbackClient client = Login(true);
     client.Send("SAVE odpovede\r\n");
-    EXPECT_EQ(client.ReceiveLine(), "#You are allowed to modify the file.\r\n");
-    client.Send(PatternBytes(5000) + "#Fi");
+    EXPECT_EQ(client.ReceiveUntil(), "#You are allowed to modify the file.\r\n");
+    client.Send(Pattern(5000) + "#Fi");
     ASSERT_TRUE(client.WaitUntilServerHasRead());
     client.ShutdownSending();
     EXPECT_TRUE(client.IsClosedByServer());
-    EXPECT_EQ(ReadText("odpovede"), kOld);
-    EXPECT_EQ(messages.Shown(), std::vector<std::string>{kSocketError});
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"odpovede", "userdb"}));
+    EXPECT_EQ(ReadText("odpovede"), "old");
+    EXPECT_EQ(messages.Shown(),
+              (std::vector<std::string>{"File not found on server!", "File not found on server!",
+                                        "socket error socket error socket error"}));
+    ExpectOnlyTheFilesOfTheTest();
+    Upload(Pattern(256) + "!File");  // past the first 256 bytes it is data
+    EXPECT_TRUE(ReadText("odpovede") == Pattern(256) + "!File");
 }
 
 TEST_F(UploadTest, TargetThatCannotBeCreatedIsRefusedAndTheSessionGoesOn) {
     ASSERT_EQ(::mkdir("priecinok", 0755), 0);
-    LoopbackClient client = Teacher();
+    LoopbackClient client = Login(true);
     client.Send("SAVE priecinok\r\n");
-    EXPECT_EQ(client.ReceiveLine(), "!File couldnt be opened.\r\n");
-    Upload(client, "odpovede", "new", kEndLine);
+    EXPECT_EQ(client.ReceiveUntil(), "!File couldnt be opened.\r\n");
+    ServerTest::Upload(client, "odpovede", "new");
     EXPECT_EQ(ReadText("odpovede"), "new");
 }
 
-// Reads the target when the operator is told, as a slow operator would find it.
+// Reads the target as the operator is told, as a slow operator would find it.
 class TargetAtMessage : public COperatorMessages {
 public:
     void Show(const std::string& message) override {
         const std::lock_guard lock(mutex);
-        shown = message;
-        content = ReadText("odpovede");
+        seen = message + ": " + ReadText("odpovede");
     }
     std::mutex mutex;
-    std::string shown;
-    std::string content;
+    std::string seen;
 };
 
 TEST_F(UploadTest, TheFileIsInPlaceBeforeTheOperatorIsTold) {
     TargetAtMessage operatorView;
     SetOperatorMessages(&operatorView);
-    LoopbackClient client = Teacher();
-    Upload(client, "odpovede", "new answers", kEndLine);
+    Upload("new");
     SetOperatorMessages(&messages);
     const std::lock_guard lock(operatorView.mutex);
-    EXPECT_EQ(operatorView.shown, kSaved);
-    EXPECT_EQ(operatorView.content, "new answers");
+    EXPECT_EQ(operatorView.seen, "File has been saved: new");
 }
 
 }  // namespace
