@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <thread>
+
 #include "ServerFixture.h"
+#include "server/TCPServer.h"
 #include "users/PNUserDB.h"
 
 namespace orvane::test {
@@ -125,6 +128,23 @@ TEST_F(SessionTest, ClientThatClosesEndsTheSessionWhereverItWaits) {
     EXPECT_EQ(waiting.ReceiveUntil(), kAllowed);
     waiting.ShutdownSending();
     EXPECT_TRUE(waiting.IsClosedByServer());
+}
+
+TEST_F(SessionTest, ClientThatVanishesDuringADownloadEndsOnlyItsSession) {
+    WriteText("velky", Pattern(32 << 20));  // more than the socket buffers hold
+    {
+        LoopbackClient gone = Login(false);
+        gone.Send("FILE velky\r\n");
+        EXPECT_EQ(gone.ReceiveUntil(), kAllowed);
+        gone.Send("#\r\n");
+        EXPECT_EQ(gone.Receive(1000).size(), 1000u);
+    }  // closed with data unread: the server's next send fails
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (RunningSessions() > 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(RunningSessions(), 0u);
+    Connect();  // the process is alive
 }
 
 TEST_F(SessionTest, PathsAndHiddenNamesAreNeverServed) {
