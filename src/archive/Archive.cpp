@@ -206,8 +206,8 @@ std::shared_ptr<CObject> CArchive::ObjectAtIndex(std::uint32_t index,
     const std::shared_ptr<CObject>& object = loaded[index].object;
     if (expected != nullptr && !object->IsKindOf(*expected)) {
         throw ArchiveError(ArchiveError::Cause::BadClass,
-                           "a " + std::string(object->GetRuntimeClass().className) +
-                               " where a " + std::string(expected->className) + " belongs");
+                           "a " + std::string(object->GetRuntimeClass().className) + " where a " +
+                               std::string(expected->className) + " belongs");
     }
     return object;
 }

@@ -50,7 +50,9 @@ public:
     std::uint16_t ReadUInt16() { return ReadLittleEndian<std::uint16_t>(); }
     std::int32_t ReadInt32() { return static_cast<std::int32_t>(ReadUInt32()); }
     std::uint32_t ReadUInt32() { return ReadLittleEndian<std::uint32_t>(); }
-    std::int64_t ReadInt64() { return static_cast<std::int64_t>(ReadLittleEndian<std::uint64_t>()); }
+    std::int64_t ReadInt64() {
+        return static_cast<std::int64_t>(ReadLittleEndian<std::uint64_t>());
+    }
     std::u16string ReadString();
     // Reads a reference; with an expected class, an object of any other class is a read error.
     std::shared_ptr<CObject> ReadObject(const CRuntimeClass* expected);
@@ -97,7 +99,8 @@ private:
     void WriteClassPart(const CRuntimeClass& runtimeClass);
     const CRuntimeClass& ReadClassRecord(const CRuntimeClass* expected);
     const CRuntimeClass& ClassAtIndex(std::uint32_t index) const;
-    std::shared_ptr<CObject> ObjectAtIndex(std::uint32_t index, const CRuntimeClass* expected) const;
+    std::shared_ptr<CObject> ObjectAtIndex(std::uint32_t index,
+                                           const CRuntimeClass* expected) const;
     std::uint32_t TakeIndex();
 
     bool storing;

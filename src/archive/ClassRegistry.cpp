@@ -32,7 +32,7 @@ int IndexOf(std::string_view className) {
 
 const std::vector<std::string_view>& RegistryClassNames() {
     static const std::vector<std::string_view> names = {
-        "CPNObject", "CPNNode",     "CPNPlace", "CPNTransition", "CPNLabel", "CPNPetriNet",
+        "CPNObject",   "CPNNode", "CPNPlace",  "CPNTransition", "CPNLabel",  "CPNPetriNet",
         "CPNQuestion", "CPNTest", "CPNTestDB", "CPNUser",       "CPNUserDB",
     };
     return names;

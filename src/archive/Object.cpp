@@ -6,7 +6,9 @@ namespace orvane {
 
 void CObject::Serialize(CArchive&) {}
 
-bool CObject::AssertValid() const { return true; }
+bool CObject::AssertValid() const {
+    return true;
+}
 
 void CObject::Dump(std::ostream& out) const {
     out << "a " << GetRuntimeClass().className << " at " << static_cast<const void*>(this) << '\n';

@@ -18,19 +18,20 @@ struct CRuntimeClass {
 }  // namespace orvane
 
 // Inside a class body: the class's own record and the run-time class query.
-#define ORVANE_DECLARE_SERIAL(ClassName)                                        \
-public:                                                                         \
-    static const ::orvane::CRuntimeClass& Class();                              \
-    const ::orvane::CRuntimeClass& GetRuntimeClass() const override { return Class(); }
+#define ORVANE_DECLARE_SERIAL(ClassName)                              \
+public:                                                               \
+    static const ::orvane::CRuntimeClass& Class();                    \
+    const ::orvane::CRuntimeClass& GetRuntimeClass() const override { \
+        return Class();                                               \
+    }
 
 // In the class's source file: defines the record (schema 1) and registers it by name.
-#define ORVANE_IMPLEMENT_SERIAL(ClassName)                                                 \
-    const ::orvane::CRuntimeClass& ClassName::Class() {                                    \
-        static const ::orvane::CRuntimeClass record{                                       \
-            #ClassName, 1, []() -> std::shared_ptr<::orvane::CObject> {                    \
-                return std::make_shared<ClassName>();                                      \
-            }};                                                                            \
-        return record;                                                                     \
-    }                                                                                      \
-    [[maybe_unused]] static const bool registered##ClassName =                             \
+#define ORVANE_IMPLEMENT_SERIAL(ClassName)                                                         \
+    const ::orvane::CRuntimeClass& ClassName::Class() {                                            \
+        static const ::orvane::CRuntimeClass record{                                               \
+            #ClassName, 1,                                                                         \
+            []() -> std::shared_ptr<::orvane::CObject> { return std::make_shared<ClassName>(); }}; \
+        return record;                                                                             \
+    }                                                                                              \
+    [[maybe_unused]] static const bool registered##ClassName =                                     \
         ::orvane::RegisterClass(ClassName::Class());

@@ -22,7 +22,9 @@ std::string TemporaryPathFor(const std::string& target) {
 
 }  // namespace
 
-CAtomicFile::~CAtomicFile() { Abort(); }
+CAtomicFile::~CAtomicFile() {
+    Abort();
+}
 
 bool CAtomicFile::Open(const std::string& targetPath) {
     Abort();
@@ -69,8 +71,10 @@ bool CAtomicFile::Commit() {
     const int closed = ::close(fd);
     fd = -1;
     if (closed != 0 || std::rename(temporaryPath.c_str(), target.c_str()) != 0) {
+        const int error = errno;
         ::unlink(temporaryPath.c_str());
         temporaryPath.clear();
+        errno = error;
         return false;
     }
     temporaryPath.clear();
@@ -78,12 +82,14 @@ bool CAtomicFile::Commit() {
 }
 
 void CAtomicFile::Abort() {
+    const int error = errno;  // callers report the error that made them give up
     if (fd >= 0) {
         ::close(fd);
         fd = -1;
         ::unlink(temporaryPath.c_str());
     }
     temporaryPath.clear();
+    errno = error;
 }
 
 bool WriteFileAtomically(const std::string& target, std::span<const std::uint8_t> bytes) {

@@ -5,14 +5,25 @@
 #include <string>
 
 namespace orvane {
+namespace {
+
+std::mutex mutex;
+std::FILE* consoleStream = nullptr;
+
+}  // namespace
 
 void PrintConsoleLine(std::string_view text) {
-    static std::mutex mutex;
     std::string line(text);
     line += '\n';
     const std::lock_guard lock(mutex);
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fflush(stdout);
+    std::FILE* stream = consoleStream == nullptr ? stdout : consoleStream;
+    std::fwrite(line.data(), 1, line.size(), stream);
+    std::fflush(stream);
+}
+
+void SetConsoleStream(std::FILE* stream) {
+    const std::lock_guard lock(mutex);
+    consoleStream = stream;
 }
 
 }  // namespace orvane

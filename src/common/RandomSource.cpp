@@ -20,6 +20,8 @@ int NextRandom() {
     return static_cast<int>((next >> 16) & 0x7FFF);
 }
 
-void ResetRandomSource() { state.store(kStartState, std::memory_order_relaxed); }
+void ResetRandomSource() {
+    state.store(kStartState, std::memory_order_relaxed);
+}
 
 }  // namespace orvane

@@ -65,62 +65,58 @@ std::u16string CPNUserDB::GetCurrentName() const {
     return user == nullptr ? std::u16string() : user->GetName();
 }
 
+CPNUser* CPNUserDB::CurrentWithRights(const std::u16string& rightsLogin,
+                                      const std::u16string& rightsPassword) const {
+    CPNUser* user = CurrentUser();
+    return user != nullptr && HasTeacherRights(rightsLogin, rightsPassword) ? user : nullptr;
+}
+
+template <class Change>
+bool CPNUserDB::ChangeCurrent(const std::u16string& rightsLogin,
+                              const std::u16string& rightsPassword, Change change) {
+    CPNUser* user = CurrentWithRights(rightsLogin, rightsPassword);
+    if (user == nullptr) {
+        return false;
+    }
+    change(*user);
+    return true;
+}
+
 std::u16string CPNUserDB::GetCurrentPassword(const std::u16string& rightsLogin,
                                              const std::u16string& rightsPassword) const {
-    const CPNUser* user = CurrentUser();
-    if (user == nullptr || !HasTeacherRights(rightsLogin, rightsPassword)) {
-        return {};
-    }
-    return user->GetPassword();
+    const CPNUser* user = CurrentWithRights(rightsLogin, rightsPassword);
+    return user == nullptr ? std::u16string() : user->GetPassword();
 }
 
 bool CPNUserDB::IsCurrentTeacher(const std::u16string& rightsLogin,
                                  const std::u16string& rightsPassword) const {
-    const CPNUser* user = CurrentUser();
-    return user != nullptr && HasTeacherRights(rightsLogin, rightsPassword) && user->IsTeacher();
+    const CPNUser* user = CurrentWithRights(rightsLogin, rightsPassword);
+    return user != nullptr && user->IsTeacher();
 }
 
 bool CPNUserDB::SetCurrentLogin(const std::u16string& login, const std::u16string& rightsLogin,
                                 const std::u16string& rightsPassword) {
-    CPNUser* user = CurrentUser();
-    if (user == nullptr || !HasTeacherRights(rightsLogin, rightsPassword)) {
-        return false;
-    }
-    user->SetLogin(login);
-    return true;
+    return ChangeCurrent(rightsLogin, rightsPassword, [&](CPNUser& user) { user.SetLogin(login); });
 }
 
 bool CPNUserDB::SetCurrentName(const std::u16string& name, const std::u16string& rightsLogin,
                                const std::u16string& rightsPassword) {
-    CPNUser* user = CurrentUser();
-    if (user == nullptr || !HasTeacherRights(rightsLogin, rightsPassword)) {
-        return false;
-    }
-    user->SetName(name);
-    return true;
+    return ChangeCurrent(rightsLogin, rightsPassword, [&](CPNUser& user) { user.SetName(name); });
 }
 
 bool CPNUserDB::SetCurrentTeacher(bool teacher, const std::u16string& rightsLogin,
                                   const std::u16string& rightsPassword) {
-    CPNUser* user = CurrentUser();
-    if (user == nullptr || !HasTeacherRights(rightsLogin, rightsPassword)) {
-        return false;
-    }
-    user->SetTeacher(teacher);
-    return true;
+    return ChangeCurrent(rightsLogin, rightsPassword,
+                         [&](CPNUser& user) { user.SetTeacher(teacher); });
 }
 
 bool CPNUserDB::SetCurrentPassword(const std::u16string& password,
                                    const std::u16string& confirmation,
                                    const std::u16string& rightsLogin,
                                    const std::u16string& rightsPassword) {
-    CPNUser* user = CurrentUser();
-    if (user == nullptr || !HasTeacherRights(rightsLogin, rightsPassword) ||
-        password != confirmation) {
-        return false;
-    }
-    user->SetPassword(password);
-    return true;
+    return password == confirmation &&
+           ChangeCurrent(rightsLogin, rightsPassword,
+                         [&](CPNUser& user) { user.SetPassword(password); });
 }
 
 bool CPNUserDB::ChangeCurrentPassword(const std::u16string& oldPassword,
@@ -147,8 +143,8 @@ bool CPNUserDB::HasTeacherRights(const std::u16string& login,
 std::u16string CPNUserDB::GeneratePassword() {
     std::u16string password;
     for (int i = 0; i < kPasswordLength; ++i) {
-        password += kPasswordAlphabet[static_cast<std::size_t>(NextRandom()) %
-                                      kPasswordAlphabet.size()];
+        password +=
+            kPasswordAlphabet[static_cast<std::size_t>(NextRandom()) % kPasswordAlphabet.size()];
     }
     return password;
 }
@@ -177,6 +173,11 @@ bool CPNUserDB::AddUser(const std::u16string& login, const std::u16string& name,
     accounts.push_front(std::make_shared<CPNUser>(login, name, password, teacher));
     ++count;
     return true;
+}
+
+void CPNUserDB::InsertUser(std::shared_ptr<CPNUser> user) {
+    accounts.push_front(std::move(user));
+    ++count;
 }
 
 bool CPNUserDB::RemoveUser(const std::u16string& login, const std::u16string& rightsLogin,

@@ -51,8 +51,7 @@ public:
     bool SetCurrentPassword(const std::u16string& password, const std::u16string& confirmation,
                             const std::u16string& rightsLogin,
                             const std::u16string& rightsPassword);
-    bool ChangeCurrentPassword(const std::u16string& oldPassword,
-                               const std::u16string& newPassword,
+    bool ChangeCurrentPassword(const std::u16string& oldPassword, const std::u16string& newPassword,
                                const std::u16string& confirmation);
 
     bool HasTeacherRights(const std::u16string& login, const std::u16string& password) const;
@@ -60,9 +59,11 @@ public:
     bool AddStudent(const std::u16string& login, const std::u16string& name,
                     const std::u16string& rightsLogin, const std::u16string& rightsPassword);
     bool AddUser(const std::u16string& login, const std::u16string& name,
-                 const std::u16string& password, const std::u16string& confirmation,
-                 bool teacher, const std::u16string& rightsLogin,
-                 const std::u16string& rightsPassword);
+                 const std::u16string& password, const std::u16string& confirmation, bool teacher,
+                 const std::u16string& rightsLogin, const std::u16string& rightsPassword);
+    // Puts an account at the front as loading does, without rights or checks (for loaders and
+    // tools that build a database from another form).
+    void InsertUser(std::shared_ptr<CPNUser> user);
     bool RemoveUser(const std::u16string& login, const std::u16string& rightsLogin,
                     const std::u16string& rightsPassword);
     void RemoveAllStudents(const std::u16string& rightsLogin, const std::u16string& rightsPassword);
@@ -79,6 +80,13 @@ public:
 private:
     using AccountList = std::list<std::shared_ptr<CPNUser>>;
 
+    // The current account when the rights are accepted, else null.
+    CPNUser* CurrentWithRights(const std::u16string& rightsLogin,
+                               const std::u16string& rightsPassword) const;
+    // Applies a change to the current account when the rights are accepted.
+    template <class Change>
+    bool ChangeCurrent(const std::u16string& rightsLogin, const std::u16string& rightsPassword,
+                       Change change);
     AccountList::iterator FindFirst(const std::u16string& login);
     AccountList::const_iterator FindFirst(const std::u16string& login) const;
     AccountList::iterator Erase(AccountList::iterator position);

@@ -138,12 +138,13 @@ TEST(ArchiveObject, IndicesBeyond15BitsUseTheBigTagBothWays) {
 TEST(ArchiveObject, MalformedReferencesAreReadErrorsWithTheirCause) {
     const auto user = UserItems(false, u"", u"", u"");
     const Bytes good = std::move(Bytes().Class("CPNUser").Raw(user));
-    EXPECT_EQ(ReadFailure(Bytes().U16(0xFFFF).U16(2).U16(7).Raw({'C', 'P', 'N', 'U', 's', 'e', 'r'}),
-                          nullptr),
-              Cause::BadSchema);
+    EXPECT_EQ(
+        ReadFailure(Bytes().U16(0xFFFF).U16(2).U16(7).Raw({'C', 'P', 'N', 'U', 's', 'e', 'r'}),
+                    nullptr),
+        Cause::BadSchema);
     EXPECT_EQ(ReadFailure(Bytes().Class("CPNWhatever"), nullptr), Cause::BadClass);
     EXPECT_EQ(ReadFailure(Bytes().Class(std::string(64, 'C')), nullptr), Cause::BadClass);
-    EXPECT_EQ(ReadFailure(good, &CPNUserDB::Class()), Cause::BadClass);  // another class
+    EXPECT_EQ(ReadFailure(good, &CPNUserDB::Class()), Cause::BadClass);     // another class
     EXPECT_EQ(ReadFailure(Bytes().U16(5), nullptr), Cause::BadIndex);       // not yet assigned
     EXPECT_EQ(ReadFailure(Bytes().U16(0x8003), nullptr), Cause::BadIndex);  // no such class
     EXPECT_EQ(ReadFailure(Bytes().U16(0x8000), nullptr), Cause::BadIndex);  // class index 0
@@ -153,8 +154,8 @@ TEST(ArchiveObject, MalformedReferencesAreReadErrorsWithTheirCause) {
     EXPECT_EQ(ReadFailure(Bytes(good).U16(0x7FFF).U32(0x80000009), nullptr), Cause::BadIndex);
     // Cut anywhere inside, the data ends inside an item.
     for (std::size_t size = 1; size < good.Get().size(); ++size) {
-        const std::vector<std::uint8_t> head(good.Get().begin(),
-                                             good.Get().begin() + static_cast<std::ptrdiff_t>(size));
+        const std::vector<std::uint8_t> head(
+            good.Get().begin(), good.Get().begin() + static_cast<std::ptrdiff_t>(size));
         EXPECT_EQ(ReadFailure(head, nullptr), Cause::EndOfData) << size;
     }
 }

@@ -47,8 +47,7 @@ TEST(ArchiveString, LongerStringsSwitchLengthFormsAtTheDocumentedSizes) {
     EXPECT_EQ(Hex(Head(Stored(std::u16string(254, u'x')), 4)), "FF FE FF FE");
     EXPECT_EQ(Hex(Head(Stored(std::u16string(255, u'x')), 6)), "FF FE FF FF FF 00");
     EXPECT_EQ(Hex(Head(Stored(std::u16string(0xFFFD, u'x')), 6)), "FF FE FF FF FD FF");
-    EXPECT_EQ(Hex(Head(Stored(std::u16string(0xFFFE, u'x')), 10)),
-              "FF FE FF FF FF FF FE FF 00 00");
+    EXPECT_EQ(Hex(Head(Stored(std::u16string(0xFFFE, u'x')), 10)), "FF FE FF FF FF FF FE FF 00 00");
     for (const std::size_t size : {254u, 255u, 0xFFFDu, 0xFFFEu, 70000u}) {
         const std::u16string text(size, u'y');
         const auto bytes = Stored(text);
@@ -67,8 +66,7 @@ TEST(ArchiveString, ReadsEveryEightBitLengthForm) {
     EXPECT_EQ(Loaded({0x03, 'a', 'b', 'c'}), u"abc");
     EXPECT_EQ(Loaded({0xFF, 0x03, 0x00, 'a', 'b', 'c'}), u"abc");
     EXPECT_EQ(Loaded(Bytes{0xFF, 0xFF, 0xFF}.U32(3).Raw({'a', 'b', 'c'})), u"abc");
-    EXPECT_EQ(Loaded(Bytes{0xFF, 0xFF, 0xFF}.U32(0xFFFFFFFF).I64(3).Raw({'a', 'b', 'c'})),
-              u"abc");
+    EXPECT_EQ(Loaded(Bytes{0xFF, 0xFF, 0xFF}.U32(0xFFFFFFFF).I64(3).Raw({'a', 'b', 'c'})), u"abc");
     // 8-bit strings are Windows-1250, the code page of the Slovak Windows clients.
     EXPECT_EQ(Loaded({0x02, 0xE8, 0xBE}), u"čľ");
 }
@@ -98,8 +96,7 @@ TEST(ArchiveNumbers, AreLittleEndianAndRoundTrip) {
     out.WriteInt32(0x01020304);
     out.WriteUInt32(0xFFFFFFFE);
     out.WriteInt64(-3);
-    EXPECT_EQ(Hex(out.Data()),
-              "01 FE FF 04 03 02 01 FE FF FF FF FD FF FF FF FF FF FF FF");
+    EXPECT_EQ(Hex(out.Data()), "01 FE FF 04 03 02 01 FE FF FF FF FD FF FF FF FF FF FF FF");
     CArchive in(out.Data());
     EXPECT_TRUE(in.ReadBool());
     EXPECT_EQ(in.ReadInt16(), -2);

@@ -14,12 +14,16 @@ TEST(TextCodec, Utf8RoundTripKeepsSlovakLettersAndCharactersOutsideTheBmp) {
 
 TEST(TextCodec, BrokenInputBecomesReplacementCharacters) {
     EXPECT_EQ(ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
-    EXPECT_EQ(FromUtf8("a\xFF" "b"), u"a\uFFFDb");
+    EXPECT_EQ(FromUtf8("a\xFF"
+                       "b"),
+              u"a\uFFFDb");
     EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong "/"
     EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // a surrogate
     EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
     EXPECT_FALSE(IsValidUtf8("\xC4"));              // cut short
-    EXPECT_TRUE(IsValidUtf8("u\xC4\x8D" "ite\xC4\xBE"));
+    EXPECT_TRUE(
+        IsValidUtf8("u\xC4\x8D"
+                    "ite\xC4\xBE"));
 }
 
 TEST(TextCodec, Windows1250MatchesTheSystemConverterForEveryByte) {

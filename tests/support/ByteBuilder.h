@@ -2,6 +2,7 @@
 // Builds expected archive bytes item by item, so tests compare whole byte strings:
 //   Bytes().Byte(1).Str(u"abc").I32(-1).Class("CPNUser")
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,8 @@ public:
     Bytes& I16(std::int16_t value);
     Bytes& U16(std::uint16_t value);
     Bytes& I32(std::int32_t value);
+    // Several 32-bit integers in a row: I32s({2, 1001}).
+    Bytes& I32s(std::initializer_list<std::int32_t> values);
     Bytes& U32(std::uint32_t value);
     Bytes& I64(std::int64_t value);
     // An archive string in the UTF-16 form that the system writes.

@@ -99,8 +99,8 @@ TEST_F(UserDBTest, FirstStudentOfARunGetsTheSamePasswordEveryTime) {
     ResetRandomSource();
     MakeBoss();
     ASSERT_TRUE(db.FindLogin(u"boss"));
-    ASSERT_TRUE(db.AddStudent(u"zadajte_novy_login", u"Zadajte celé meno používateľa", u"boss",
-                              u"pw"));
+    ASSERT_TRUE(
+        db.AddStudent(u"zadajte_novy_login", u"Zadajte celé meno používateľa", u"boss", u"pw"));
     EXPECT_EQ(db.GetCurrentLogin(), u"boss");  // the cursor did not move
     ASSERT_TRUE(db.First());
     // Values 41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464 modulo 62.

@@ -1,0 +1,153 @@
+#include "exam/PNTest.h"
+
+#include <algorithm>
+#include <iterator>
+#include <limits>
+#include <vector>
+
+#include "archive/Archive.h"
+#include "exam/FreeId.h"
+
+namespace orvane {
+
+ORVANE_IMPLEMENT_SERIAL(CPNTest)
+
+void CPNTest::ReduceTimeLimit(std::int64_t amount) {
+    std::int64_t reduced = 0;
+    if (__builtin_sub_overflow(timeLimit, amount, &reduced)) {
+        reduced = amount > 0 ? std::numeric_limits<std::int64_t>::min()
+                             : std::numeric_limits<std::int64_t>::max();
+    }
+    timeLimit = reduced;
+}
+
+bool CPNTest::AddQuestion(std::shared_ptr<CPNQuestion> question) {
+    if (question == nullptr) {
+        return false;
+    }
+    questions.push_front(std::move(question));
+    ++questionCount;
+    return true;
+}
+
+CPNTest::QuestionList::iterator CPNTest::FindId(std::int32_t questionId) {
+    return std::find_if(questions.begin(), questions.end(),
+                        [&](const auto& question) { return question->GetId() == questionId; });
+}
+
+bool CPNTest::MoveQuestion(std::int32_t questionId, std::int32_t position) {
+    const auto own = FindId(questionId);
+    if (own == questions.end()) {
+        return false;
+    }
+    // The question goes directly after the one at `position` (counted before the move), or
+    // after the one before it when the question moves toward the front. Nothing stands before
+    // position 1, so only the front question itself can be "moved" there.
+    const std::int64_t from = std::distance(questions.begin(), own) + 1;
+    const std::int64_t after = from > position ? std::int64_t{position} - 1 : position;
+    if (after < 1 || after > static_cast<std::int64_t>(questions.size())) {
+        return false;
+    }
+    const auto target = std::next(questions.begin(), after - 1);
+    if (target != own) {
+        questions.splice(std::next(target), questions, own);
+    }
+    return true;
+}
+
+bool CPNTest::RemoveQuestion(std::int32_t questionId) {
+    const auto found = FindId(questionId);
+    if (found == questions.end()) {
+        return false;
+    }
+    if (found == cursor) {
+        cursor = questions.end();
+    }
+    questions.erase(found);
+    --questionCount;
+    return true;
+}
+
+std::int32_t CPNTest::NextFreeQuestionId() const {
+    std::vector<std::int32_t> used;
+    for (const auto& question : questions) {
+        used.push_back(question->GetId());
+    }
+    return SmallestFreeId(used);
+}
+
+template <class Matches>
+bool CPNTest::SelectFirst(Matches matches) {
+    const auto found = std::find_if(questions.begin(), questions.end(), matches);
+    if (found == questions.end()) {
+        return false;
+    }
+    cursor = found;
+    return true;
+}
+
+bool CPNTest::SelectQuestion(std::int32_t questionId) {
+    return SelectFirst([&](const auto& question) { return question->GetId() == questionId; });
+}
+
+bool CPNTest::SelectQuestionByTag(std::int32_t tag) {
+    return SelectFirst([&](const auto& question) { return question->GetTag() == tag; });
+}
+
+bool CPNTest::SelectQuestionAt(std::int32_t position) {
+    if (position < 1 || static_cast<std::size_t>(position) > questions.size()) {
+        return false;
+    }
+    cursor = std::next(questions.begin(), position - 1);
+    return true;
+}
+
+bool CPNTest::FirstQuestion() {
+    cursor = questions.begin();
+    return cursor != questions.end();
+}
+
+bool CPNTest::NextQuestion() {
+    if (cursor == questions.end() || std::next(cursor) == questions.end()) {
+        return false;
+    }
+    ++cursor;
+    return true;
+}
+
+std::shared_ptr<CPNQuestion> CPNTest::CurrentQuestion() const {
+    return cursor == questions.end() ? nullptr : *cursor;
+}
+
+void CPNTest::Serialize(CArchive& archive) {
+    archive.Exchange(login);
+    archive.Exchange(id);
+    archive.Exchange(toBeWorkedOut);
+    archive.Exchange(timeLimit);
+    if (archive.IsStoring()) {
+        Store(archive);
+    } else {
+        Load(archive);
+    }
+}
+
+void CPNTest::Store(CArchive& archive) {
+    // The number written is that of the questions that follow, so the file is always whole.
+    archive.WriteInt32(static_cast<std::int32_t>(questions.size()));
+    // The walk leaves the cursor on the last question, as storing always has.
+    if (FirstQuestion()) {
+        do {
+            archive.WriteObject(CurrentQuestion().get());
+        } while (NextQuestion());
+    }
+}
+
+void CPNTest::Load(CArchive& archive) {
+    const std::int32_t stored = archive.ReadInt32();
+    for (std::int32_t i = 0; i < stored; ++i) {
+        // Each question goes to the front: the loaded list is the reverse of the file.
+        AddQuestion(archive.ReadObjectOf<CPNQuestion>());
+    }
+}
+
+}  // namespace orvane

@@ -1,0 +1,334 @@
+#include "petrinet/PNPetriNet.h"
+
+#include <algorithm>
+#include <limits>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "archive/Archive.h"
+#include "petrinet/PNNode.h"
+#include "petrinet/PNPlace.h"
+#include "petrinet/PNTransition.h"
+
+namespace orvane {
+
+ORVANE_IMPLEMENT_SERIAL(CPNPetriNet)
+
+namespace {
+
+// A chain of nodes is followed for at most this many nodes, so a circle of nodes ends.
+constexpr int kMaxChainLength = 101;
+// A node is hit by points closer than this in both directions.
+constexpr std::int64_t kNodeReach = 10;
+// Any of the three numbers of an arc triple equal to this ends the arcs.
+constexpr std::int32_t kEndMark = -1;
+
+bool IsNode(const std::shared_ptr<CPNObject>& element) {
+    return element != nullptr && element->GetType() == kNodeType;
+}
+
+// The target of an element's newest arc; none without arcs.
+std::shared_ptr<CPNObject> FirstTarget(const CPNObject& element) {
+    return element.Arcs().empty() ? nullptr : element.Arcs().front().target;
+}
+
+bool HitsPlaceOrTransition(const CPNObject& element, std::int64_t px, std::int64_t py) {
+    const std::int64_t x = element.GetX();
+    const std::int64_t y = element.GetY();
+    if (element.GetType() == kTransitionType) {
+        return x <= px && px <= x + element.GetWidth() && y <= py && py <= y + element.GetHeight();
+    }
+    if (element.GetType() == kPlaceType) {
+        return CPNObject::Distance(x - px, y - py) < element.GetRadius();
+    }
+    return false;
+}
+
+bool HitsNode(const CPNObject& element, std::int64_t px, std::int64_t py) {
+    const std::int64_t x = element.GetX();
+    const std::int64_t y = element.GetY();
+    return element.GetType() == kNodeType && x - kNodeReach < px && px < x + kNodeReach &&
+           y - kNodeReach < py && py < y + kNodeReach;
+}
+
+}  // namespace
+
+CPNPetriNet::~CPNPetriNet() {
+    std::vector<std::shared_ptr<CPNObject>> all(elements.begin(), elements.end());
+    for (const auto& element : removed) {
+        if (auto alive = element.lock()) {
+            all.push_back(std::move(alive));
+        }
+    }
+    for (const auto& element : all) {
+        element->ReleaseArcs();
+    }
+}
+
+bool CPNPetriNet::Insert(std::shared_ptr<CPNObject> element) {
+    elements.push_front(std::move(element));
+    ++count;
+    return true;
+}
+
+bool CPNPetriNet::AddPlace(std::int32_t id, std::int32_t x, std::int32_t y) {
+    return Insert(std::make_shared<CPNPlace>(id, x, y));
+}
+
+bool CPNPetriNet::AddTransition(std::int32_t id, std::int32_t x, std::int32_t y) {
+    return Insert(std::make_shared<CPNTransition>(id, x, y));
+}
+
+bool CPNPetriNet::AddNode(std::int32_t id, std::int32_t x, std::int32_t y, bool withLabel) {
+    return Insert(withLabel ? std::make_shared<CPNNode>(id, x, y, true)
+                            : std::make_shared<CPNNode>(id, x, y));
+}
+
+bool CPNPetriNet::AddElement(std::shared_ptr<CPNObject> element) {
+    if (element == nullptr) {
+        return false;
+    }
+    const std::int32_t type = element->GetType();
+    if (type != kPlaceType && type != kTransitionType && type != kNodeType) {
+        return false;  // it could not be stored
+    }
+    elements.push_front(std::move(element));
+    return true;
+}
+
+bool CPNPetriNet::Contains(const CPNObject* element) const {
+    return std::any_of(elements.begin(), elements.end(),
+                       [&](const auto& held) { return held.get() == element; });
+}
+
+bool CPNPetriNet::RemoveElement(const CPNObject* element) {
+    const auto found = std::find_if(elements.begin(), elements.end(),
+                                    [&](const auto& held) { return held.get() == element; });
+    if (element == nullptr || found == elements.end()) {
+        return false;
+    }
+    if (found == cursor) {
+        cursor = elements.end();
+    }
+    if (removed.size() == removed.capacity()) {
+        std::erase_if(removed, [](const auto& gone) { return gone.expired(); });
+    }
+    removed.push_back(*found);
+    elements.erase(found);
+    --count;
+    return true;
+}
+
+void CPNPetriNet::RemoveChainsFrom(const CPNObject& element) {
+    for (const auto& arc : element.Arcs()) {
+        std::shared_ptr<CPNObject> node = arc.target;
+        for (int taken = 0; IsNode(node) && taken < kMaxChainLength; ++taken) {
+            std::shared_ptr<CPNObject> following = FirstTarget(*node);
+            RemoveElement(node.get());
+            node = std::move(following);
+        }
+    }
+}
+
+void CPNPetriNet::RemoveChainsInto(const CPNObject* element) {
+    // The walk goes over the net as it shrinks: an element taken out before its turn is
+    // passed over.
+    const std::vector<std::shared_ptr<CPNObject>> walk(elements.begin(), elements.end());
+    for (const auto& from : walk) {
+        if (!Contains(from.get())) {
+            continue;
+        }
+        for (const auto& arc : from->Arcs()) {
+            std::shared_ptr<CPNObject> step = arc.target;
+            for (int taken = 0; IsNode(step) && taken < kMaxChainLength; ++taken) {
+                step = FirstTarget(*step);
+                if (step != nullptr && step.get() == element) {
+                    RemoveElement(arc.target.get());  // only the first node of the chain
+                    break;
+                }
+            }
+        }
+    }
+}
+
+bool CPNPetriNet::DeleteElement(const CPNObject* element) {
+    if (element == nullptr) {
+        return true;
+    }
+    // Taking out the element's own node chains may take out the element itself; it must
+    // live until its arcs have been walked.
+    std::shared_ptr<CPNObject> keep;
+    const auto found = std::find_if(elements.begin(), elements.end(),
+                                    [&](const auto& held) { return held.get() == element; });
+    if (found != elements.end()) {
+        keep = *found;
+    }
+    RemoveChainsFrom(*element);
+    RemoveChainsInto(element);
+    RemoveElement(element);
+    return true;
+}
+
+std::int32_t CPNPetriNet::NewId() const {
+    if (elements.empty()) {
+        return 1;
+    }
+    // The newest element's number is where counting starts; it is not looked at again, so
+    // only the numbers of the other elements block a candidate.
+    const std::int32_t start = elements.front()->GetId();
+    std::unordered_set<std::int32_t> used;
+    for (auto element = std::next(elements.begin()); element != elements.end(); ++element) {
+        used.insert((*element)->GetId());
+    }
+    std::int32_t candidate = start;
+    // Among used.size() + 1 different candidates one is free; more steps mean a full round.
+    for (std::size_t step = 0; step <= used.size(); ++step) {
+        const bool wraps =
+            candidate == kHighestId || candidate == std::numeric_limits<std::int32_t>::max();
+        candidate = wraps ? 1 : candidate + 1;
+        if (candidate == start) {
+            return -1;
+        }
+        if (!used.contains(candidate)) {
+            return candidate;
+        }
+    }
+    return -1;
+}
+
+std::shared_ptr<CPNObject> CPNPetriNet::HitTest(std::int32_t x, std::int32_t y) const {
+    for (const auto& element : elements) {
+        if (HitsPlaceOrTransition(*element, x, y)) {
+            return element;
+        }
+    }
+    for (const auto& element : elements) {
+        if (HitsNode(*element, x, y)) {
+            return element;
+        }
+    }
+    return nullptr;
+}
+
+bool CPNPetriNet::FindById(std::int32_t id) {
+    const auto found = std::find_if(elements.begin(), elements.end(),
+                                    [&](const auto& held) { return held->GetId() == id; });
+    if (found == elements.end()) {
+        return false;
+    }
+    cursor = found;
+    return true;
+}
+
+bool CPNPetriNet::FindElement(const CPNObject* element) {
+    const auto found = std::find_if(elements.begin(), elements.end(),
+                                    [&](const auto& held) { return held.get() == element; });
+    if (element == nullptr || found == elements.end()) {
+        return false;
+    }
+    cursor = found;
+    return true;
+}
+
+bool CPNPetriNet::First() {
+    cursor = elements.begin();
+    return cursor != elements.end();
+}
+
+bool CPNPetriNet::Next() {
+    if (cursor == elements.end() || std::next(cursor) == elements.end()) {
+        return false;
+    }
+    ++cursor;
+    return true;
+}
+
+std::shared_ptr<CPNObject> CPNPetriNet::Current() const {
+    return cursor == elements.end() ? nullptr : *cursor;
+}
+
+void CPNPetriNet::Serialize(CArchive& archive) {
+    if (archive.IsStoring()) {
+        Store(archive);
+    } else {
+        Load(archive);
+    }
+}
+
+void CPNPetriNet::Store(CArchive& archive) {
+    // The number written is that of the elements that follow, so the file is always whole.
+    archive.WriteInt32(static_cast<std::int32_t>(elements.size()));
+    // Oldest first: loading puts each at the front, which gives back the same order.
+    for (auto element = elements.rbegin(); element != elements.rend(); ++element) {
+        archive.WriteInt32((*element)->GetType());
+        archive.WriteObject(element->get());
+    }
+    for (const auto& element : elements) {
+        for (const auto& arc : element->Arcs()) {
+            archive.WriteInt32(element->GetId());
+            archive.WriteInt32(arc.target->GetId());
+            archive.WriteInt32(arc.weight);
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        archive.WriteInt32(kEndMark);
+    }
+}
+
+void CPNPetriNet::Load(CArchive& archive) {
+    const std::int32_t stored = archive.ReadInt32();
+    for (std::int32_t i = 0; i < stored; ++i) {
+        std::shared_ptr<CPNObject> element;
+        switch (archive.ReadInt32()) {
+            case kPlaceType:
+                element = archive.ReadObjectOf<CPNPlace>();
+                break;
+            case kTransitionType:
+                element = archive.ReadObjectOf<CPNTransition>();
+                break;
+            case kNodeType:
+                element = archive.ReadObjectOf<CPNNode>();
+                break;
+            default:
+                continue;  // an unknown entry carries nothing more
+        }
+        AddElement(std::move(element));
+    }
+    // The count is what the net really holds, also when entries were skipped.
+    count = static_cast<std::int32_t>(elements.size());
+    LoadArcs(archive);
+}
+
+void CPNPetriNet::LoadArcs(CArchive& archive) {
+    // The first element from the front with each number, as FindById finds it; the cursor
+    // ends where FindById would leave it.
+    std::unordered_map<std::int32_t, ElementList::iterator> byId;
+    for (auto element = elements.begin(); element != elements.end(); ++element) {
+        byId.try_emplace((*element)->GetId(), element);
+    }
+    for (;;) {
+        const std::int32_t source = archive.ReadInt32();
+        const std::int32_t target = archive.ReadInt32();
+        const std::int32_t weight = archive.ReadInt32();
+        if (source == kEndMark || target == kEndMark || weight == kEndMark) {
+            return;
+        }
+        const auto from = byId.find(source);
+        if (from == byId.end()) {
+            continue;
+        }
+        cursor = from->second;
+        const auto to = byId.find(target);
+        if (to == byId.end()) {
+            continue;
+        }
+        cursor = to->second;
+        // Each arc goes to the front of its element's arcs: the stored order is reversed.
+        CPNObject& element = **from->second;
+        element.AddArc(*to->second);
+        element.FindArc(to->second->get());
+        element.SetArcWeight(weight);
+    }
+}
+
+}  // namespace orvane

@@ -1,0 +1,29 @@
+#include "server/OperatorMessages.h"
+
+#include <atomic>
+
+#include "common/ConsoleLine.h"
+
+namespace orvane {
+namespace {
+
+// Read by every session thread, set by the host's thread; no lock is held while a message is
+// shown, so a modal box on the window's thread never waits for a session or the reverse.
+std::atomic<COperatorMessages*> currentSink{nullptr};
+
+}  // namespace
+
+void SetOperatorMessages(COperatorMessages* messages) {
+    currentSink.store(messages);
+}
+
+void ShowOperatorMessage(const std::string& message) {
+    COperatorMessages* sink = currentSink.load();
+    if (sink != nullptr) {
+        sink->Show(message);
+    } else {
+        PrintConsoleLine(message);
+    }
+}
+
+}  // namespace orvane

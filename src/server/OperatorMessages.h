@@ -1,0 +1,23 @@
+#pragma once
+// COperatorMessages: where the sessions show their messages to whoever runs the server. The
+// administration window shows each one in a modal message box and returns once the operator
+// has pressed OK; without a window each message is one line on standard output.
+#include <string>
+
+namespace orvane {
+
+class COperatorMessages {
+public:
+    virtual ~COperatorMessages() = default;
+    // Shows one operator message and returns once the operator has seen it.
+    virtual void Show(const std::string& message) = 0;
+};
+
+// The sink every session uses; null restores the default (one line on standard output).
+// The sink must stay alive while a session may still show a message through it.
+void SetOperatorMessages(COperatorMessages* messages);
+
+// Shows one message through the current sink; called from the session threads.
+void ShowOperatorMessage(const std::string& message);
+
+}  // namespace orvane

@@ -1,0 +1,387 @@
+#include "server/Session.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <exception>
+#include <thread>
+#include <vector>
+
+#include "common/AtomicFile.h"
+#include "common/ConsoleLine.h"
+#include "common/FileBytes.h"
+#include "common/TextCodec.h"
+#include "server/OperatorMessages.h"
+#include "server/SessionList.h"
+#include "server/UploadScanner.h"
+#include "users/PNUserDB.h"
+
+namespace orvane {
+namespace {
+
+constexpr std::size_t kCommandBuffer = 512;
+constexpr std::size_t kGoAheadBuffer = 32;
+constexpr std::size_t kDownloadBlock = 1024;
+constexpr std::size_t kUploadBuffer = 4096;
+constexpr std::chrono::milliseconds kGoAheadPause{10};
+
+constexpr char16_t kUserDBFile[] = u"userdb";
+constexpr std::array<std::u16string_view, 3> kTeacherOnlyDownloads = {u"userdb", u"testdb_bla",
+                                                                      u"quesdb"};
+constexpr std::array<std::u16string_view, 3> kTeacherOnlyUploads = {u"userdb", u"testdb",
+                                                                    u"quesdb"};
+
+constexpr std::string_view kServerReady = "#Server Ready.\r\n";
+constexpr std::string_view kLoggedIn = "#You are logged in!!!\r\n";
+constexpr std::string_view kAuthRefused = "!Wrong user / pass!!!\r\n";
+constexpr std::string_view kNoDatabase = "!Databaza neexistuje!\r\n";
+constexpr std::string_view kNotLoggedIn = "!Wrong user / pass.\r\n";
+constexpr std::string_view kCannotDownload = "!You cannot download the file.\r\n";
+constexpr std::string_view kFileMissing = "!File does not exist.\r\n";
+constexpr std::string_view kAllowedToDownload = "#You are allowed to download.\r\n";
+constexpr std::string_view kFileSent = "#File sent successfully.\r\n";
+constexpr std::string_view kCouldntOpen = "!File couldnt be opened.\r\n";
+constexpr std::string_view kCannotModify = "!You do not have the rights to modify the file.\r\n";
+constexpr std::string_view kAllowedToModify = "#You are allowed to modify the file.\r\n";
+
+constexpr char kSocketErrorMessage[] = "socket error socket error socket error";
+constexpr char kAbortedMessage[] = "File not found on server!";
+constexpr char kSavedMessage[] = "File has been saved";
+
+enum class UserDBLoad { Loaded, Missing, Broken };
+
+// Loads "userdb" into a fresh database. A file that cannot be decoded counts as missing for
+// the client: its read error stays inside the session.
+UserDBLoad LoadUserDB(CPNUserDB& db) {
+    if (!CanOpenForReading(ToUtf8(kUserDBFile))) {
+        return UserDBLoad::Missing;
+    }
+    try {
+        db.Load(kUserDBFile);
+    } catch (const std::exception&) {
+        return UserDBLoad::Broken;
+    }
+    return UserDBLoad::Loaded;
+}
+
+// Only a plain name of a file in the working folder is served: no path, and no name that
+// begins with "." (which also keeps the temporary files of uploads out of reach). Control
+// characters are refused too, since the file system would cut the name at a zero.
+bool IsServedName(std::u16string_view name) {
+    return !name.empty() && name.front() != u'.' &&
+           std::none_of(name.begin(), name.end(), [](char16_t c) {
+               return c == u'/' || c == u'\\' || c < 0x20 || c == 0x7F;
+           });
+}
+
+bool IsOneOf(std::u16string_view name, std::span<const std::u16string_view> names) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// Clients send UTF-8 or, from Slovak Windows, Windows-1250; a zero byte ends the line as it
+// ends any 8-bit text.
+std::u16string DecodeCommandLine(std::string_view received) {
+    received = received.substr(0, received.find('\0'));
+    return IsValidUtf8(received) ? FromUtf8(received) : FromWindows1250(received);
+}
+
+std::u16string Trim(const std::u16string& text) {
+    constexpr std::u16string_view kWhiteSpace = u" \t\r\n\v\f";
+    const std::size_t first = text.find_first_not_of(kWhiteSpace);
+    if (first == std::u16string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(kWhiteSpace) - first + 1);
+}
+
+std::u16string ToUpper(std::u16string text) {
+    for (char16_t& c : text) {
+        if (c >= u'a' && c <= u'z') {
+            c = static_cast<char16_t>(c - u'a' + u'A');
+        }
+    }
+    return text;
+}
+
+// Opens a regular file for reading; -1 for anything else, so that a folder is not a file and
+// a named pipe cannot hold the session.
+int OpenRegularFile(const std::string& fileName) {
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return -1;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool IsFolderOrSpecial(const std::string& fileName) {
+    struct stat info {};
+    return ::stat(fileName.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
+// Reads until the block is full or the file ends; -1 on a read error.
+long ReadBlock(int fd, char* block, std::size_t size) {
+    std::size_t filled = 0;
+    while (filled < size) {
+        const ssize_t got = ::read(fd, block + filled, size - filled);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return -1;
+        }
+        if (got == 0) {
+            break;
+        }
+        filled += static_cast<std::size_t>(got);
+    }
+    return static_cast<long>(filled);
+}
+
+}  // namespace
+
+void CSession::Run() {
+    connection.Send(kServerReady);
+    std::array<char, kCommandBuffer> buff;
+    for (;;) {
+        const long got = connection.Receive(buff.data(), buff.size());
+        if (got <= 0) {
+            return;  // a failed receive, or the client has closed the connection
+        }
+        // One receive is one command line: nothing is assembled across receives.
+        if (ParseCommand(std::string_view(buff.data(), static_cast<std::size_t>(got)), cmd, meno,
+                         heslo, file) &&
+            Dispatch() == Step::End) {
+            return;
+        }
+    }
+}
+
+CSession::Step CSession::Dispatch() {
+    if (cmd == u"QUIT") {
+        return Step::End;
+    }
+    if (cmd == u"AUTH") {
+        Auth();
+        return Step::Continue;
+    }
+    if (cmd == u"FILE") {
+        return Download();
+    }
+    return Upload();  // SAVE, the only other word ParseCommand accepts
+}
+
+void CSession::Auth() {
+    CPNUserDB db;
+    if (LoadUserDB(db) != UserDBLoad::Loaded) {
+        connection.Send(kNoDatabase);
+        return;
+    }
+    // A refused login leaves an earlier accepted one in force.
+    if (db.FindLogin(meno) && db.CheckCurrentPassword(heslo)) {
+        loggedIn = true;
+        connection.Send(kLoggedIn);
+    } else {
+        connection.Send(kAuthRefused);
+    }
+}
+
+bool CSession::MayUse(std::span<const std::u16string_view> teacherOnly, std::string_view refusal) {
+    if (!IsServedName(file)) {
+        connection.Send(refusal);
+        return false;
+    }
+    if (!IsOneOf(file, teacherOnly)) {
+        return true;
+    }
+    CPNUserDB db;
+    if (LoadUserDB(db) != UserDBLoad::Loaded) {
+        connection.Send(kNoDatabase);
+        return false;
+    }
+    db.FindLogin(meno);
+    if (!db.IsCurrentTeacher(meno, heslo)) {
+        connection.Send(refusal);
+        return false;
+    }
+    return true;
+}
+
+CSession::Step CSession::Download() {
+    if (!loggedIn) {
+        connection.Send(kNotLoggedIn);
+        return Step::Continue;
+    }
+    if (!MayUse(kTeacherOnlyDownloads, kCannotDownload)) {
+        return Step::Continue;
+    }
+    const std::string path = ToUtf8(file);
+    if (!FileExists(path)) {
+        connection.Send(kFileMissing);
+        return Step::Continue;
+    }
+    connection.Send(kAllowedToDownload);
+    if (!WaitForGoAhead()) {
+        return Step::End;
+    }
+    connection.Send(SendFile(connection.Socket(), path) ? kFileSent : kCouldntOpen);
+    return Step::Continue;
+}
+
+bool CSession::WaitForGoAhead() {
+    std::array<char, kGoAheadBuffer> reply;
+    for (;;) {
+        const long got = connection.Receive(reply.data(), reply.size());
+        if (got <= 0) {
+            return false;
+        }
+        if (reply[0] == '#') {
+            return true;
+        }
+        std::this_thread::sleep_for(kGoAheadPause);
+    }
+}
+
+CSession::Step CSession::Upload() {
+    if (!loggedIn) {
+        return Step::End;  // without a reply: the client sees the connection close
+    }
+    if (!MayUse(kTeacherOnlyUploads, kCannotModify)) {
+        return Step::Continue;
+    }
+    // The upload goes to a temporary file that replaces the target only once it is whole.
+    const std::string path = ToUtf8(file);
+    CAtomicFile target;
+    if (IsFolderOrSpecial(path) || !target.Open(path)) {
+        connection.Send(kCouldntOpen);
+        return Step::Continue;
+    }
+    connection.Send(kAllowedToModify);
+    // The file is closed and in place before the operator sees the message.
+    switch (ReceiveUpload(target)) {
+        case UploadEnd::Saved:
+            ShowOperatorMessage(kSavedMessage);
+            break;
+        case UploadEnd::Aborted:
+            ShowOperatorMessage(kAbortedMessage);
+            break;
+        case UploadEnd::CutOff:
+            ShowOperatorMessage(kSocketErrorMessage);
+            break;
+        case UploadEnd::NotWritten:
+            PrintConsoleLine("Cannot write to file: " + path);
+            break;
+    }
+    return Step::End;
+}
+
+CSession::UploadEnd CSession::ReceiveUpload(CAtomicFile& target) {
+    CUploadScanner scanner;
+    std::array<std::uint8_t, kUploadBuffer> buffer;
+    std::vector<std::uint8_t> data;
+    for (;;) {
+        const long got = connection.Receive(buffer.data(), buffer.size());
+        if (got <= 0) {
+            target.Abort();
+            return UploadEnd::CutOff;
+        }
+        data.clear();
+        const CUploadScanner::Outcome outcome =
+            scanner.Feed(std::span(buffer.data(), static_cast<std::size_t>(got)), data);
+        if (!target.Write(data.data(), data.size())) {
+            return UploadEnd::NotWritten;
+        }
+        if (outcome == CUploadScanner::Outcome::Aborted) {
+            target.Abort();
+            return UploadEnd::Aborted;
+        }
+        if (outcome == CUploadScanner::Outcome::Ended) {
+            return target.Commit() ? UploadEnd::Saved : UploadEnd::NotWritten;
+        }
+    }
+}
+
+int ClientThread(int socket) {
+    try {
+        CSession(socket).Run();
+    } catch (const std::exception&) {
+        // An unexpected error (memory exhausted) ends this session only.
+    }
+    CSessionList::Running().Remove(socket);
+    ::close(socket);
+    return 0;
+}
+
+bool ParseCommand(std::string_view received, std::u16string& cmd, std::u16string& meno,
+                  std::u16string& heslo, std::u16string& file) {
+    const std::u16string text = Trim(DecodeCommandLine(received));
+    std::vector<std::size_t> spaces;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u' ') {
+            spaces.push_back(i);
+        }
+    }
+    if (spaces.empty()) {
+        if (ToUpper(text) != u"QUIT") {
+            return false;
+        }
+        cmd = u"QUIT";
+        return true;
+    }
+    if (spaces.size() == 2) {
+        cmd = text.substr(0, spaces[0]);
+        meno = text.substr(spaces[0] + 1, spaces[1] - spaces[0] - 1);
+        heslo = text.substr(spaces[1] + 1);
+    } else if (spaces.size() == 1) {
+        cmd = text.substr(0, spaces[0]);
+        file = text.substr(spaces[0] + 1);
+    } else {
+        return false;  // three or more spaces: no meaning, nothing changes
+    }
+    cmd = ToUpper(cmd);
+    return cmd == u"AUTH" || cmd == u"FILE" || cmd == u"SAVE";
+}
+
+bool FileExists(const std::string& fileName) {
+    const int fd = OpenRegularFile(fileName);
+    if (fd < 0) {
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
+bool SendFile(int socket, const std::string& fileName) {
+    const int fd = OpenRegularFile(fileName);
+    if (fd < 0) {
+        return false;
+    }
+    CConnection connection(socket);
+    std::array<char, kDownloadBlock> block;
+    for (;;) {
+        const long got = ReadBlock(fd, block.data(), block.size());
+        if (got < 0 || !connection.Send(block.data(), static_cast<std::size_t>(got))) {
+            // Without its end marker the client cannot take half a file for the whole; the
+            // session sees the connection ended at its next receive.
+            connection.Shutdown();
+            break;
+        }
+        if (static_cast<std::size_t>(got) < block.size()) {
+            break;  // the first short block, possibly empty, is the last
+        }
+    }
+    ::close(fd);
+    return true;
+}
+
+}  // namespace orvane

@@ -1,0 +1,168 @@
+#include "server/TCPServer.h"
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "server/Session.h"
+#include "server/SessionList.h"
+
+namespace orvane {
+namespace {
+
+constexpr int kBacklog = 10;
+constexpr std::chrono::milliseconds kAcceptPause{100};
+
+// The state that the caller of StartServer/StopServer shares with the listening thread.
+struct ListenerState {
+    std::mutex lifecycle;  // one StartServer or StopServer at a time
+    std::atomic<bool> running{false};
+    std::thread listener;
+
+    std::mutex socketMutex;  // guards listenSocket, setUpDone and listening
+    std::condition_variable setUpEnded;
+    int listenSocket = -1;
+    bool setUpDone = false;
+    bool listening = false;
+};
+
+ListenerState& State() {
+    // Never destroyed, so that a listener still running at exit finds its state.
+    static ListenerState* const state = new ListenerState;
+    return *state;
+}
+
+void EndSetUp(ListenerState& state, int socket, bool listening) {
+    const std::lock_guard lock(state.socketMutex);
+    state.listenSocket = socket;
+    state.listening = listening;
+    state.setUpDone = true;
+    state.setUpEnded.notify_all();
+}
+
+// Creates, binds and listens; -1 when any step fails. SO_REUSEADDR lets a restart bind again
+// at once, while a port that another socket listens on still fails.
+int OpenListeningSocket(std::uint16_t port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return -1;
+    }
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    local.sin_port = htons(port);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
+        ::listen(fd, kBacklog) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void StartSession(int socket) {
+    // Replies and the last block of a download go out at once instead of waiting for the
+    // client's delayed acknowledgement of the data before them.
+    const int on = 1;
+    ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    CSessionList::Running().Add(socket);
+    try {
+        std::thread(ClientThread, socket).detach();
+    } catch (const std::system_error&) {
+        CSessionList::Running().Remove(socket);
+        ::close(socket);
+    }
+}
+
+}  // namespace
+
+int ListenThread(std::uint16_t port) {
+    ListenerState& state = State();
+    const int fd = OpenListeningSocket(port);
+    EndSetUp(state, fd, fd >= 0);
+    if (fd < 0) {
+        return 0;  // silently: remote access stays on without a listener
+    }
+    while (state.running.load()) {
+        sockaddr_in from{};
+        socklen_t fromlen = sizeof from;
+        const int client =
+            ::accept4(fd, reinterpret_cast<sockaddr*>(&from), &fromlen, SOCK_CLOEXEC);
+        if (client >= 0) {
+            StartSession(client);
+        } else if (state.running.load()) {
+            std::this_thread::sleep_for(kAcceptPause);
+        }
+    }
+    EndSetUp(state, -1, false);
+    ::close(fd);
+    return 0;
+}
+
+int StartServer(std::uint16_t port) {
+    ListenerState& state = State();
+    const std::lock_guard lifecycle(state.lifecycle);
+    if (state.running.load()) {
+        return 0;
+    }
+    if (state.listener.joinable()) {
+        state.listener.join();  // a listener whose set-up failed has ended already
+    }
+    {
+        const std::lock_guard lock(state.socketMutex);
+        state.setUpDone = false;
+    }
+    state.running.store(true);
+    try {
+        state.listener = std::thread(ListenThread, port);
+    } catch (const std::system_error&) {
+        state.running.store(false);  // no thread to be had: remote access stays off
+        return 0;
+    }
+    std::unique_lock lock(state.socketMutex);
+    state.setUpEnded.wait(lock, [&] { return state.setUpDone; });
+    return 0;
+}
+
+int StopServer() {
+    ListenerState& state = State();
+    const std::lock_guard lifecycle(state.lifecycle);
+    if (!state.running.load()) {
+        return 0;
+    }
+    state.running.store(false);
+    {
+        // On Linux only a shutdown makes a blocked accept return; the listening thread then
+        // finds `running` false and closes its socket.
+        const std::lock_guard lock(state.socketMutex);
+        if (state.listenSocket >= 0) {
+            ::shutdown(state.listenSocket, SHUT_RDWR);
+        }
+    }
+    state.listener.join();
+    return 0;
+}
+
+bool IsListening() {
+    ListenerState& state = State();
+    const std::lock_guard lock(state.socketMutex);
+    return state.listening;
+}
+
+std::size_t RunningSessions() {
+    return CSessionList::Running().Count();
+}
+
+bool EndSessions(std::chrono::milliseconds wait) {
+    return CSessionList::Running().EndAll(wait);
+}
+
+}  // namespace orvane

@@ -1,0 +1,34 @@
+#pragma once
+// Remote access switched on and off: while it is on, one listening thread accepts TCP
+// connections on every local IPv4 address and serves each in a session thread of its own
+// (CSession). Stopping closes the port at once; sessions already running go on until they
+// end, unless EndSessions ends them too.
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+
+namespace orvane {
+
+constexpr std::uint16_t kServerPort = 20248;
+
+// Switches remote access on, when it is off, and returns once the listening thread has set
+// up its socket or given up (a taken port: then remote access stays on without a listener
+// until StopServer). Returns 0.
+int StartServer(std::uint16_t port = kServerPort);
+// Switches remote access off, when it is on: the port is free when this returns. Returns 0.
+int StopServer();
+
+// True while a listening thread is accepting connections.
+bool IsListening();
+
+// The thread procedure that StartServer runs: sets up the listening socket and accepts until
+// StopServer. Returns 0.
+int ListenThread(std::uint16_t port);
+
+// The number of sessions running in this process.
+std::size_t RunningSessions();
+// Ends every running session by shutting its connection down and waits up to `wait` for all
+// of them to end; true when they have.
+bool EndSessions(std::chrono::milliseconds wait);
+
+}  // namespace orvane

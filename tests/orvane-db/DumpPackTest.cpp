@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include "DatabaseFile.h"
+#include "archive/Archive.h"
+#include "exam/PNQuestion.h"
+#include "exam/PNTestDB.h"
+#include "petrinet/PNPetriNet.h"
+#include "support/ByteBuilder.h"
+#include "support/TempFolder.h"
+#include "users/PNUserDB.h"
+
+namespace orvane {
+namespace {
+
+using test::ReadBytes;
+
+class DumpPackTest : public test::InTempFolder {};
+
+// A net with every kind of element, a missing and a present label, and several arcs per
+// element, as a drawing program would leave it.
+std::shared_ptr<CPNPetriNet> SampleNet() {
+    auto net = std::make_shared<CPNPetriNet>();
+    net->AddPlace(1, 100, 50);
+    net->AddTransition(2, 200, 30);
+    net->AddNode(3, 150, 40, true);
+    net->AddNode(4, 160, 45, false);
+    net->AddPlace(5, 300, 60);
+    net->First();
+    net->Current()->SetLabel(nullptr);
+    net->Current()->SetTokens(2);
+    const auto find = [&](int id) {
+        net->FindById(id);
+        return net->Current();
+    };
+    find(1)->AddArc(find(2));
+    find(1)->AddArc(find(3));
+    find(3)->AddArc(find(2));
+    find(2)->AddArc(find(5));
+    find(2)->FirstArc();
+    find(2)->SetArcWeight(3);
+    find(2)->AddArc(find(1));
+    return net;
+}
+
+CPNQuestion::Requirements SampleRequirements() {
+    CPNQuestion::Requirements requirements;
+    requirements[0] = {true, 3};
+    requirements[2] = {true, 1};
+    requirements[5] = {false, 1};
+    return requirements;
+}
+
+// One question of each kind that the program can make, in a test file as the program saves it.
+std::vector<std::uint8_t> SampleTestFile() {
+    auto test = std::make_shared<CPNTest>();
+    test->SetLogin(u"študent");
+    test->SetId(4);
+    test->SetTimeLimit(2700);
+    test->AddQuestion(std::make_shared<CPNQuestion>(
+        1, u"Vyber", u"Ktoré sú živé?", 3, std::vector<std::u16string>{u"a", u"b", u"č"},
+        std::vector<bool>{true, false, true}, SampleNet()));
+    test->AddQuestion(std::make_shared<CPNQuestion>(
+        2, u"Spoj", u"Spoj súvisiace", 2, std::vector<std::u16string>{u"l1", u"l2"},
+        std::vector<std::u16string>{u"r1", u"r2"}, std::vector<std::int32_t>{1, 0}, nullptr));
+    test->AddQuestion(std::make_shared<CPNQuestion>(3, u"Dokonči", u"t", SampleNet(), SampleNet()));
+    test->AddQuestion(
+        std::make_shared<CPNQuestion>(4, u"Podľa", u"t", SampleNet(), SampleRequirements()));
+    test->AddQuestion(std::make_shared<CPNQuestion>(5, u"Nakresli", u"t", SampleNet()));
+    test->AddQuestion(std::make_shared<CPNQuestion>(6, u"Nakresli 2", u"t", SampleRequirements()));
+    test->AddQuestion(std::make_shared<CPNQuestion>(7, u"Bez opravy", u"t"));
+    test->AddQuestion(std::make_shared<CPNQuestion>(8));
+    test->FirstQuestion();
+    test->CurrentQuestion()->SetPoints(5);
+    CPNTestDB database;
+    database.AddTest(test);
+    database.First();
+    database.Save(u"testdb");
+    return ReadBytes("testdb");
+}
+
+TEST_F(DumpPackTest, UserDatabaseListsAccountsInFileOrderAndPacksToTheSameBytes) {
+    CPNUserDB database;
+    database.AddUser(u"Tutor", u"Predvolené konto učiteľa", u"", u"", true, u"Tutor", u"");
+    database.AddUser(u"jan", u"Ján \U0001F600", u"x", u"x", false, u"Tutor", u"");
+    database.Save(u"userdb");
+    const auto bytes = ReadBytes("userdb");
+    const Json json = DumpDatabaseFile(bytes);
+    EXPECT_EQ(json.dump(), Json::parse(R"({"type": "userdb", "users": [
+        {"teacher": false, "name": "Ján 😀", "login": "jan", "password": "x"},
+        {"teacher": true, "name": "Predvolené konto učiteľa", "login": "Tutor", "password": ""}]})")
+                               .dump());
+    EXPECT_EQ(PackDatabaseDocument(json), bytes);
+}
+
+TEST_F(DumpPackTest, TestFileListsQuestionsElementsAndArcsInFileOrder) {
+    const Json json = DumpDatabaseFile(SampleTestFile());
+    const Json& test = json["test"];
+    EXPECT_EQ(test["login"], "študent");
+    EXPECT_EQ(test["timeLimit"], 2700);
+    ASSERT_EQ(test["questions"].size(), 8u);
+    EXPECT_EQ(test["questions"][0]["id"], 8);  // the newest question is stored first
+    EXPECT_EQ(test["questions"][0]["points"], 5);
+    const Json& choose = test["questions"][7];
+    EXPECT_EQ(choose["kind"], 2002);
+    EXPECT_EQ(choose["key"], Json::parse("[1, 0, 1]"));
+    EXPECT_EQ(choose["rightItems"], nullptr);
+    EXPECT_EQ(choose["items"][2], "č");
+    const Json& net = choose["workNet"];
+    EXPECT_EQ(net["elements"][0].dump(),
+              R"({"type":1001,"id":1,"x":100,"y":50,"label":{"id":-1,"x":-20,"y":-25,)"
+              R"("text":"Place.1","flag":true},"radius":20,"capacity":32767,"tokens":0})");
+    EXPECT_EQ(net["elements"][3]["label"], nullptr);
+    EXPECT_EQ(net["elements"][4]["label"], nullptr);
+    EXPECT_EQ(net["elements"][2]["label"]["text"], "");
+    // Elements from the newest, each element's arcs newest first.
+    EXPECT_EQ(net["arcs"], Json::parse("[[3, 2, 1], [2, 1, 1], [2, 5, 3], [1, 3, 1], [1, 2, 1]]"));
+    EXPECT_EQ(test["questions"][1]["workNet"]["elements"], Json::array());
+    EXPECT_EQ(test["questions"][1]["keyNet"], nullptr);
+}
+
+TEST_F(DumpPackTest, PackOfADumpIsByteForByteTheProgramsFile) {
+    const auto bytes = SampleTestFile();
+    const Json json = DumpDatabaseFile(bytes);
+    const auto packed = PackDatabaseDocument(json);
+    EXPECT_EQ(test::Hex(packed), test::Hex(bytes));
+    EXPECT_EQ(DumpDatabaseFile(packed), json);
+}
+
+TEST_F(DumpPackTest, HandWrittenPoolSurvivesPackAndDump) {
+    Json written = Json::parse(R"({"type": "test", "test": {
+      "login": "", "id": 0, "toBeWorkedOut": false, "timeLimit": -5, "questions": [
+      {"kind": 2004, "id": 3, "title": "Spoj súvisiace 𝄞", "text": "ľ\nš", "answerNumber": -2,
+       "itemCount": 2, "askedRequirements": 4294967295, "keyNumber": 7, "answer": [-1, -1],
+       "key": [1, 0], "items": ["ä", "ô"], "rightItems": ["x", "y"], "keyRequirements": 1023,
+       "points": -32768, "workNet": null, "keyNet": null},
+      {"kind": 2001, "id": 9, "title": "", "text": "", "answerNumber": 0, "itemCount": 5,
+       "askedRequirements": 0, "keyNumber": 0, "answer": null, "key": [], "items": ["only one"],
+       "rightItems": null, "keyRequirements": 0, "points": 32767,
+       "workNet": {"elements": [
+          {"type": 1003, "id": 7, "x": -1, "y": 2147483647, "label": {"id": -7, "x": 0, "y": -5, "text": "n", "flag": false}},
+          {"type": 1002, "id": 8, "x": 0, "y": 0, "label": null, "width": 1, "height": 2},
+          {"type": 1001, "id": 9, "x": 0, "y": 0, "label": null, "radius": 1, "capacity": 2, "tokens": 3}],
+        "arcs": [[9, 8, 2], [8, 7, 1], [8, 9, 4], [7, 9, 1]]},
+       "keyNet": {"elements": [], "arcs": []}}]}})");
+    Json& questions = written["test"]["questions"];
+    for (const int kind : {2000, 2002, 2005, 2006, 2015, 2016, 2026}) {
+        Json question = questions[0];
+        question["kind"] = kind;
+        question["id"] = kind;
+        question["workNet"] = questions[1]["workNet"];
+        questions.push_back(std::move(question));
+    }
+    const Json dumped = DumpDatabaseFile(PackDatabaseDocument(written));
+    Json expected = written;
+    expected["test"]["questions"][1]["key"] = nullptr;  // [] and null are both "no array"
+    EXPECT_EQ(dumped.dump(2), expected.dump(2));
+}
+
+TEST_F(DumpPackTest, UserDatabaseOf65535AccountsStartsWithFFFFAndStillDumps) {
+    CPNUserDB database;
+    for (int i = 0; i < 65535; ++i) {
+        database.InsertUser(std::make_shared<CPNUser>(u"u", u"", u"", false));
+    }
+    CArchive archive;
+    database.Serialize(archive);
+    ASSERT_EQ(archive.Data()[0], 0xFF);
+    ASSERT_EQ(archive.Data()[1], 0xFF);
+    const Json json = DumpDatabaseFile(archive.Data());
+    EXPECT_EQ(json["type"], "userdb");
+    EXPECT_EQ(json["users"].size(), 65535u);
+}
+
+TEST_F(DumpPackTest, ShapeErrorsNameTheKey) {
+    const auto failure = [](const char* text) {
+        try {
+            PackDatabaseDocument(Json::parse(text));
+        } catch (const JsonShapeError& error) {
+            return std::string(error.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(failure(R"({"type": "tests"})"), R"(type: expected "userdb" or "test")");
+    EXPECT_EQ(failure(R"({"type": "userdb", "users": [{"login": 5}]})"),
+              "users[0].login: expected a string");
+    EXPECT_EQ(failure(R"({"type": "userdb", "users": [{"logn": "a"}]})"),
+              "users[0].logn: unknown key");
+    EXPECT_EQ(failure(R"({"type": "test", "test": {"questions": [{"points": 40000}]}})"),
+              "test.questions[0].points: out of range -32768 to 32767");
+    EXPECT_EQ(failure(R"({"type": "test", "test": {"questions": [{"workNet": {"elements": [],
+              "arcs": [[1, 2, 1]]}}]}})"),
+              "test.questions[0].workNet.arcs[0][1]: no element has this id");
+    EXPECT_EQ(failure(R"({"type": "test", "test": {"questions": [{"keyNet": {"elements": [
+              {"type": 1004, "id": 1, "x": 0, "y": 0, "label": null}]}}]}})"),
+              "test.questions[0].keyNet.elements[0].type: expected 1001 (place), 1002 "
+              "(transition) or 1003 (node)");
+}
+
+TEST_F(DumpPackTest, DamagedFilesSayWhyTheyCannotBeRead) {
+    auto bytes = SampleTestFile();
+    bytes.resize(bytes.size() / 2);
+    EXPECT_THROW(DumpDatabaseFile(bytes), DatabaseFileError);
+    EXPECT_THROW(DumpDatabaseFile(std::vector<std::uint8_t>{}), DatabaseFileError);
+    try {
+        DumpDatabaseFile(test::Bytes().I32(1).Class("CPNFoo").Get());
+    } catch (const DatabaseFileError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "not a user database (bad class: the class \"CPNFoo\" is not known)");
+    }
+}
+
+}  // namespace
+}  // namespace orvane

@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include "petrinet/PNLabel.h"
+#include "petrinet/PNNode.h"
+#include "petrinet/PNPetriNet.h"
+#include "petrinet/PNPlace.h"
+#include "support/ByteBuilder.h"
+#include "support/Serialized.h"
+
+namespace orvane {
+namespace {
+
+using test::Bytes;
+using test::Hex;
+using test::LoadedItems;
+using test::StoredItems;
+using Cause = ArchiveError::Cause;
+
+std::shared_ptr<CPNObject> Element(CPNPetriNet& net, std::int32_t id) {
+    return net.FindById(id) ? net.Current() : nullptr;
+}
+
+void Connect(CPNPetriNet& net, std::int32_t from, std::int32_t to, std::int32_t weight = 1) {
+    const auto source = Element(net, from);
+    ASSERT_TRUE(source != nullptr && source->AddArc(Element(net, to)));
+    source->FirstArc();
+    source->SetArcWeight(weight);
+}
+
+// The elements front to back, each as its id and its arcs ">target:weight", newest first.
+std::string Shape(CPNPetriNet& net) {
+    std::string shape;
+    for (bool more = net.First(); more; more = net.Next()) {
+        shape += (shape.empty() ? "" : " ") + std::to_string(net.Current()->GetId());
+        for (const auto& arc : net.Current()->Arcs()) {
+            shape += ">" + std::to_string(arc.target->GetId()) + ":" + std::to_string(arc.weight);
+        }
+    }
+    return shape;
+}
+
+TEST(PetriNet, TwoElementNetIsStoredOldestFirstWithItsArcAndLoadsBack) {
+    CPNPetriNet net;
+    ASSERT_TRUE(net.AddPlace(1, 100, 50));
+    ASSERT_TRUE(net.AddTransition(2, 200, 30));
+    Connect(net, 1, 2);
+    Bytes expected = Bytes().I32s({2, 1001}).Class("CPNPlace").I32s({1, 100, 50});
+    expected.Class("CPNLabel").I32s({-1, -20, -25}).Str(u"Place.1").Byte(1);
+    expected.I32s({20, 32767, 0, 1002}).Class("CPNTransition").I32s({2, 200, 30});
+    expected.U16(0x8003).I32s({-2, 0, -5}).Str(u"Transition.2").Byte(1).I32s({10, 40});
+    expected.I32s({1, 2, 1, -1, -1, -1});
+    EXPECT_EQ(Hex(StoredItems(net)), Hex(expected));
+
+    const auto loaded = LoadedItems<CPNPetriNet>(expected);
+    EXPECT_EQ(loaded->GetCount(), 2);
+    EXPECT_EQ(Shape(*loaded), "2 1>2:1");
+    EXPECT_EQ(Element(*loaded, 1)->GetLabel()->GetText(), u"Place.1");
+    EXPECT_EQ(Hex(StoredItems(*loaded)), Hex(expected));
+
+    CPNPetriNet empty;
+    EXPECT_EQ(Hex(StoredItems(empty)), Hex(Bytes().I32s({0, -1, -1, -1})));
+    EXPECT_TRUE(LoadedItems<CPNPetriNet>(StoredItems(empty))->IsEmpty());
+}
+
+TEST(PetriNet, LoadingReversesEachElementsArcsAndSkipsWhatItCannotPlace) {
+    CPNPetriNet net;
+    net.AddNode(1, 0, 0, false);
+    net.AddNode(2, 0, 0, false);
+    net.AddNode(3, 0, 0, true);
+    Connect(net, 3, 1, 4);
+    Connect(net, 3, 2, 5);
+    EXPECT_EQ(Shape(net), "3>2:5>1:4 2 1");
+    EXPECT_EQ(Shape(*LoadedItems<CPNPetriNet>(StoredItems(net))), "3>1:4>2:5 2 1");
+
+    // An unknown type code and an arc from an unknown number are passed over; a -1 in a
+    // triple ends the arcs, and nothing after it is read.
+    Bytes damaged = Bytes().I32s({2, 1009, 1003}).Class("CPNNode").I32s({8, 0, 0, 0, 0});
+    damaged.I32s({7, 8, 1, 8, 8, 3, 8, 8, -1, 8, 8, 6});
+    std::size_t left = 0;
+    const auto loaded = LoadedItems<CPNPetriNet>(damaged, &left);
+    EXPECT_EQ(left, 12u);
+    EXPECT_EQ(loaded->GetCount(), 1);
+    EXPECT_EQ(Shape(*loaded), "8>8:3");
+    EXPECT_EQ(LoadedItems<CPNPetriNet>(StoredItems(*loaded))->GetCount(), 1);
+}
+
+TEST(PetriNet, NewIdCountsOnFromTheNewestNumber) {
+    CPNPetriNet net;
+    EXPECT_EQ(net.NewId(), 1);
+    for (const std::int32_t id : {3, 2, 1}) {
+        net.AddPlace(id, 0, 0);
+    }
+    EXPECT_EQ(net.NewId(), 4);
+    net.AddPlace(32767, 0, 0);
+    EXPECT_EQ(net.NewId(), 4);  // 32767, then round to 1, 2, 3
+    net.AddNode(40000, 0, 0, false);
+    EXPECT_EQ(net.NewId(), 40001);
+    net.AddNode(2147483647, 0, 0, false);
+    EXPECT_EQ(net.NewId(), 4);
+
+    CPNPetriNet full;
+    for (std::int32_t id = 1; id <= 32767; ++id) {
+        full.AddNode(id, 0, 0, false);
+    }
+    EXPECT_EQ(full.NewId(), -1);
+    full.RemoveElement(Element(full, 100).get());
+    EXPECT_EQ(full.NewId(), 100);
+}
+
+TEST(PetriNet, HitTestPrefersPlacesAndTransitionsNewestFirst) {
+    CPNPetriNet net;
+    net.AddNode(1, 100, 100, false);
+    net.AddPlace(2, 100, 100);
+    net.AddTransition(3, 0, 0);
+    net.AddNode(4, 300, 300, false);
+    net.AddTransition(5, 5, 5);
+    const auto hit = [&](std::int32_t x, std::int32_t y) {
+        const auto element = net.HitTest(x, y);
+        return element == nullptr ? 0 : element->GetId();
+    };
+    EXPECT_EQ(hit(100, 100), 2);
+    EXPECT_EQ(hit(100, 119), 2);
+    EXPECT_EQ(hit(100, 120), 0);  // exactly the radius away
+    EXPECT_EQ(hit(0, 0), 3);
+    EXPECT_EQ(hit(10, 0), 3);
+    EXPECT_EQ(hit(0, 40), 3);
+    EXPECT_EQ(hit(6, 6), 5);
+    EXPECT_EQ(hit(309, 291), 4);
+    EXPECT_EQ(hit(310, 300), 0);
+    EXPECT_EQ(hit(-100, -25), 0);  // labels are never hit
+    EXPECT_EQ(hit(2147483647, -2147483647 - 1), 0);
+}
+
+TEST(PetriNet, LookupsAndRemovalsMoveTheCursorAsDocumented) {
+    CPNPetriNet net;
+    EXPECT_FALSE(net.Next());
+    EXPECT_FALSE(net.RemoveElement(nullptr));
+    net.AddPlace(1, 0, 0);
+    net.AddPlace(1, 5, 5);
+    net.AddTransition(2, 0, 0);
+    EXPECT_EQ(net.Current(), nullptr);
+    ASSERT_TRUE(net.FindById(1));
+    EXPECT_EQ(net.Current()->GetX(), 5);  // the newer of the two
+    EXPECT_FALSE(net.FindById(9));
+    EXPECT_EQ(net.Current()->GetX(), 5);
+    EXPECT_TRUE(net.Next());
+    EXPECT_FALSE(net.Next());
+    EXPECT_EQ(net.Current()->GetX(), 0);
+
+    const CPNPlace stranger(1, 0, 0);
+    EXPECT_FALSE(net.FindElement(&stranger) || net.RemoveElement(&stranger));
+    EXPECT_FALSE(net.AddElement(nullptr));
+    EXPECT_FALSE(net.AddElement(std::make_shared<CPNLabel>(1, 0, 0, u"", true)));
+    EXPECT_TRUE(net.AddElement(std::make_shared<CPNNode>(7, 0, 0)));
+    EXPECT_EQ(net.GetCount(), 3);  // AddElement does not count
+
+    ASSERT_TRUE(net.FindById(2));
+    ASSERT_TRUE(net.RemoveElement(net.Current().get()));
+    EXPECT_EQ(net.Current(), nullptr);
+    EXPECT_FALSE(net.Next());
+    EXPECT_EQ(net.GetCount(), 2);
+    EXPECT_EQ(Shape(net), "7 1 1");
+}
+
+TEST(PetriNet, DeleteElementTakesItsNodeChainsAlong) {
+    // place 1 -> node 11 -> node 12 -> place 2; place 3 -> node 21 -> node 22 -> place 1
+    CPNPetriNet net;
+    for (const std::int32_t id : {11, 12, 21, 22, 1, 2, 3}) {
+        id < 10 ? net.AddPlace(id, id * 100, 0) : net.AddNode(id, id, id, false);
+    }
+    for (const auto& [from, to] :
+         {std::pair{1, 11}, {11, 12}, {12, 2}, {3, 21}, {21, 22}, {22, 1}, {2, 3}}) {
+        Connect(net, from, to);
+    }
+    const std::weak_ptr<CPNObject> deleted = Element(net, 1);
+    ASSERT_TRUE(net.DeleteElement(Element(net, 1).get()));
+    // Of the chain into place 1 only its first node goes. (Nodes are elements of the walk
+    // too: had node 21 come before place 3, its own chain would have taken node 22.)
+    EXPECT_EQ(Shape(net), "3>21:1 2>3:1 22>1:1");
+    EXPECT_EQ(net.GetCount(), 3);
+    EXPECT_FALSE(deleted.expired());  // node 22 still leads to it
+    // The arcs to elements no longer in the net are dropped on loading.
+    EXPECT_EQ(Shape(*LoadedItems<CPNPetriNet>(StoredItems(net))), "3 2>3:1 22");
+
+    // A ring of nodes ends after a bounded walk.
+    CPNPetriNet ring;
+    ring.AddNode(1, 0, 0, false);
+    ring.AddNode(2, 0, 0, false);
+    Connect(ring, 1, 2);
+    Connect(ring, 2, 1);
+    EXPECT_TRUE(ring.DeleteElement(Element(ring, 1).get()));
+    EXPECT_TRUE(ring.IsEmpty());
+}
+
+TEST(PetriNet, ElementsOutliveTheirNetOnlyWhileHeldFromOutside) {
+    std::weak_ptr<CPNObject> place;
+    std::weak_ptr<CPNObject> removed;
+    std::shared_ptr<CPNObject> kept;
+    {
+        CPNPetriNet net;
+        net.AddPlace(1, 0, 0);
+        net.AddTransition(2, 0, 0);
+        net.AddNode(3, 0, 0, true);
+        for (const auto& [from, to] : {std::pair{1, 2}, {2, 1}, {3, 2}, {2, 3}}) {
+            Connect(net, from, to);
+        }
+        place = Element(net, 1);
+        removed = Element(net, 3);
+        kept = Element(net, 2);
+        net.RemoveElement(removed.lock().get());
+        EXPECT_FALSE(removed.expired());
+    }
+    EXPECT_TRUE(place.expired());
+    EXPECT_TRUE(removed.expired());
+    EXPECT_EQ(kept->GetArcCount(), 0);
+}
+
+TEST(PetriNet, MalformedNetsAreReadErrors) {
+    CPNPetriNet net;
+    net.AddPlace(1, 0, 0);
+    net.AddNode(2, 0, 0, true);
+    Connect(net, 1, 2);
+    const auto whole = StoredItems(net);
+    for (std::size_t size = 0; size < whole.size(); ++size) {
+        EXPECT_EQ(test::LoadFailure<CPNPetriNet>({whole.begin(), whole.begin() + size}),
+                  Cause::EndOfData)
+            << size;
+    }
+    EXPECT_EQ(test::LoadFailure<CPNPetriNet>(Bytes().I32s({2147483647, 1009})), Cause::EndOfData);
+    const Bytes wrong = Bytes().I32s({1, 1001}).Class("CPNNode");
+    EXPECT_EQ(test::LoadFailure<CPNPetriNet>(wrong), Cause::BadClass);
+}
+
+}  // namespace
+}  // namespace orvane

@@ -1,0 +1,88 @@
+#include "ServerFixture.h"
+
+#include <chrono>
+
+#include "server/TCPServer.h"
+#include "users/PNUserDB.h"
+
+namespace orvane::test {
+
+void RecordedMessages::Show(const std::string& message) {
+    const std::lock_guard lock(mutex);
+    shown.push_back(message);
+}
+
+std::vector<std::string> RecordedMessages::Shown() {
+    const std::lock_guard lock(mutex);
+    return shown;
+}
+
+ServerTest::ServerTest() : port(FreePort()) {
+    CPNUserDB db;
+    EXPECT_TRUE(db.AddUser(u"ucitel", u"Učiteľ", u"tajne", u"tajne", true, u"", u""));
+    EXPECT_TRUE(db.AddUser(u"ziak", u"Žiak", u"heslo", u"heslo", false, u"ucitel", u"tajne"));
+    db.Save(u"userdb");
+    SetOperatorMessages(&messages);
+    StartServer(port);
+    EXPECT_TRUE(IsListening());
+}
+
+ServerTest::~ServerTest() {
+    StopServer();
+    EXPECT_TRUE(EndSessions(std::chrono::seconds(10)));
+    SetOperatorMessages(nullptr);
+}
+
+LoopbackClient ServerTest::Connect() {
+    LoopbackClient client(port);
+    EXPECT_EQ(client.ReceiveUntil(), "#Server Ready.\r\n");
+    return client;
+}
+
+LoopbackClient ServerTest::Login(bool teacher) {
+    LoopbackClient client = Connect();
+    client.Send(teacher ? "AUTH ucitel tajne\r\n" : "AUTH ziak heslo\r\n");
+    EXPECT_EQ(client.ReceiveUntil(), "#You are logged in!!!\r\n");
+    return client;
+}
+
+std::string ServerTest::Download(LoopbackClient& client, const std::string& name) {
+    client.Send("FILE " + name + "\r\n");
+    std::string reply = client.ReceiveUntil();
+    if (reply == "#You are allowed to download.\r\n") {
+        client.Send("#\r\n");
+        reply += client.ReceiveUntil("#File sent successfully.\r\n");
+    }
+    return reply;
+}
+
+void ServerTest::Upload(LoopbackClient& client, const std::string& name, const std::string& data,
+                        const std::string& end, bool separately) {
+    client.Send("SAVE " + name + "\r\n");
+    EXPECT_EQ(client.ReceiveUntil(), "#You are allowed to modify the file.\r\n");
+    client.Send(separately ? data : data + end);
+    if (separately) {
+        EXPECT_TRUE(client.WaitUntilServerHasRead());
+        client.Send(end);
+    }
+    EXPECT_TRUE(client.IsClosedByServer());
+}
+
+std::string Pattern(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>(i % 251);
+    }
+    return bytes;
+}
+
+std::string ReadText(const std::string& path) {
+    const auto bytes = ReadBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    WriteBytes(path, {text.begin(), text.end()});
+}
+
+}  // namespace orvane::test

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "ServerFixture.h"
+
+namespace orvane::test {
+namespace {
+
+constexpr char kEnd[] = "#File sent successfully.\r\n";
+constexpr char kSaved[] = "File has been saved";
+
+// Uploads by the teacher over "odpovede", which holds its old answers.
+class UploadTest : public ServerTest {
+protected:
+    UploadTest() { WriteText("odpovede", "old"); }
+    void Upload(const std::string& data, const std::string& end = kEnd, bool separately = false) {
+        LoopbackClient client = Login(true);
+        ServerTest::Upload(client, "odpovede", data, end, separately);
+    }
+    // No temporary file is ever left behind.
+    void ExpectOnlyTheFilesOfTheTest() {
+        EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"odpovede", "userdb"}));
+    }
+};
+
+TEST_F(UploadTest, StoresExactlyTheBytesBeforeTheEndMarkerSentTogetherOrApart) {
+    for (const bool separately : {false, true}) {
+        Upload(Pattern(300) + std::to_string(separately), kEnd, separately);
+        EXPECT_TRUE(ReadText("odpovede") == Pattern(300) + std::to_string(separately));
+    }
+    Upload(Pattern(2 << 20));
+    EXPECT_TRUE(ReadText("odpovede") == Pattern(2 << 20));
+    Upload("");
+    EXPECT_EQ(ReadText("odpovede"), "");
+    EXPECT_EQ(messages.Shown(), std::vector<std::string>(4, kSaved));
+    ExpectOnlyTheFilesOfTheTest();
+}
+
+TEST_F(UploadTest, EndMarkerSplitAcrossTwoReceivesStillEndsTheFile) {
+    const std::string end = kEnd;
+    for (std::size_t cut = 1; cut < 5; ++cut) {
+        Upload("data" + end.substr(0, cut), end.substr(cut), true);
+        EXPECT_EQ(ReadText("odpovede"), "data") << cut;
+    }
+}
+
+TEST_F(UploadTest, AbortedOrCutOffUploadsKeepTheOldFile) {
+    Upload("", "!File does not exist.\r\n");
+    Upload(Pattern(200) + "!Fi", "le", true);
+    LoopbackClient client = Login(true);
+    client.Send("SAVE odpovede\r\n");
+    EXPECT_EQ(client.ReceiveUntil(), "#You are allowed to modify the file.\r\n");
+    client.Send(Pattern(5000) + "#Fi");
+    ASSERT_TRUE(client.WaitUntilServerHasRead());
+    client.ShutdownSending();
+    EXPECT_TRUE(client.IsClosedByServer());
+    EXPECT_EQ(ReadText("odpovede"), "old");
+    EXPECT_EQ(messages.Shown(),
+              (std::vector<std::string>{"File not found on server!", "File not found on server!",
+                                        "socket error socket error socket error"}));
+    ExpectOnlyTheFilesOfTheTest();
+    Upload(Pattern(256) + "!File");  // past the first 256 bytes it is data
+    EXPECT_TRUE(ReadText("odpovede") == Pattern(256) + "!File");
+}
+
+TEST_F(UploadTest, TargetThatCannotBeCreatedIsRefusedAndTheSessionGoesOn) {
+    ASSERT_EQ(::mkdir("priecinok", 0755), 0);
+    LoopbackClient client = Login(true);
+    client.Send("SAVE priecinok\r\n");
+    EXPECT_EQ(client.ReceiveUntil(), "!File couldnt be opened.\r\n");
+    ServerTest::Upload(client, "odpovede", "new");
+    EXPECT_EQ(ReadText("odpovede"), "new");
+}
+
+// Reads the target as the operator is told, as a slow operator would find it.
+class TargetAtMessage : public COperatorMessages {
+public:
+    void Show(const std::string& message) override {
+        const std::lock_guard lock(mutex);
+        seen = message + ": " + ReadText("odpovede");
+    }
+    std::mutex mutex;
+    std::string seen;
+};
+
+TEST_F(UploadTest, TheFileIsInPlaceBeforeTheOperatorIsTold) {
+    TargetAtMessage operatorView;
+    SetOperatorMessages(&operatorView);
+    Upload("new");
+    SetOperatorMessages(&messages);
+    const std::lock_guard lock(operatorView.mutex);
+    EXPECT_EQ(operatorView.seen, "File has been saved: new");
+}
+
+}  // namespace
+}  // namespace orvane::test
