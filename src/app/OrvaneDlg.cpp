@@ -36,6 +36,7 @@ constexpr std::u16string_view kNoQuestion = u"Nie je zvolená žiadna otázka";
 constexpr std::u16string_view kNoQuestionText = u"...";
 // A completed test stores no date; this text stands where one would be shown.
 constexpr std::u16string_view kWorkedOutDate = u"1.1.2009";
+constexpr std::chrono::milliseconds kSessionEndWait{1000};
 
 QString ToQt(std::u16string_view text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
@@ -85,8 +86,12 @@ COrvaneDlg::COrvaneDlg(QWidget* parent)
     ConnectControls();
 }
 
+// Remote access ends with the window, and so do its sessions, so that none of them shows a
+// message through this window once it is gone.
 COrvaneDlg::~COrvaneDlg() {
     SetOperatorMessages(nullptr);
+    StopServer();
+    EndSessions(kSessionEndWait);
 }
 
 void COrvaneDlg::ConnectControls() {
