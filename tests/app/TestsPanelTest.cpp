@@ -1,17 +1,15 @@
 // The tests panel: a user's tests, their questions, the generator and remote access, and
 // the About window of the context menu.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
+#include <atomic>
+#include <thread>
 
 #include "WindowFixture.h"
 #include "app/AboutDlg.h"
 #include "generator/TestGenerator.h"
+#include "support/LoopbackClient.h"
 
 namespace orvane {
 namespace {
@@ -20,25 +18,6 @@ using test::MakeQuestion;
 using test::ModalAnswers;
 
 constexpr std::uint16_t kPort = 20248;
-
-// Connects to the port on this machine; the greeting line when the server answered.
-std::optional<std::string> Greeting(std::uint16_t port) {
-    const int client = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    timeval timeout{2, 0};
-    ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    std::optional<std::string> line;
-    if (::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        char buffer[64] = {};
-        const ssize_t got = ::recv(client, buffer, sizeof buffer - 1, 0);
-        line = std::string(buffer, got > 0 ? static_cast<std::size_t>(got) : 0);
-    }
-    ::close(client);
-    return line;
-}
 
 class TestsPanelTest : public test::WindowTest {
 protected:
@@ -130,18 +109,58 @@ TEST_F(TestsPanelTest, GeneratedTestsShowWhenTheUserIsChosenAgain) {
 }
 
 TEST_F(TestsPanelTest, ZapnutTwiceListensOnceAndVypnutStops) {
-    if (Greeting(kPort)) {
+    if (test::CanConnect(kPort)) {
         GTEST_SKIP() << "port 20248 is in use on this machine";
     }
     Click(1004);
     Click(1004);
-    std::optional<std::string> greeting;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return (greeting = Greeting(kPort)).has_value(); }, 3000));
-    EXPECT_EQ(greeting.value_or(""), "#Server Ready.\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([] { return test::CanConnect(kPort); }, 3000));
+    test::LoopbackClient client(kPort);
+    EXPECT_EQ(client.ReceiveUntil(), "#Server Ready.\r\n");
     Click(1005);
-    EXPECT_TRUE(QTest::qWaitFor([] { return !Greeting(kPort).has_value(); }, 3000));
+    EXPECT_FALSE(test::CanConnect(kPort));
     Click(1005);  // off already: nothing happens
-    EXPECT_FALSE(Greeting(kPort).has_value());
+    Click(1004);
+    EXPECT_TRUE(QTest::qWaitFor([] { return test::CanConnect(kPort); }, 3000));
+    Click(1005);
+}
+
+// The session of an upload shows its message over the window and waits for OK before it
+// closes the connection.
+TEST_F(TestsPanelTest, AnUploadsMessageWaitsForOkInTheWindow) {
+    if (test::CanConnect(kPort)) {
+        GTEST_SKIP() << "port 20248 is in use on this machine";
+    }
+    Click(1004);
+    ASSERT_TRUE(QTest::qWaitFor([] { return test::CanConnect(kPort); }, 3000));
+    std::atomic<bool> finished{false};
+    std::string replies;
+    bool closed = false;
+    ModalAnswers answers;
+    answers.Expect<QMessageBox>([&](QMessageBox* box) {
+        EXPECT_EQ(box->text(), QStringLiteral("File has been saved"));
+        EXPECT_FALSE(finished) << "the session goes on only after OK";
+        box->button(QMessageBox::Ok)->click();
+    });
+    std::thread session([&] {
+        test::LoopbackClient client(kPort);
+        replies = client.ReceiveUntil();
+        client.Send("AUTH ucitel tajne\r\n");
+        replies += client.ReceiveUntil();
+        client.Send("SAVE poznamky\r\n");
+        replies += client.ReceiveUntil();
+        client.Send("text#File sent successfully.\r\n");
+        closed = client.IsClosedByServer();
+        finished = true;
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return finished.load(); }, 15000));
+    session.join();
+    EXPECT_EQ(
+        replies,
+        "#Server Ready.\r\n#You are logged in!!!\r\n#You are allowed to modify the file.\r\n");
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(test::ReadBytes("poznamky"), (std::vector<std::uint8_t>{'t', 'e', 'x', 't'}));
+    Click(1005);
 }
 
 TEST_F(TestsPanelTest, TheContextMenuOpensTheAboutWindow) {
