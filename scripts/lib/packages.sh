@@ -20,3 +20,6 @@ ensure_packages() {
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev nlohmann-json3-dev)
 # What the tests need on top of that.
 TEST_PACKAGES=(libgtest-dev libgmock-dev)
+# What scripts/screenshots needs on top of the tests: a virtual display, a window manager for
+# the title bars, a way to type and click, and a way to take pictures.
+SCREENSHOT_PACKAGES=(xvfb openbox xdotool imagemagick fonts-dejavu-core)
