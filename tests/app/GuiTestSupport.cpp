@@ -1,9 +1,8 @@
 #include "GuiTestSupport.h"
 
-#include <QAbstractButton>
-#include <QDialog>
-#include <QMenu>
-#include <QTest>
+#include <QApplication>
+
+#include "app/LoginDlg.h"
 
 // Fontconfig, under Qt's font database, keeps a cache that it never frees; that is not ours.
 extern "C" const char* __lsan_default_suppressions() {
@@ -12,21 +11,6 @@ extern "C" const char* __lsan_default_suppressions() {
 
 namespace orvane::test {
 
-namespace {
-
-constexpr std::chrono::seconds kAnswerTimeout{2};
-
-}  // namespace
-
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char* argv[] = {name, nullptr};
-    static QApplication* application = new QApplication(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orvane"));
-    (void)application;
-}
-
 void TypeText(QWidget* widget, const QString& text) {
     for (const QChar letter : text) {
         if (letter.unicode() < 0x80) {
@@ -34,10 +18,33 @@ void TypeText(QWidget* widget, const QString& text) {
             continue;
         }
         // QTest knows only ASCII keys; other letters come as text without a key code.
-        QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, QString(letter), Qt::NoModifier);
-        QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, QString(letter),
-                            Qt::NoModifier);
+        for (const auto action : {QTest::Press, QTest::Release}) {
+            QTest::sendKeyEvent(action, widget, Qt::Key_unknown, QString(letter), Qt::NoModifier);
+        }
     }
+}
+
+void Type(QLineEdit* field, const QString& text) {
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Delete);
+    TypeText(field, text);
+}
+
+QStringList Lines(const QListWidget* list) {
+    QStringList lines;
+    for (int row = 0; row < list->count(); ++row) {
+        lines << list->item(row)->text();
+    }
+    return lines;
+}
+
+QStringList Lines(const QComboBox* combo) {
+    QStringList lines;
+    for (int row = 0; row < combo->count(); ++row) {
+        lines << combo->itemText(row);
+    }
+    return lines;
 }
 
 ModalAnswers::ModalAnswers() {
@@ -47,38 +54,26 @@ ModalAnswers::ModalAnswers() {
 }
 
 ModalAnswers::~ModalAnswers() {
-    timer.stop();
     EXPECT_TRUE(pending.empty()) << pending.size() << " expected window(s) never appeared";
-    for (const QString& title : unexpected) {
-        ADD_FAILURE() << "unexpected window: " << title.toStdString();
-    }
 }
 
 void ModalAnswers::ExpectMessage(const QString& text, QMessageBox::StandardButton button) {
     Expect<QMessageBox>([text, button](QMessageBox* box) {
         EXPECT_EQ(box->text().toStdString(), text.toStdString());
-        QAbstractButton* answer = box->button(button);
-        ASSERT_NE(answer, nullptr) << "the message box has no such button";
-        answer->click();
+        box->button(button)->click();
     });
 }
 
 void ModalAnswers::Poll() {
     QWidget* widget = QApplication::activePopupWidget();
-    if (widget == nullptr) {
-        widget = QApplication::activeModalWidget();
-    }
-    if (widget == nullptr || !widget->isVisible()) {
-        waiting = nullptr;
-        return;
-    }
-    if (dispatching) {
+    widget = widget != nullptr ? widget : QApplication::activeModalWidget();
+    if (widget == nullptr || !widget->isVisible() || dispatching) {
         return;
     }
     if (!pending.empty() && pending.front().matches(widget)) {
-        // The action runs from a timer of its own: a window it opens runs its own event
-        // loop inside the action, and this poll must go on answering that window.
-        Action action = std::move(pending.front().action);
+        // The action runs from a timer of its own: a window that it opens runs an event loop
+        // inside the action, and this poll must go on answering that window.
+        auto action = std::move(pending.front().action);
         pending.pop_front();
         dispatching = true;
         QTimer::singleShot(0, widget, [this, action, widget] {
@@ -92,19 +87,51 @@ void ModalAnswers::Poll() {
     if (widget != waiting) {
         waiting = widget;
         waitingSince = now;
-        return;
-    }
-    if (now - waitingSince < kAnswerTimeout) {
-        return;
-    }
-    unexpected.push_back(widget->windowTitle() + QStringLiteral(" (") +
-                         widget->metaObject()->className() + QStringLiteral(")"));
-    if (auto* dialog = qobject_cast<QDialog*>(widget)) {
-        dialog->reject();
-    } else {
+    } else if (now - waitingSince > std::chrono::seconds(2)) {
+        ADD_FAILURE() << "unanswered window: " << widget->metaObject()->className();
         widget->close();
+        waiting = nullptr;
     }
-    waiting = nullptr;
+}
+
+void GuiTest::SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "test_app";
+    static char* argv[] = {name, nullptr};
+    static QApplication* application = new QApplication(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orvane"));
+    (void)application;
+}
+
+void WindowTest::Open(const QString& login, const QString& password) {
+    window = std::make_unique<COrvaneDlg>();
+    {
+        ModalAnswers answers;
+        answers.Expect<CLoginDlg>([&](CLoginDlg* dialog) {
+            TypeText(Control<QLineEdit>(dialog, 1003), login);
+            TypeText(Control<QLineEdit>(dialog, 1004), password);
+            QTest::mouseClick(Control<QPushButton>(dialog, 1), Qt::LeftButton);
+        });
+        ASSERT_EQ(window->Open(), COrvaneDlg::OpenResult::Accepted);
+    }
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+}
+
+void WindowTest::TearDown() {
+    if (window != nullptr) {
+        window->done(QDialog::Rejected);
+    }
+    window.reset();
+}
+
+void WindowTest::Choose(int listId, const QString& line) {
+    auto* list = Ctl<QListWidget>(listId);
+    const auto found = list->findItems(line, Qt::MatchExactly);
+    ASSERT_FALSE(found.isEmpty()) << line.toStdString();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(found.front()).center());
 }
 
 }  // namespace orvane::test

@@ -1,88 +1,98 @@
 #pragma once
-// What the window tests share: the one QApplication of the test program, controls found by
-// their number, and ModalAnswers, which answers the modal windows that a click opens.
-#include <gtest/gtest.h>
-#include <QApplication>
+// What the window tests share: the test program's QApplication, controls found by their
+// number, typing, ModalAnswers (which answers the modal windows a click opens) and a fixture
+// with an opened administration window.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
-#include <QString>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
-#include <QWidget>
 #include <chrono>
 #include <deque>
 #include <functional>
-#include <string>
-#include <vector>
+#include <memory>
 
+#include "app/OrvaneDlg.h"
+#include "support/ExamFixtures.h"
 #include "support/TempFolder.h"
 
 namespace orvane::test {
 
-// Makes the test program's QApplication once; it lives until the program ends.
-void EnsureApplication();
-
 // The control of `window` that carries the number `id`; fails the test unless exactly one.
 template <class T>
 T* Control(QWidget* window, int id) {
-    T* found = nullptr;
-    int count = 0;
+    QList<T*> found;
     for (T* candidate : window->findChildren<T*>()) {
         if (candidate->property("controlId").toInt() == id) {
-            found = candidate;
-            ++count;
+            found << candidate;
         }
     }
-    EXPECT_EQ(count, 1) << "control " << id;
-    return found;
+    EXPECT_EQ(found.size(), 1) << "control " << id;
+    return found.value(0);
 }
 
-// Answers, in order, the modal windows and pop-up menus that appear while a test clicks:
-// each expected window is handed to one action. A window that stays unanswered for two
-// seconds is closed and reported as a failure, so that no test can hang.
+// Types text key by key, Slovak letters included; Type replaces a field's text so.
+void TypeText(QWidget* widget, const QString& text);
+void Type(QLineEdit* field, const QString& text);
+QStringList Lines(const QListWidget* list);
+QStringList Lines(const QComboBox* combo);
+
+// Answers, in order, the modal windows and pop-up menus that appear while a test clicks. An
+// unexpected window, or one left unanswered for two seconds, is closed and fails the test, so
+// no test can hang.
 class ModalAnswers {
 public:
-    using Action = std::function<void(QWidget*)>;
-
     ModalAnswers();
     ~ModalAnswers();
-    ModalAnswers(const ModalAnswers&) = delete;
-    ModalAnswers& operator=(const ModalAnswers&) = delete;
 
-    // The next window to appear must be a T; the action gets it.
     template <class T>
     void Expect(std::function<void(T*)> action) {
         pending.push_back({[](QWidget* widget) { return qobject_cast<T*>(widget) != nullptr; },
                            [action](QWidget* widget) { action(qobject_cast<T*>(widget)); }});
     }
-    // The next window must be a message box with exactly this text; it is answered with
-    // `button`.
+    // A message box with exactly this text, answered with `button`.
     void ExpectMessage(const QString& text, QMessageBox::StandardButton button = QMessageBox::Ok);
-
-    // True when every expected window has come and been answered.
     bool AllAnswered() const { return pending.empty(); }
-    const std::vector<QString>& Unexpected() const { return unexpected; }
 
 private:
+    struct Answer {
+        std::function<bool(QWidget*)> matches;
+        std::function<void(QWidget*)> action;
+    };
     void Poll();
 
     QTimer timer;
-    struct Answer {
-        std::function<bool(QWidget*)> matches;
-        Action action;
-    };
     std::deque<Answer> pending;
     bool dispatching = false;
-    std::vector<QString> unexpected;
     QWidget* waiting = nullptr;
     std::chrono::steady_clock::time_point waitingSince;
 };
 
-// Types text into a widget key by key, Slovak letters included.
-void TypeText(QWidget* widget, const QString& text);
-
-// Every test of the windows runs in a fresh working folder with the application made.
+// A fresh working folder and the application.
 class GuiTest : public InTempFolder {
 protected:
-    static void SetUpTestSuite() { EnsureApplication(); }
+    static void SetUpTestSuite();
+};
+
+// An administration window opened as `login`, shown and active.
+class WindowTest : public GuiTest {
+protected:
+    void TearDown() override;
+    void Open(const QString& login, const QString& password);
+    template <class T>
+    T* Ctl(int id) {
+        return Control<T>(window.get(), id);
+    }
+    void Click(int buttonId) { QTest::mouseClick(Ctl<QPushButton>(buttonId), Qt::LeftButton); }
+    // Clicks the first line of a list with this text.
+    void Choose(int listId, const QString& line);
+    // Moves the focus to "Import ...", which does nothing.
+    void LeaveField() { Ctl<QPushButton>(1011)->setFocus(); }
+
+    std::unique_ptr<COrvaneDlg> window;
 };
 
 }  // namespace orvane::test

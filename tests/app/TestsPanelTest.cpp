@@ -1,12 +1,12 @@
-// The tests panel: a user's tests, their questions, the generator and remote access, and
-// the About window of the context menu.
+// The tests panel: a user's tests, their questions, the generator, remote access with the
+// messages of its sessions, and the About window of the context menu.
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <atomic>
 #include <thread>
 
-#include "WindowFixture.h"
+#include "GuiTestSupport.h"
 #include "app/AboutDlg.h"
 #include "generator/TestGenerator.h"
 #include "support/LoopbackClient.h"
@@ -22,25 +22,26 @@ constexpr std::uint16_t kPort = 20248;
 class TestsPanelTest : public test::WindowTest {
 protected:
     void SetUp() override {
-        test::WriteUsersFile({{u"ucitel", u"Ján Učiteľ", u"tajne", true},
-                              {u"jana", u"Jana Kováčová", u"j", false},
-                              {u"peter", u"Peter Novák", u"p", false}});
-        // Stored front to end; loading turns the list round, so the window lists them as
-        // Tretia, Druhá, Prvá.
+        test::WriteUsersFile({{u"ucitel", u"U", u"tajne", true},
+                              {u"jana", u"J", u"j", false},
+                              {u"peter", u"P", u"p", false}});
+        // Loading turns the stored list round: the window lists Tretia, Druhá, Prvá.
         test::WriteTestFile(
             "testdb",
-            test::MakeTest(
-                1, u"jana", false,
-                {MakeQuestion(QuestionKind::ChooseAnswers, 4, u"Prvá", 3, u"Text prvej"),
-                 MakeQuestion(QuestionKind::DrawNet, 7, u"Druhá", 5, u"Text druhej"),
-                 MakeQuestion(QuestionKind::CompleteNet, 2, u"Tretia", 2, u"Text tretej")}));
+            test::MakeTest(1, u"jana", false,
+                           {MakeQuestion(QuestionKind::ChooseAnswers, 4, u"Prvá", 3, u"Text 1"),
+                            MakeQuestion(QuestionKind::DrawNet, 7, u"Druhá", 5, u"Text 2"),
+                            MakeQuestion(QuestionKind::CompleteNet, 2, u"Tretia", 2, u"Text 3")}));
         test::WriteTestFile("quesdb",
                             test::MakeTest(0, u"", true,
-                                           {MakeQuestion(QuestionKind::DrawNet, 0, u"A", 1),
-                                            MakeQuestion(QuestionKind::DrawNet, 1, u"B", 1),
-                                            MakeQuestion(QuestionKind::DrawNet, 2, u"C", 1)}));
+                                           {MakeQuestion(QuestionKind::DrawNet, 0, u"A"),
+                                            MakeQuestion(QuestionKind::DrawNet, 1, u"B"),
+                                            MakeQuestion(QuestionKind::DrawNet, 2, u"C")}));
         Open("ucitel", "tajne");
     }
+
+    QStringList TestLines() { return test::Lines(Ctl<QComboBox>(1007)); }
+    QStringList Questions() { return test::Lines(Ctl<QListWidget>(1020)); }
 
     void ChooseTestLine(int line) {
         auto* combo = Ctl<QComboBox>(1007);
@@ -50,34 +51,33 @@ protected:
         }
     }
 
-    void ExpectClearedView() {
-        EXPECT_EQ(Ctl<QLineEdit>(1017)->text(), QStringLiteral("Nie je zvolená žiadna otázka"));
-        EXPECT_EQ(Ctl<QLineEdit>(1028)->text(), QStringLiteral("0"));
-        EXPECT_EQ(Ctl<QPlainTextEdit>(1018)->toPlainText(), QStringLiteral("..."));
-        EXPECT_TRUE(Ctl<QPlainTextEdit>(1024)->toPlainText().isEmpty());
+    // Title line, points, question text and answer.
+    QStringList View() {
+        return {Ctl<QLineEdit>(1017)->text(), Ctl<QLineEdit>(1028)->text(),
+                Ctl<QPlainTextEdit>(1018)->toPlainText(), Ctl<QPlainTextEdit>(1024)->toPlainText()};
+    }
+    const QStringList kCleared{"Nie je zvolená žiadna otázka", "0", "...", ""};
+
+    void StartServer() {
+        Click(1004);
+        ASSERT_TRUE(QTest::qWaitFor([] { return test::CanConnect(kPort); }, 3000));
     }
 };
 
 TEST_F(TestsPanelTest, AUsersTestsAreListedAndAChosenTestListsItsQuestions) {
     Choose(1006, "peter");
-    EXPECT_TRUE(ComboLines(1007).isEmpty());
+    EXPECT_TRUE(TestLines().isEmpty());
     Choose(1006, "jana");
-    EXPECT_EQ(ComboLines(1007), QStringList{"ID:1    VYPRACOVANÝ 1.1.2009"});
+    EXPECT_EQ(TestLines(), QStringList{"ID:1    VYPRACOVANÝ 1.1.2009"});
     EXPECT_EQ(Ctl<QComboBox>(1007)->currentIndex(), -1);
     ChooseTestLine(0);
-    EXPECT_EQ(Lines(1020), (QStringList{"2: Tretia", "7: Druhá", "4: Prvá"}));
-    ExpectClearedView();
-
+    EXPECT_EQ(Questions(), (QStringList{"2: Tretia", "7: Druhá", "4: Prvá"}));
+    EXPECT_EQ(View(), kCleared);
     Choose(1020, "7: Druhá");
-    EXPECT_EQ(Ctl<QLineEdit>(1017)->text(), QStringLiteral("7: Druhá"));
-    EXPECT_EQ(Ctl<QLineEdit>(1028)->text(), QStringLiteral("5"));
-    EXPECT_EQ(Ctl<QPlainTextEdit>(1018)->toPlainText(), QStringLiteral("Text druhej"));
-    EXPECT_TRUE(Ctl<QPlainTextEdit>(1024)->toPlainText().isEmpty());
-
-    // Another user: the view is cleared and the questions of the old test go.
+    EXPECT_EQ(View(), (QStringList{"7: Druhá", "5", "Text 2", ""}));
     Choose(1006, "peter");
-    ExpectClearedView();
-    EXPECT_TRUE(Lines(1020).isEmpty());
+    EXPECT_EQ(View(), kCleared);
+    EXPECT_TRUE(Questions().isEmpty()) << "the old test's questions go with the old user";
 }
 
 TEST_F(TestsPanelTest, GeneratedTestsShowWhenTheUserIsChosenAgain) {
@@ -87,25 +87,22 @@ TEST_F(TestsPanelTest, GeneratedTestsShowWhenTheUserIsChosenAgain) {
         ModalAnswers answers;
         answers.Expect<CTestGenerator>([](CTestGenerator* generator) {
             EXPECT_EQ(test::Control<QLineEdit>(generator, 1030)->text(), QStringLiteral("3"));
-            QTest::keyClicks(test::Control<QLineEdit>(generator, 1024), "2");
-            QTest::keyClicks(test::Control<QLineEdit>(generator, 1004), "30");
+            test::Type(test::Control<QLineEdit>(generator, 1024), "2");
             QTest::mouseClick(test::Control<QPushButton>(generator, 1), Qt::LeftButton);
         });
         Click(1019);
     }
-    EXPECT_EQ(ComboLines(1007), QStringList{"ID:1    VYPRACOVANÝ 1.1.2009"});
-    EXPECT_EQ(Lines(1020).size(), 3);
-    EXPECT_EQ(test::LoginsOf(*test::LoadUsersFile()).size(), 3u) << "userdb is written again";
-
+    EXPECT_EQ(TestLines(), QStringList{"ID:1    VYPRACOVANÝ 1.1.2009"});
+    EXPECT_EQ(Questions().size(), 3);
     Choose(1006, "ucitel");
-    EXPECT_TRUE(ComboLines(1007).isEmpty()) << "teachers get no test";
+    EXPECT_TRUE(TestLines().isEmpty()) << "teachers get no test";
     Choose(1006, "jana");
-    EXPECT_EQ(ComboLines(1007),
+    EXPECT_EQ(TestLines(),
               (QStringList{"ID:0    NA VYPRACOVANIE", "ID:1    VYPRACOVANÝ 1.1.2009"}));
     ChooseTestLine(0);
-    EXPECT_EQ(Lines(1020).size(), 2);
+    EXPECT_EQ(Questions().size(), 2);
     Choose(1006, "peter");
-    EXPECT_EQ(ComboLines(1007), QStringList{"ID:2    NA VYPRACOVANIE"});
+    EXPECT_EQ(TestLines(), QStringList{"ID:2    NA VYPRACOVANIE"});
 }
 
 TEST_F(TestsPanelTest, ZapnutTwiceListensOnceAndVypnutStops) {
@@ -113,29 +110,24 @@ TEST_F(TestsPanelTest, ZapnutTwiceListensOnceAndVypnutStops) {
         GTEST_SKIP() << "port 20248 is in use on this machine";
     }
     Click(1004);
-    Click(1004);
-    ASSERT_TRUE(QTest::qWaitFor([] { return test::CanConnect(kPort); }, 3000));
+    StartServer();
     test::LoopbackClient client(kPort);
     EXPECT_EQ(client.ReceiveUntil(), "#Server Ready.\r\n");
     Click(1005);
     EXPECT_FALSE(test::CanConnect(kPort));
     Click(1005);  // off already: nothing happens
-    Click(1004);
-    EXPECT_TRUE(QTest::qWaitFor([] { return test::CanConnect(kPort); }, 3000));
+    StartServer();
     Click(1005);
 }
 
-// The session of an upload shows its message over the window and waits for OK before it
-// closes the connection.
+// The session of an upload shows its message over the window and waits for OK.
 TEST_F(TestsPanelTest, AnUploadsMessageWaitsForOkInTheWindow) {
     if (test::CanConnect(kPort)) {
         GTEST_SKIP() << "port 20248 is in use on this machine";
     }
-    Click(1004);
-    ASSERT_TRUE(QTest::qWaitFor([] { return test::CanConnect(kPort); }, 3000));
+    StartServer();
     std::atomic<bool> finished{false};
     std::string replies;
-    bool closed = false;
     ModalAnswers answers;
     answers.Expect<QMessageBox>([&](QMessageBox* box) {
         EXPECT_EQ(box->text(), QStringLiteral("File has been saved"));
@@ -144,21 +136,19 @@ TEST_F(TestsPanelTest, AnUploadsMessageWaitsForOkInTheWindow) {
     });
     std::thread session([&] {
         test::LoopbackClient client(kPort);
-        replies = client.ReceiveUntil();
-        client.Send("AUTH ucitel tajne\r\n");
-        replies += client.ReceiveUntil();
-        client.Send("SAVE poznamky\r\n");
-        replies += client.ReceiveUntil();
-        client.Send("text#File sent successfully.\r\n");
-        closed = client.IsClosedByServer();
+        for (const char* line :
+             {"AUTH ucitel tajne\r\n", "SAVE poznamky\r\n", "text#File sent successfully.\r\n"}) {
+            replies += client.ReceiveUntil();
+            client.Send(line);
+        }
+        replies += client.IsClosedByServer() ? "(closed)" : "";
         finished = true;
     });
     EXPECT_TRUE(QTest::qWaitFor([&] { return finished.load(); }, 15000));
     session.join();
-    EXPECT_EQ(
-        replies,
-        "#Server Ready.\r\n#You are logged in!!!\r\n#You are allowed to modify the file.\r\n");
-    EXPECT_TRUE(closed);
+    EXPECT_EQ(replies,
+              "#Server Ready.\r\n#You are logged in!!!\r\n#You are allowed to modify the file.\r\n"
+              "(closed)");
     EXPECT_EQ(test::ReadBytes("poznamky"), (std::vector<std::uint8_t>{'t', 'e', 'x', 't'}));
     Click(1005);
 }
