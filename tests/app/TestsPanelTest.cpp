@@ -105,27 +105,14 @@ TEST_F(TestsPanelTest, GeneratedTestsShowWhenTheUserIsChosenAgain) {
     EXPECT_EQ(TestLines(), QStringList{"ID:2    NA VYPRACOVANIE"});
 }
 
-TEST_F(TestsPanelTest, ZapnutTwiceListensOnceAndVypnutStops) {
+// One case for everything on the fixed port, so that no two test processes race for it. The
+// session of an upload shows its message over the window and waits for OK.
+TEST_F(TestsPanelTest, ZapnutListensOnceUploadMessagesWaitForOkAndVypnutStops) {
     if (test::CanConnect(kPort)) {
         GTEST_SKIP() << "port 20248 is in use on this machine";
     }
     Click(1004);
-    StartServer();
-    test::LoopbackClient client(kPort);
-    EXPECT_EQ(client.ReceiveUntil(), "#Server Ready.\r\n");
-    Click(1005);
-    EXPECT_FALSE(test::CanConnect(kPort));
-    Click(1005);  // off already: nothing happens
-    StartServer();
-    Click(1005);
-}
-
-// The session of an upload shows its message over the window and waits for OK.
-TEST_F(TestsPanelTest, AnUploadsMessageWaitsForOkInTheWindow) {
-    if (test::CanConnect(kPort)) {
-        GTEST_SKIP() << "port 20248 is in use on this machine";
-    }
-    StartServer();
+    StartServer();  // the second "Zapnúť" changes nothing
     std::atomic<bool> finished{false};
     std::string replies;
     ModalAnswers answers;
@@ -150,6 +137,10 @@ TEST_F(TestsPanelTest, AnUploadsMessageWaitsForOkInTheWindow) {
               "#Server Ready.\r\n#You are logged in!!!\r\n#You are allowed to modify the file.\r\n"
               "(closed)");
     EXPECT_EQ(test::ReadBytes("poznamky"), (std::vector<std::uint8_t>{'t', 'e', 'x', 't'}));
+    Click(1005);
+    EXPECT_FALSE(test::CanConnect(kPort));
+    Click(1005);  // off already: nothing happens
+    StartServer();
     Click(1005);
 }
 
