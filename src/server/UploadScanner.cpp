@@ -10,6 +10,12 @@ bool BeginsMarker(std::string_view tail, std::string_view marker) {
     return tail.size() < marker.size() && marker.substr(0, tail.size()) == tail;
 }
 
+// Appends as bytes, so that the copy is one block move.
+void Append(std::vector<std::uint8_t>& data, std::string_view bytes) {
+    const auto* first = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    data.insert(data.end(), first, first + bytes.size());
+}
+
 }  // namespace
 
 CUploadScanner::Match CUploadScanner::MatchAt(std::string_view text, std::size_t at,
@@ -62,7 +68,7 @@ CUploadScanner::Outcome CUploadScanner::Feed(std::span<const std::uint8_t> recei
         if (match == Match::None) {
             continue;
         }
-        data.insert(data.end(), text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at));
+        Append(data, text.substr(0, at));
         if (match == Match::End) {
             return Outcome::Ended;
         }
@@ -73,7 +79,7 @@ CUploadScanner::Outcome CUploadScanner::Feed(std::span<const std::uint8_t> recei
         heldAt = textAt + at;
         return Outcome::More;
     }
-    data.insert(data.end(), text.begin(), text.end());
+    Append(data, text);
     heldAt = textAt + text.size();
     return Outcome::More;
 }
