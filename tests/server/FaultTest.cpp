@@ -68,8 +68,8 @@ LoopbackClient LoginAsTeacher(std::uint16_t port) {
 using FaultTest = ResourceCheckedTest;
 
 TEST_F(FaultTest, UserDatabaseKilledWhileSavingHoldsTheOldOrTheNewAccounts) {
-    const auto smallDB = Accounts(5000);
-    const auto largeDB = Accounts(15000);
+    const auto smallDB = Accounts(2000);
+    const auto largeDB = Accounts(6000);
     const std::vector<std::uint8_t> large = SaveUserDB(*largeDB);
     const std::vector<std::uint8_t> small = SaveUserDB(*smallDB);
     int killedMidWrite = 0;
@@ -95,6 +95,9 @@ TEST_F(FaultTest, UserDatabaseKilledWhileSavingHoldsTheOldOrTheNewAccounts) {
         EXPECT_TRUE(TemporaryFiles(folder).empty());
     }
     EXPECT_GT(killedMidWrite, 0);
+    ServerProcess server = ServerProcess::OnFreePort();
+    ASSERT_TRUE(server.WaitForListener());
+    LoginAsTeacher(server.Port());
 }
 
 TEST_F(FaultTest, ServerKilledDuringAnUploadKeepsTheOldFileAndARestartServes) {
