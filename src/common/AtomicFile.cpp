@@ -1,11 +1,16 @@
 #include "common/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <string_view>
 
 namespace orvane {
 namespace {
@@ -18,6 +23,39 @@ std::string TemporaryPathFor(const std::string& target) {
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     return folder + "." + name + "." + std::to_string(::getpid()) + "." +
            std::to_string(temporaryCounter.fetch_add(1)) + ".tmp";
+}
+
+// The process that made a temporary file ".<name>.<pid>.<n>.tmp"; 0 for any other name.
+pid_t WriterOf(std::string_view name) {
+    constexpr std::string_view kSuffix = ".tmp";
+    if (!name.starts_with('.') || !name.ends_with(kSuffix)) {
+        return 0;
+    }
+    name.remove_suffix(kSuffix.size());
+    const std::size_t counterDot = name.rfind('.');
+    if (counterDot == std::string_view::npos || counterDot == 0) {
+        return 0;
+    }
+    const std::size_t pidDot = name.rfind('.', counterDot - 1);
+    if (pidDot == std::string_view::npos || pidDot == 0) {
+        return 0;
+    }
+    const std::string_view counter = name.substr(counterDot + 1);
+    const std::string_view pid = name.substr(pidDot + 1, counterDot - pidDot - 1);
+    unsigned long counterValue = 0;
+    long pidValue = 0;
+    const auto counterEnd =
+        std::from_chars(counter.data(), counter.data() + counter.size(), counterValue);
+    const auto pidEnd = std::from_chars(pid.data(), pid.data() + pid.size(), pidValue);
+    if (counter.empty() || counterEnd.ptr != counter.data() + counter.size() ||
+        pidEnd.ptr != pid.data() + pid.size() || pidValue <= 0) {
+        return 0;
+    }
+    return static_cast<pid_t>(pidValue);
+}
+
+bool IsRunning(pid_t pid) {
+    return pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH;
 }
 
 }  // namespace
@@ -90,6 +128,23 @@ void CAtomicFile::Abort() {
     }
     temporaryPath.clear();
     errno = error;
+}
+
+void RemoveStaleTemporaryFiles(const std::string& folder) {
+    DIR* const entries = ::opendir(folder.c_str());
+    if (entries == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(entries)) {
+        const pid_t writer = WriterOf(entry->d_name);
+        struct stat info {};
+        if (writer != 0 && !IsRunning(writer) &&
+            ::fstatat(::dirfd(entries), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode)) {
+            ::unlinkat(::dirfd(entries), entry->d_name, 0);
+        }
+    }
+    ::closedir(entries);
 }
 
 bool WriteFileAtomically(const std::string& target, std::span<const std::uint8_t> bytes) {

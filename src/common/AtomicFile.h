@@ -36,6 +36,10 @@ private:
     std::string temporaryPath;
 };
 
+// Removes the temporary files that processes which no longer run left in `folder` (a process
+// killed while it wrote); those of running processes, this one included, stay.
+void RemoveStaleTemporaryFiles(const std::string& folder);
+
 // Writes `bytes` to `target` through a CAtomicFile; false when anything failed.
 bool WriteFileAtomically(const std::string& target, std::span<const std::uint8_t> bytes);
 

@@ -13,6 +13,12 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path) 
     if (fd < 0) {
         return std::nullopt;
     }
+    auto bytes = ReadDescriptorBytes(fd);
+    ::close(fd);
+    return bytes;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadDescriptorBytes(int fd) {
     std::vector<std::uint8_t> bytes;
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
@@ -25,16 +31,13 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path) 
             continue;
         }
         if (got < 0) {
-            ::close(fd);
             return std::nullopt;
         }
         if (got == 0) {
-            break;
+            return bytes;
         }
         bytes.insert(bytes.end(), block, block + got);
     }
-    ::close(fd);
-    return bytes;
 }
 
 bool CanOpenForReading(const std::string& path) {

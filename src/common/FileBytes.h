@@ -10,6 +10,8 @@ namespace orvane {
 
 // The file's bytes, or nothing when it cannot be opened or read (a folder, a missing file).
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path);
+// The bytes from an open descriptor's position to the end, or nothing on a read error.
+std::optional<std::vector<std::uint8_t>> ReadDescriptorBytes(int fd);
 
 // True when the path names something that can be opened for reading.
 bool CanOpenForReading(const std::string& path);

@@ -1,6 +1,9 @@
 #include "server/Session.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,12 +18,11 @@
 
 #include "common/AtomicFile.h"
 #include "common/ConsoleLine.h"
-#include "common/FileBytes.h"
 #include "common/TextCodec.h"
 #include "server/OperatorMessages.h"
 #include "server/SessionList.h"
 #include "server/UploadScanner.h"
-#include "users/PNUserDB.h"
+#include "server/UserDBCache.h"
 
 namespace orvane {
 namespace {
@@ -28,10 +30,13 @@ namespace {
 constexpr std::size_t kCommandBuffer = 512;
 constexpr std::size_t kGoAheadBuffer = 32;
 constexpr std::size_t kDownloadBlock = 1024;
-constexpr std::size_t kUploadBuffer = 4096;
+// Uploads are received in large blocks: the markers are found in the stream whatever the
+// size of each receive.
+constexpr std::size_t kUploadBuffer = 256 * 1024;
+// The most that one sendfile call of a download is asked to move.
+constexpr std::size_t kSendfileChunk = 4 * 1024 * 1024;
 constexpr std::chrono::milliseconds kGoAheadPause{10};
 
-constexpr char16_t kUserDBFile[] = u"userdb";
 constexpr std::array<std::u16string_view, 3> kTeacherOnlyDownloads = {u"userdb", u"testdb_bla",
                                                                       u"quesdb"};
 constexpr std::array<std::u16string_view, 3> kTeacherOnlyUploads = {u"userdb", u"testdb",
@@ -53,22 +58,6 @@ constexpr std::string_view kAllowedToModify = "#You are allowed to modify the fi
 constexpr char kSocketErrorMessage[] = "socket error socket error socket error";
 constexpr char kAbortedMessage[] = "File not found on server!";
 constexpr char kSavedMessage[] = "File has been saved";
-
-enum class UserDBLoad { Loaded, Missing, Broken };
-
-// Loads "userdb" into a fresh database. A file that cannot be decoded counts as missing for
-// the client: its read error stays inside the session.
-UserDBLoad LoadUserDB(CPNUserDB& db) {
-    if (!CanOpenForReading(ToUtf8(kUserDBFile))) {
-        return UserDBLoad::Missing;
-    }
-    try {
-        db.Load(kUserDBFile);
-    } catch (const std::exception&) {
-        return UserDBLoad::Broken;
-    }
-    return UserDBLoad::Loaded;
-}
 
 // Only a plain name of a file in the working folder is served: no path, and no name that
 // begins with "." (which also keeps the temporary files of uploads out of reach). Control
@@ -148,6 +137,66 @@ long ReadBlock(int fd, char* block, std::size_t size) {
     return static_cast<long>(filled);
 }
 
+enum class SendResult { Sent, Failed, Unsupported };
+
+// sendfile cannot be told MSG_NOSIGNAL: while it runs, SIGPIPE is held back on this thread,
+// and one that a client who has gone raised is taken back, so it cannot end the process.
+class SigpipeHeldBack {
+public:
+    SigpipeHeldBack() {
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, &previous);
+    }
+    ~SigpipeHeldBack() {
+        const timespec noWait{};
+        while (sigtimedwait(&pipe, nullptr, &noWait) == SIGPIPE) {
+        }
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    }
+    SigpipeHeldBack(const SigpipeHeldBack&) = delete;
+    SigpipeHeldBack& operator=(const SigpipeHeldBack&) = delete;
+
+private:
+    sigset_t pipe;
+    sigset_t previous;
+};
+
+SendResult SendWithSendfile(int socket, int fd) {
+    const SigpipeHeldBack heldBack;
+    for (bool first = true;; first = false) {
+        const ssize_t sent = ::sendfile(socket, fd, nullptr, kSendfileChunk);
+        if (sent < 0 && errno == EINTR) {
+            continue;
+        }
+        if (sent < 0 && first && (errno == EINVAL || errno == ENOSYS)) {
+            return SendResult::Unsupported;
+        }
+        if (sent < 0) {
+            return SendResult::Failed;
+        }
+        if (sent == 0) {
+            return SendResult::Sent;  // the end of the file
+        }
+    }
+}
+
+// Sends the file in blocks of 1024 bytes as read; false when it cannot be read to its end or
+// the client cannot take it.
+bool SendInBlocks(int socket, int fd) {
+    CConnection connection(socket);
+    std::array<char, kDownloadBlock> block;
+    for (;;) {
+        const long got = ReadBlock(fd, block.data(), block.size());
+        if (got < 0 || !connection.Send(block.data(), static_cast<std::size_t>(got))) {
+            return false;
+        }
+        if (static_cast<std::size_t>(got) < block.size()) {
+            return true;  // the first short block, possibly empty, is the last
+        }
+    }
+}
+
 }  // namespace
 
 void CSession::Run() {
@@ -182,13 +231,13 @@ CSession::Step CSession::Dispatch() {
 }
 
 void CSession::Auth() {
-    CPNUserDB db;
-    if (LoadUserDB(db) != UserDBLoad::Loaded) {
+    const auto accounts = CUserDBCache::Shared().Current();
+    if (accounts->state != CUserDBCache::State::Loaded) {
         connection.Send(kNoDatabase);
         return;
     }
     // A refused login leaves an earlier accepted one in force.
-    if (db.FindLogin(meno) && db.CheckCurrentPassword(heslo)) {
+    if (accounts->Accepts(meno, heslo)) {
         loggedIn = true;
         connection.Send(kLoggedIn);
     } else {
@@ -204,13 +253,12 @@ bool CSession::MayUse(std::span<const std::u16string_view> teacherOnly, std::str
     if (!IsOneOf(file, teacherOnly)) {
         return true;
     }
-    CPNUserDB db;
-    if (LoadUserDB(db) != UserDBLoad::Loaded) {
+    const auto accounts = CUserDBCache::Shared().Current();
+    if (accounts->state != CUserDBCache::State::Loaded) {
         connection.Send(kNoDatabase);
         return false;
     }
-    db.FindLogin(meno);
-    if (!db.IsCurrentTeacher(meno, heslo)) {
+    if (!accounts->IsTeacher(meno, heslo)) {
         connection.Send(refusal);
         return false;
     }
@@ -287,8 +335,9 @@ CSession::Step CSession::Upload() {
 
 CSession::UploadEnd CSession::ReceiveUpload(CAtomicFile& target) {
     CUploadScanner scanner;
-    std::array<std::uint8_t, kUploadBuffer> buffer;
+    std::vector<std::uint8_t> buffer(kUploadBuffer);
     std::vector<std::uint8_t> data;
+    data.reserve(kUploadBuffer + CUploadScanner::kEndMarker.size());
     for (;;) {
         const long got = connection.Receive(buffer.data(), buffer.size());
         if (got <= 0) {
@@ -366,19 +415,14 @@ bool SendFile(int socket, const std::string& fileName) {
     if (fd < 0) {
         return false;
     }
-    CConnection connection(socket);
-    std::array<char, kDownloadBlock> block;
-    for (;;) {
-        const long got = ReadBlock(fd, block.data(), block.size());
-        if (got < 0 || !connection.Send(block.data(), static_cast<std::size_t>(got))) {
-            // Without its end marker the client cannot take half a file for the whole; the
-            // session sees the connection ended at its next receive.
-            connection.Shutdown();
-            break;
-        }
-        if (static_cast<std::size_t>(got) < block.size()) {
-            break;  // the first short block, possibly empty, is the last
-        }
+    // The kernel moves the file to the socket without a copy through the session; where it
+    // cannot (an end that takes no sendfile), the file goes in blocks as read.
+    const SendResult result = SendWithSendfile(socket, fd);
+    if (result == SendResult::Unsupported ? !SendInBlocks(socket, fd)
+                                          : result == SendResult::Failed) {
+        // Without its end marker the client cannot take half a file for the whole; the
+        // session sees the connection ended at its next receive.
+        CConnection(socket).Shutdown();
     }
     ::close(fd);
     return true;

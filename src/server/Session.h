@@ -58,7 +58,7 @@ bool ParseCommand(std::string_view received, std::u16string& cmd, std::u16string
 // True when the name is a regular file that can be opened for reading.
 bool FileExists(const std::string& fileName);
 
-// Sends the whole file in blocks of 1024 bytes; false when it cannot be opened. A file that
+// Sends the whole file raw, as it lies on disk; false when it cannot be opened. A file that
 // cannot be read to its end, or a client that cannot take it, ends the connection instead.
 bool SendFile(int socket, const std::string& fileName);
 

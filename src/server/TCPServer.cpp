@@ -2,22 +2,27 @@
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>
 
+#include "common/AtomicFile.h"
 #include "server/Session.h"
 #include "server/SessionList.h"
 
 namespace orvane {
 namespace {
 
-constexpr int kBacklog = 10;
+// Connections that wait for the listening thread to take them. A class that connects at once
+// would overflow a short queue, and each dropped connection waits a second or more to retry.
+constexpr int kBacklog = 128;
 constexpr std::chrono::milliseconds kAcceptPause{100};
 
 // The state that the caller of StartServer/StopServer shares with the listening thread.
@@ -68,7 +73,23 @@ int OpenListeningSocket(std::uint16_t port) {
     return fd;
 }
 
+// Each session holds one descriptor: the process may need more than the usual soft limit of
+// 1024 to run the most sessions and still open files. The hard limit is the ceiling.
+void AllowDescriptorsForSessions() {
+    constexpr rlim_t kWanted = 2 * kMaxSessions + 256;
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < kWanted) {
+        limit.rlim_cur =
+            limit.rlim_max == RLIM_INFINITY ? kWanted : std::min(kWanted, limit.rlim_max);
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
 void StartSession(int socket) {
+    if (CSessionList::Running().Count() >= kMaxSessions) {
+        ::close(socket);  // no greeting: the client sees the connection end at once
+        return;
+    }
     // Replies and the last block of a download go out at once instead of waiting for the
     // client's delayed acknowledgement of the data before them.
     const int on = 1;
@@ -86,6 +107,7 @@ void StartSession(int socket) {
 
 int ListenThread(std::uint16_t port) {
     ListenerState& state = State();
+    AllowDescriptorsForSessions();
     const int fd = OpenListeningSocket(port);
     EndSetUp(state, fd, fd >= 0);
     if (fd < 0) {
@@ -120,6 +142,8 @@ int StartServer(std::uint16_t port) {
         const std::lock_guard lock(state.socketMutex);
         state.setUpDone = false;
     }
+    // Temporary files of a server that was killed while it received an upload.
+    RemoveStaleTemporaryFiles(".");
     state.running.store(true);
     try {
         state.listener = std::thread(ListenThread, port);

@@ -10,6 +10,9 @@
 namespace orvane {
 
 constexpr std::uint16_t kServerPort = 20248;
+// The most sessions that run at once; a connection beyond them is closed at once, without a
+// greeting, and the server takes new ones again as sessions end.
+constexpr std::size_t kMaxSessions = 1024;
 
 // Switches remote access on, when it is off, and returns once the listening thread has set
 // up its socket or given up (a taken port: then remote access stays on without a listener

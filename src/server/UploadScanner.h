@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvane {
@@ -32,6 +33,8 @@ public:
 private:
     enum class Match { None, Partial, End, Abort };
     Match MatchAt(std::string_view text, std::size_t at, std::uint64_t streamPosition) const;
+    // The first position from `from` on whose byte may begin a marker, or npos.
+    std::size_t NextCandidate(std::string_view text, std::size_t from, std::uint64_t textAt) const;
 
     std::string held;          // bytes that may begin a marker, kept back from `data`
     std::uint64_t heldAt = 0;  // position of the first held byte in the upload

@@ -1,6 +1,9 @@
 #include "ServerFixture.h"
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "server/TCPServer.h"
 #include "users/PNUserDB.h"
@@ -15,6 +18,33 @@ void RecordedMessages::Show(const std::string& message) {
 std::vector<std::string> RecordedMessages::Shown() {
     const std::lock_guard lock(mutex);
     return shown;
+}
+
+ProcessResources ProcessResources::Now() {
+    ProcessResources now;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        (void)entry;
+        ++now.descriptors;
+    }
+    --now.descriptors;  // the one that lists the others
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("Threads:")) {
+            now.threads = std::stoi(line.substr(8));
+        }
+    }
+    return now;
+}
+
+ResourceCheckedTest::~ResourceCheckedTest() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    ProcessResources now = ProcessResources::Now();
+    while (!(now == atStart) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        now = ProcessResources::Now();
+    }
+    EXPECT_EQ(now.descriptors, atStart.descriptors) << "descriptors left open";
+    EXPECT_EQ(now.threads, atStart.threads) << "threads still running";
 }
 
 ServerTest::ServerTest() : port(FreePort()) {

@@ -22,7 +22,25 @@ private:
     std::vector<std::string> shown;
 };
 
-class ServerTest : public InTempFolder {
+// The descriptors and threads of this process; a server test must give back every one of
+// them that it took.
+struct ProcessResources {
+    int descriptors = 0;
+    int threads = 0;
+    static ProcessResources Now();
+    bool operator==(const ProcessResources&) const = default;
+};
+
+// A test in a temporary folder that ends by checking that the process holds as many
+// descriptors and threads as when it began (threads that are ending get a few seconds).
+class ResourceCheckedTest : public InTempFolder {
+protected:
+    ~ResourceCheckedTest() override;
+
+    const ProcessResources atStart = ProcessResources::Now();
+};
+
+class ServerTest : public ResourceCheckedTest {
 protected:
     ServerTest();
     ~ServerTest() override;

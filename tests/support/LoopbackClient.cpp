@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -88,7 +89,8 @@ void LoopbackClient::Send(std::string_view bytes) {
 bool LoopbackClient::ReceiveMore() {
     char buffer[65536];
     const ssize_t got = closed ? 0 : ::recv(fd, buffer, sizeof buffer, 0);
-    closed = got == 0;
+    // A server that closes with bytes of ours unread resets the connection instead.
+    closed = got == 0 || (got < 0 && errno == ECONNRESET);
     if (got > 0) {
         pending.append(buffer, static_cast<std::size_t>(got));
     }

@@ -20,7 +20,7 @@ public:
     std::string Receive(std::size_t size);
     // Everything up to and including the first `end`, or all that came when it never does.
     std::string ReceiveUntil(std::string_view end = "\r\n");
-    // True when the server closes the connection without sending anything more.
+    // True when the server closes (or resets) the connection without sending anything more.
     bool IsClosedByServer();
     // Waits until the server has taken everything sent so far out of its socket, so that the
     // next send arrives in a receive of its own; false when that does not happen in time.

@@ -1,0 +1,56 @@
+#pragma once
+// CLoadClient: one connection of the load generator to an Orvane server on 127.0.0.1, speaking
+// the remote-access protocol as the examination clients do. Every exchange checks each byte
+// that comes back; a false result means the server answered something else, or nothing.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvane::load {
+
+class CLoadClient {
+public:
+    enum class Greeting {
+        Ready,    // "#Server Ready." came
+        Refused,  // closed before any greeting: the server runs all the sessions it may
+        Failed,   // no connection, or anything else
+    };
+
+    explicit CLoadClient(std::uint16_t port) : port(port) {}
+    ~CLoadClient();
+    CLoadClient(CLoadClient&& other) noexcept;
+    CLoadClient(const CLoadClient&) = delete;
+    CLoadClient& operator=(const CLoadClient&) = delete;
+    CLoadClient& operator=(CLoadClient&&) = delete;
+
+    // One attempt to connect and be greeted; a connection still open is closed first.
+    Greeting Connect();
+    bool Auth(std::string_view login, std::string_view password);
+    // FILE, the go-ahead, exactly `expected` and then the end line.
+    bool Download(std::string_view name, std::span<const std::uint8_t> expected);
+    // SAVE, `data` and the end line; true once the server has closed the connection.
+    bool Upload(std::string_view name, std::span<const std::uint8_t> data);
+    // QUIT; true once the server has closed the connection.
+    bool Quit();
+    void Close();
+
+private:
+    bool SendAll(const void* data, std::size_t size);
+    bool SendLine(std::string_view line) { return SendAll(line.data(), line.size()); }
+    // Receives more bytes into the buffer; false when the connection ends or fails.
+    bool Fill();
+    bool ExpectBytes(std::span<const std::uint8_t> expected);
+    bool ExpectLine(std::string_view line);
+    bool WaitForClose();
+
+    std::uint16_t port;
+    int fd = -1;
+    std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(256 * 1024);
+    std::size_t begin = 0;  // the received bytes not yet taken are buffer[begin, end)
+    std::size_t end = 0;
+};
+
+}  // namespace orvane::load

@@ -1,0 +1,83 @@
+#include "LoadData.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "common/AtomicFile.h"
+#include "common/TextCodec.h"
+#include "users/PNUserDB.h"
+
+namespace orvane::load {
+
+std::string StudentLogin(std::size_t index) {
+    return "ziak" + std::to_string(index);
+}
+
+std::string StudentPassword(std::size_t index) {
+    return "heslo" + std::to_string(index * 7919 % 100000);
+}
+
+std::vector<std::uint8_t> FileContent(std::uint64_t seed, std::size_t size) {
+    std::vector<std::uint8_t> bytes(size);
+    std::uint64_t state = seed * 0x9E3779B97F4A7C15ull + 1;
+    for (std::uint8_t& byte : bytes) {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        byte = static_cast<std::uint8_t>(state >> 24);
+        if (byte == '#' || byte == '!') {
+            byte = static_cast<std::uint8_t>(byte + 1);
+        }
+    }
+    return bytes;
+}
+
+bool PrepareFolder(const std::string& folder, std::size_t accounts, const std::string& name,
+                   std::size_t size) {
+    CPNUserDB db;
+    for (std::size_t i = 1; i < accounts; ++i) {
+        db.InsertUser(std::make_shared<CPNUser>(FromUtf8(StudentLogin(i)), u"Žiak",
+                                                FromUtf8(StudentPassword(i)), false));
+    }
+    db.InsertUser(std::make_shared<CPNUser>(FromUtf8(kTeacherLogin), u"Učiteľ",
+                                            FromUtf8(kTeacherPassword), true));
+    db.Save(FromUtf8(folder + "/userdb"));
+    if (!WriteFileAtomically(folder + "/" + name, FileContent(0, size))) {
+        std::perror(("loadgen: cannot write " + folder + "/" + name).c_str());
+        return false;
+    }
+    return true;
+}
+
+CMappedFile::CMappedFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return;
+    }
+    size = static_cast<std::size_t>(info.st_size);
+    if (size > 0) {
+        mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (mapped == MAP_FAILED) {
+            mapped = nullptr;
+            size = static_cast<std::size_t>(-1);
+        }
+    }
+    ::close(fd);
+}
+
+CMappedFile::~CMappedFile() {
+    if (mapped != nullptr) {
+        ::munmap(mapped, size);
+    }
+}
+
+}  // namespace orvane::load

@@ -1,0 +1,31 @@
+#pragma once
+// The runs of the load generator. Each prints what it measured and answers the number of
+// errors (a reply that differs, a byte that differs, a connection that fails or times out).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace orvane::load {
+
+struct LoadOptions {
+    std::uint16_t port = 20248;
+    std::string folder = ".";           // the folder that the server serves (on this machine)
+    std::string file = "download.bin";  // the file that clients download
+    std::size_t accounts = 10000;
+    std::size_t idle = 1000;    // sessions held open, idle, for the whole run
+    std::size_t clients = 100;  // clients running at once
+    std::size_t cycles = 500;   // cycles per client
+    std::size_t size = 65536;   // bytes per upload of a cycle
+    double seconds = 5;         // length of a timed run
+    bool upload = false;        // transfer: upload instead of download
+};
+
+// Idle sessions plus clients that each run cycles of: connection A: AUTH, FILE, QUIT;
+// connection B: AUTH, SAVE of a file of its own, checked on disk and removed.
+std::size_t RunCycles(const LoadOptions& options);
+// Clients on open connections that log in again and again, for a given time.
+std::size_t RunAuth(const LoadOptions& options);
+// Clients that each download (or upload) the whole file once, at the same time.
+std::size_t RunTransfer(const LoadOptions& options);
+
+}  // namespace orvane::load

@@ -1,0 +1,124 @@
+// loadgen: puts an Orvane server on this machine under load and measures it, checking every
+// reply and every byte. See --help.
+#include <sys/resource.h>
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "LoadData.h"
+#include "LoadRuns.h"
+
+namespace {
+
+constexpr char kHelp[] =
+    "Usage:\n"
+    "  loadgen prepare FOLDER [--accounts N] [--file NAME] [--file-size BYTES]\n"
+    "      writes FOLDER/userdb (teacher ucitel/tajne and N-1 students) and the file NAME\n"
+    "      (default download.bin, 65536 bytes) for a server to serve\n"
+    "  loadgen cycles [--port P] [--folder DIR] [--idle N] [--clients N] [--cycles N]\n"
+    "                 [--size BYTES] [--accounts N] [--file NAME]\n"
+    "      holds N idle sessions (1000) while N clients (100) each run N cycles (500) of\n"
+    "      AUTH, FILE, QUIT on one connection and AUTH, SAVE of BYTES (65536) on another\n"
+    "  loadgen auth [--port P] [--clients N] [--seconds S] [--accounts N]\n"
+    "      N clients (8) log in again and again on open connections for S seconds (5)\n"
+    "  loadgen transfer [--port P] [--folder DIR] [--file NAME] [--clients N] [--upload]\n"
+    "      N clients (1) each download (or upload) the whole file at the same time\n"
+    "The server serves DIR (default: the current folder) on 127.0.0.1:P (default 20248).\n"
+    "Exit status: 0 without errors, 1 with errors, 2 for a wrong command line.\n";
+
+bool ParseNumber(std::string_view text, std::size_t& value) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+// Reads the options after the command word; nothing when one is wrong (it is printed).
+std::optional<orvane::load::LoadOptions> ParseOptions(int argc, char** argv, int first,
+                                                      std::size_t& fileSize) {
+    orvane::load::LoadOptions options;
+    const std::string_view command = argv[1];
+    options.clients = command == "auth" ? 8 : command == "transfer" ? 1 : 100;
+    for (int i = first; i < argc; ++i) {
+        const std::string_view name = argv[i];
+        if (name == "--upload") {
+            options.upload = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "loadgen: %s needs a value\n", argv[i]);
+            return std::nullopt;
+        }
+        const std::string_view value = argv[++i];
+        std::size_t number = 0;
+        const bool isNumber = ParseNumber(value, number);
+        if (name == "--folder") {
+            options.folder = value;
+        } else if (name == "--file") {
+            options.file = value;
+        } else if (name == "--seconds" && isNumber) {
+            options.seconds = static_cast<double>(number);
+        } else if (name == "--port" && isNumber && number > 0 && number < 65536) {
+            options.port = static_cast<std::uint16_t>(number);
+        } else if (isNumber &&
+                   (name == "--idle" || name == "--clients" || name == "--cycles" ||
+                    name == "--size" || name == "--accounts" || name == "--file-size")) {
+            std::size_t* const fields[] = {&options.idle, &options.clients,  &options.cycles,
+                                           &options.size, &options.accounts, &fileSize};
+            const char* const names[] = {"--idle", "--clients",  "--cycles",
+                                         "--size", "--accounts", "--file-size"};
+            for (std::size_t f = 0; f < 6; ++f) {
+                if (name == names[f]) {
+                    *fields[f] = number;
+                }
+            }
+        } else {
+            std::fprintf(stderr, "loadgen: wrong option %s %s\n", argv[i - 1], argv[i]);
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+// Every connection is a descriptor: allow as many as the hard limit does.
+void AllowManyConnections() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string_view command = argc > 1 ? argv[1] : "";
+    if (command == "--help" || command == "-h") {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    const bool prepare = command == "prepare";
+    std::size_t fileSize = 65536;
+    const auto options = ParseOptions(argc, argv, prepare ? 3 : 2, fileSize);
+    if (!options || (prepare && argc < 3) ||
+        (!prepare && command != "cycles" && command != "auth" && command != "transfer")) {
+        std::fputs(kHelp, stderr);
+        return 2;
+    }
+    AllowManyConnections();
+    std::size_t errors = 0;
+    if (prepare) {
+        errors = orvane::load::PrepareFolder(argv[2], options->accounts, options->file, fileSize)
+                     ? 0
+                     : 1;
+    } else if (command == "cycles") {
+        errors = orvane::load::RunCycles(*options);
+    } else if (command == "auth") {
+        errors = orvane::load::RunAuth(*options);
+    } else {
+        errors = orvane::load::RunTransfer(*options);
+    }
+    return errors == 0 ? 0 : 1;
+}

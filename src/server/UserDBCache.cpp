@@ -1,0 +1,119 @@
+#include "server/UserDBCache.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <exception>
+
+#include "archive/Archive.h"
+#include "common/ConsoleLine.h"
+#include "common/FileBytes.h"
+#include "users/PNUserDB.h"
+
+namespace orvane {
+namespace {
+
+// File systems stamp times from a clock that ticks coarsely, so a save soon after a load can
+// give a reused inode the same times. A load is kept only when the file's last change lies
+// this much before the load began: any later save is then stamped later.
+constexpr long kSettleNanoseconds = 1'000'000'000;
+
+long long Nanoseconds(const timespec& time) {
+    return static_cast<long long>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+std::shared_ptr<const CUserDBCache::Accounts> MissingDatabase() {
+    static const auto missing = std::make_shared<const CUserDBCache::Accounts>();
+    return missing;
+}
+
+}  // namespace
+
+bool CUserDBCache::Accounts::Accepts(const std::u16string& login,
+                                     const std::u16string& password) const {
+    const auto account = byLogin.find(login);
+    return account != byLogin.end() && account->second.password == password;
+}
+
+bool CUserDBCache::Accounts::IsTeacher(const std::u16string& login,
+                                       const std::u16string& password) const {
+    const auto account = byLogin.find(login);
+    return account != byLogin.end() && account->second.password == password &&
+           account->second.teacher;
+}
+
+bool CUserDBCache::Identity::operator==(const Identity& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           Nanoseconds(modified) == Nanoseconds(other.modified) &&
+           Nanoseconds(changed) == Nanoseconds(other.changed);
+}
+
+CUserDBCache& CUserDBCache::Shared() {
+    // Never destroyed: detached session threads may still check while the process ends.
+    static CUserDBCache* const cache = new CUserDBCache("userdb");
+    return *cache;
+}
+
+std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Current() {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return MissingDatabase();
+    }
+    const Identity now{info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+    const std::lock_guard lock(mutex);
+    if (cached != nullptr && now == cachedIdentity) {
+        return cached;
+    }
+    timespec started{};
+    ::clock_gettime(CLOCK_REALTIME, &started);
+    Identity loadedIdentity;
+    std::shared_ptr<const Accounts> loaded = Load(loadedIdentity);
+    const bool settled =
+        Nanoseconds(loadedIdentity.changed) + kSettleNanoseconds < Nanoseconds(started) &&
+        Nanoseconds(loadedIdentity.modified) + kSettleNanoseconds < Nanoseconds(started);
+    if (loaded->state != State::Missing && settled) {
+        cached = loaded;
+        cachedIdentity = loadedIdentity;
+    } else {
+        cached.reset();
+    }
+    return loaded;
+}
+
+// Reads the file through one descriptor, so that the identity kept is that of the bytes read.
+std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Load(Identity& identity) const {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return MissingDatabase();
+    }
+    struct stat info {};
+    ::fstat(fd, &info);
+    identity = {info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+    const auto bytes = ReadDescriptorBytes(fd);
+    ::close(fd);
+
+    auto accounts = std::make_shared<Accounts>();
+    accounts->state = State::Loaded;
+    if (!bytes) {
+        // As a database's own Load does: the line, and no accounts.
+        PrintConsoleLine("Cannot open file: " + path);
+        return accounts;
+    }
+    CPNUserDB db;
+    try {
+        CArchive archive(*bytes);
+        db.Serialize(archive);
+    } catch (const std::exception&) {
+        accounts->state = State::Broken;  // a file that cannot be decoded
+        return accounts;
+    }
+    for (bool more = db.First(); more; more = db.Next()) {
+        const CPNUser& user = *db.CurrentUser();
+        accounts->byLogin.try_emplace(user.GetLogin(),
+                                      Accounts::Account{user.GetPassword(), user.IsTeacher()});
+    }
+    return accounts;
+}
+
+}  // namespace orvane
