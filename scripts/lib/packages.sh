@@ -20,3 +20,5 @@ ensure_packages() {
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev nlohmann-json3-dev)
 # What the tests need on top of that.
 TEST_PACKAGES=(libgtest-dev libgmock-dev)
+# What the benchmarks need on top of building.
+BENCH_PACKAGES=(libbenchmark-dev)

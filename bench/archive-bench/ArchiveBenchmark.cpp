@@ -1,0 +1,161 @@
+// Store and load speed of the database files: a user database of 100,000 accounts and a test
+// of 1,000 questions whose nets have 100 elements each, next to a memcpy of the same bytes,
+// and ten times as many accounts, questions or elements per net to show how the time grows.
+// Storing is Serialize into an archive's bytes; loading is what Load does once the file is in
+// memory: an archive over the bytes and Serialize into a fresh database.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "RatioReporter.h"
+#include "SampleData.h"
+#include "archive/Archive.h"
+
+namespace orvane::bench {
+namespace {
+
+struct SampleSpec {
+    std::string name;
+    bool users;          // a user database, else a test database
+    int count;           // accounts or questions
+    int elementsPerNet;  // test databases only
+};
+
+const std::vector<SampleSpec>& Samples() {
+    static const std::vector<SampleSpec> samples = {
+        {"userdb_100000_accounts", true, 100'000, 0},
+        {"userdb_1000000_accounts", true, 1'000'000, 0},
+        {"testdb_1000_questions_100_elements", false, 1'000, 100},
+        {"testdb_10000_questions_100_elements", false, 10'000, 100},
+        {"testdb_1000_questions_1000_elements", false, 1'000, 1'000},
+    };
+    return samples;
+}
+
+template <class Database>
+std::vector<std::uint8_t> StoredBytes(Database& database) {
+    CArchive archive;
+    database.Serialize(archive);
+    return archive.TakeData();
+}
+
+// The sample whose benchmarks run now, with its stored bytes. Only one is held at a time:
+// the benchmarks of a sample run one after another, and the large samples take a lot of memory.
+struct PreparedSample {
+    std::string name;
+    std::unique_ptr<CPNUserDB> users;
+    std::unique_ptr<CPNTestDB> tests;
+    std::vector<std::uint8_t> bytes;
+};
+
+PreparedSample& Prepare(const SampleSpec& spec) {
+    static PreparedSample prepared;
+    if (prepared.name != spec.name) {
+        prepared = PreparedSample{};
+        prepared.name = spec.name;
+        if (spec.users) {
+            prepared.users = MakeSampleUserDB(spec.count);
+            prepared.bytes = StoredBytes(*prepared.users);
+        } else {
+            prepared.tests = MakeSampleTestDB(spec.count, spec.elementsPerNet);
+            prepared.bytes = StoredBytes(*prepared.tests);
+        }
+    }
+    return prepared;
+}
+
+void CountBytes(benchmark::State& state, std::size_t size) {
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
+    state.counters["bytes"] = static_cast<double>(size);
+}
+
+void Copy(benchmark::State& state, const SampleSpec& spec) {
+    const std::vector<std::uint8_t>& bytes = Prepare(spec).bytes;
+    std::vector<std::uint8_t> copy(bytes.size(), 0);
+    for (auto _ : state) {
+        std::memcpy(copy.data(), bytes.data(), bytes.size());
+        benchmark::ClobberMemory();
+    }
+    CountBytes(state, bytes.size());
+}
+
+void Store(benchmark::State& state, const SampleSpec& spec) {
+    PreparedSample& prepared = Prepare(spec);
+    for (auto _ : state) {
+        CArchive archive;
+        if (spec.users) {
+            prepared.users->Serialize(archive);
+        } else {
+            prepared.tests->Serialize(archive);
+        }
+        benchmark::DoNotOptimize(archive.Data().data());
+    }
+    CountBytes(state, prepared.bytes.size());
+}
+
+template <class Database>
+void LoadInto(benchmark::State& state, const std::vector<std::uint8_t>& bytes) {
+    for (auto _ : state) {
+        auto database = std::make_unique<Database>();
+        CArchive archive(bytes);
+        database->Serialize(archive);
+        // Freeing the loaded objects is not part of loading.
+        state.PauseTiming();
+        database.reset();
+        state.ResumeTiming();
+    }
+    CountBytes(state, bytes.size());
+}
+
+void Load(benchmark::State& state, const SampleSpec& spec) {
+    const std::vector<std::uint8_t>& bytes = Prepare(spec).bytes;
+    if (spec.users) {
+        LoadInto<CPNUserDB>(state, bytes);
+    } else {
+        LoadInto<CPNTestDB>(state, bytes);
+    }
+}
+
+void RegisterAll() {
+    for (const SampleSpec& spec : Samples()) {
+        const auto add = [&](const char* operation,
+                             void (*run)(benchmark::State&, const SampleSpec&)) {
+            benchmark::RegisterBenchmark((spec.name + "/" + operation).c_str(), run, spec)
+                ->Unit(benchmark::kMillisecond);
+        };
+        add("memcpy", Copy);
+        add("store", Store);
+        add("load", Load);
+    }
+}
+
+}  // namespace
+}  // namespace orvane::bench
+
+int main(int argc, char** argv) {
+    using orvane::bench::CRatioReporter;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    orvane::bench::RegisterAll();
+    CRatioReporter reporter(
+        {
+            {"userdb_100000_accounts", "load", 300},
+            {"userdb_100000_accounts", "store", 600},
+        },
+        {
+            {"10x accounts", "userdb_100000_accounts", "userdb_1000000_accounts", 12},
+            {"10x questions", "testdb_1000_questions_100_elements",
+             "testdb_10000_questions_100_elements", 12},
+            {"10x elements", "testdb_1000_questions_100_elements",
+             "testdb_1000_questions_1000_elements", 12},
+        });
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return reporter.AllMet() ? 0 : 2;
+}
