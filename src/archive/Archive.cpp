@@ -1,5 +1,7 @@
 #include "archive/Archive.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "archive/ClassRegistry.h"
@@ -17,6 +19,8 @@ constexpr std::size_t kMaxClassNameLength = 64;
 // Nesting deeper than any database file has (test, question, net, element, label) means a
 // malformed file; refusing it keeps the loader's stack bounded.
 constexpr int kMaxDepth = 256;
+// What a storing archive's buffer starts with once something is written.
+constexpr std::size_t kFirstBufferSize = 4096;
 
 }  // namespace
 
@@ -42,6 +46,21 @@ const std::uint8_t* CArchive::Take(std::size_t size) {
     return bytes;
 }
 
+void CArchive::Grow(std::size_t size) {
+    buffer.resize(std::max({2 * buffer.size(), written + size, kFirstBufferSize}));
+}
+
+const std::vector<std::uint8_t>& CArchive::Data() const {
+    buffer.resize(written);
+    return buffer;
+}
+
+std::vector<std::uint8_t> CArchive::TakeData() {
+    buffer.resize(written);
+    written = 0;
+    return std::move(buffer);
+}
+
 void CArchive::WriteString(std::u16string_view text) {
     const std::uint64_t length = text.size();
     WriteByte(0xFF);
@@ -62,12 +81,16 @@ void CArchive::WriteString(std::u16string_view text) {
             }
         }
     }
-    const std::size_t start = buffer.size();
-    buffer.resize(start + 2 * text.size());
-    std::uint8_t* out = buffer.data() + start;
-    for (const char16_t unit : text) {
-        *out++ = static_cast<std::uint8_t>(unit);
-        *out++ = static_cast<std::uint8_t>(unit >> 8);
+    std::uint8_t* out = Extend(2 * text.size());
+    if constexpr (std::endian::native == std::endian::little) {
+        if (!text.empty()) {  // an empty view may have no data pointer at all
+            std::memcpy(out, text.data(), 2 * text.size());
+        }
+    } else {
+        for (const char16_t unit : text) {
+            *out++ = static_cast<std::uint8_t>(unit);
+            *out++ = static_cast<std::uint8_t>(unit >> 8);
+        }
     }
 }
 
@@ -131,7 +154,8 @@ void CArchive::WriteClassPart(const CRuntimeClass& runtimeClass) {
     WriteUInt16(kNewClassTag);
     WriteUInt16(runtimeClass.schema);
     WriteUInt16(static_cast<std::uint16_t>(runtimeClass.className.size()));
-    buffer.insert(buffer.end(), runtimeClass.className.begin(), runtimeClass.className.end());
+    std::memcpy(Extend(runtimeClass.className.size()), runtimeClass.className.data(),
+                runtimeClass.className.size());
     storedClasses.emplace_back(&runtimeClass, nextIndex++);
 }
 
@@ -140,9 +164,13 @@ void CArchive::WriteObject(const CObject* object) {
         WriteUInt16(kNullTag);
         return;
     }
-    const auto [found, isNew] = storedObjects.try_emplace(object, 0);
-    if (!isNew) {
-        const std::uint32_t index = found->second;
+    // The object's first touch and the table's lookup both tend to miss the cache on a large
+    // database; asking for the table's line first lets the two misses overlap.
+    storedObjects.Prefetch(object);
+    const CRuntimeClass& runtimeClass = object->GetRuntimeClass();
+    std::uint32_t& stored = storedObjects.IndexOf(object);
+    if (stored != 0) {
+        const std::uint32_t index = stored;
         if (index < kBigObjectTag) {
             WriteUInt16(static_cast<std::uint16_t>(index));
         } else {
@@ -151,8 +179,8 @@ void CArchive::WriteObject(const CObject* object) {
         }
         return;
     }
-    WriteClassPart(object->GetRuntimeClass());
-    found->second = nextIndex++;
+    WriteClassPart(runtimeClass);
+    stored = nextIndex++;
     const_cast<CObject*>(object)->Serialize(*this);
 }
 

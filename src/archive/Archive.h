@@ -14,12 +14,12 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "archive/ArchiveError.h"
 #include "archive/Object.h"
+#include "archive/ObjectIndexMap.h"
 
 namespace orvane {
 
@@ -34,7 +34,7 @@ public:
     bool IsLoading() const { return !storing; }
 
     void WriteBool(bool value) { WriteByte(value ? 1 : 0); }
-    void WriteByte(std::uint8_t value) { buffer.push_back(value); }
+    void WriteByte(std::uint8_t value) { *Extend(1) = value; }
     void WriteInt16(std::int16_t value) { WriteLittleEndian(static_cast<std::uint16_t>(value)); }
     void WriteUInt16(std::uint16_t value) { WriteLittleEndian(value); }
     void WriteInt32(std::int32_t value) { WriteLittleEndian(static_cast<std::uint32_t>(value)); }
@@ -67,8 +67,8 @@ public:
     void Exchange(T& value);
 
     // The bytes written so far (storing).
-    const std::vector<std::uint8_t>& Data() const { return buffer; }
-    std::vector<std::uint8_t> TakeData() { return std::move(buffer); }
+    const std::vector<std::uint8_t>& Data() const;
+    std::vector<std::uint8_t> TakeData();
     // Bytes not yet read (loading).
     std::size_t Remaining() const { return input.size() - position; }
 
@@ -80,10 +80,21 @@ private:
 
     template <class U>
     void WriteLittleEndian(U value) {
+        std::uint8_t* bytes = Extend(sizeof(U));
         for (std::size_t i = 0; i < sizeof(U); ++i) {
-            buffer.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+            bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
         }
     }
+    // Room for `size` more bytes at the end of what is written.
+    std::uint8_t* Extend(std::size_t size) {
+        if (buffer.size() - written < size) [[unlikely]] {
+            Grow(size);
+        }
+        std::uint8_t* bytes = buffer.data() + written;
+        written += size;
+        return bytes;
+    }
+    void Grow(std::size_t size);
     template <class U>
     U ReadLittleEndian() {
         const std::uint8_t* bytes = Take(sizeof(U));
@@ -106,9 +117,11 @@ private:
     bool storing;
     std::uint32_t nextIndex = 1;
     int depth = 0;
-    // storing
-    std::vector<std::uint8_t> buffer;
-    std::unordered_map<const CObject*, std::uint32_t> storedObjects;
+    // storing: the buffer's size runs ahead of the `written` bytes, so that a write is a
+    // plain store; Data() and TakeData() cut it back.
+    mutable std::vector<std::uint8_t> buffer;
+    std::size_t written = 0;
+    CObjectIndexMap storedObjects;
     std::vector<std::pair<const CRuntimeClass*, std::uint32_t>> storedClasses;
     // loading
     std::span<const std::uint8_t> input;
