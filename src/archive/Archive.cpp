@@ -37,15 +37,6 @@ void CArchive::ThrowEndOfData(std::uint64_t size) const {
                            std::to_string(Remaining()) + " bytes are left");
 }
 
-const std::uint8_t* CArchive::Take(std::size_t size) {
-    if (size > Remaining()) {
-        ThrowEndOfData(size);
-    }
-    const std::uint8_t* bytes = input.data() + position;
-    position += size;
-    return bytes;
-}
-
 void CArchive::Grow(std::size_t size) {
     buffer.resize(std::max({2 * buffer.size(), written + size, kFirstBufferSize}));
 }
@@ -133,8 +124,12 @@ std::u16string CArchive::ReadString() {
         return FromWindows1250(std::string_view(reinterpret_cast<const char*>(bytes), size));
     }
     std::u16string text(size, u'\0');
-    for (std::size_t i = 0; i < size; ++i) {
-        text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(text.data(), bytes, 2 * size);
+    } else {
+        for (std::size_t i = 0; i < size; ++i) {
+            text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+        }
     }
     return text;
 }

@@ -104,7 +104,15 @@ private:
         }
         return value;
     }
-    const std::uint8_t* Take(std::size_t size);
+    // The next `size` bytes to read; the end of the data is a read error.
+    const std::uint8_t* Take(std::size_t size) {
+        if (size > Remaining()) [[unlikely]] {
+            ThrowEndOfData(size);
+        }
+        const std::uint8_t* bytes = input.data() + position;
+        position += size;
+        return bytes;
+    }
     [[noreturn]] void ThrowEndOfData(std::uint64_t size) const;
     std::uint64_t ReadStringLength(bool& wide);
     void WriteClassPart(const CRuntimeClass& runtimeClass);
