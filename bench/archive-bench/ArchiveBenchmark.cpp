@@ -4,11 +4,16 @@
 // Storing is Serialize into an archive's bytes; loading is what Load does once the file is in
 // memory: an archive over the bytes and Serialize into a fresh database.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "RatioReporter.h"
@@ -97,6 +102,14 @@ void Store(benchmark::State& state, const SampleSpec& spec) {
     CountBytes(state, prepared.bytes.size());
 }
 
+// glibc keeps small freed blocks apart until a large request merges them all. Without this
+// the next load's first large request would do that work for the objects freed here.
+void MergeFreedBlocks() {
+    void* large = std::malloc(std::size_t{1} << 20);
+    benchmark::DoNotOptimize(large);
+    std::free(large);
+}
+
 template <class Database>
 void LoadInto(benchmark::State& state, const std::vector<std::uint8_t>& bytes) {
     for (auto _ : state) {
@@ -106,6 +119,7 @@ void LoadInto(benchmark::State& state, const std::vector<std::uint8_t>& bytes) {
         // Freeing the loaded objects is not part of loading.
         state.PauseTiming();
         database.reset();
+        MergeFreedBlocks();
         state.ResumeTiming();
     }
     CountBytes(state, bytes.size());
@@ -118,6 +132,24 @@ void Load(benchmark::State& state, const SampleSpec& spec) {
     } else {
         LoadInto<CPNTestDB>(state, bytes);
     }
+}
+
+// Removes `flag` from the arguments; true when it was there.
+bool TakeFlag(int& argc, char** argv, std::string_view flag) {
+    const auto end =
+        std::remove_if(argv + 1, argv + argc, [&](const char* arg) { return arg == flag; });
+    const bool found = end != argv + argc;
+    argc = static_cast<int>(end - argv);
+    return found;
+}
+
+// glibc gives a freed block above 32 MiB straight back to the kernel, and a new one comes as
+// fresh pages that the kernel must zero. Without this only the ten-times samples would pay for
+// that on every iteration, and their growth would measure the kernel rather than the archive.
+// With --fresh-pages every size keeps glibc's own behaviour.
+void KeepFreedMemory() {
+    mallopt(M_MMAP_MAX, 0);
+    mallopt(M_TRIM_THRESHOLD, std::numeric_limits<int>::max());
 }
 
 void RegisterAll() {
@@ -138,6 +170,9 @@ void RegisterAll() {
 
 int main(int argc, char** argv) {
     using orvane::bench::CRatioReporter;
+    if (!orvane::bench::TakeFlag(argc, argv, "--fresh-pages")) {
+        orvane::bench::KeepFreedMemory();
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
