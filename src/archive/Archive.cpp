@@ -19,8 +19,6 @@ constexpr std::size_t kMaxClassNameLength = 64;
 // Nesting deeper than any database file has (test, question, net, element, label) means a
 // malformed file; refusing it keeps the loader's stack bounded.
 constexpr int kMaxDepth = 256;
-// What a storing archive's buffer starts with once something is written.
-constexpr std::size_t kFirstBufferSize = 4096;
 
 }  // namespace
 
@@ -37,19 +35,17 @@ void CArchive::ThrowEndOfData(std::uint64_t size) const {
                            std::to_string(Remaining()) + " bytes are left");
 }
 
-void CArchive::Grow(std::size_t size) {
-    buffer.resize(std::max({2 * buffer.size(), written + size, kFirstBufferSize}));
-}
-
 const std::vector<std::uint8_t>& CArchive::Data() const {
-    buffer.resize(written);
-    return buffer;
+    joined.clear();
+    output.AppendTo(joined);
+    return joined;
 }
 
 std::vector<std::uint8_t> CArchive::TakeData() {
-    buffer.resize(written);
-    written = 0;
-    return std::move(buffer);
+    std::vector<std::uint8_t> bytes;
+    output.AppendTo(bytes);
+    output.Clear();
+    return bytes;
 }
 
 void CArchive::WriteString(std::u16string_view text) {
@@ -72,7 +68,7 @@ void CArchive::WriteString(std::u16string_view text) {
             }
         }
     }
-    std::uint8_t* out = Extend(2 * text.size());
+    std::uint8_t* out = output.Extend(2 * text.size());
     if constexpr (std::endian::native == std::endian::little) {
         if (!text.empty()) {  // an empty view may have no data pointer at all
             std::memcpy(out, text.data(), 2 * text.size());
@@ -149,7 +145,7 @@ void CArchive::WriteClassPart(const CRuntimeClass& runtimeClass) {
     WriteUInt16(kNewClassTag);
     WriteUInt16(runtimeClass.schema);
     WriteUInt16(static_cast<std::uint16_t>(runtimeClass.className.size()));
-    std::memcpy(Extend(runtimeClass.className.size()), runtimeClass.className.data(),
+    std::memcpy(output.Extend(runtimeClass.className.size()), runtimeClass.className.data(),
                 runtimeClass.className.size());
     storedClasses.emplace_back(&runtimeClass, nextIndex++);
 }

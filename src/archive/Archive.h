@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "archive/ArchiveError.h"
+#include "archive/ByteBlocks.h"
 #include "archive/Object.h"
 #include "archive/ObjectIndexMap.h"
 
@@ -34,7 +35,7 @@ public:
     bool IsLoading() const { return !storing; }
 
     void WriteBool(bool value) { WriteByte(value ? 1 : 0); }
-    void WriteByte(std::uint8_t value) { *Extend(1) = value; }
+    void WriteByte(std::uint8_t value) { *output.Extend(1) = value; }
     void WriteInt16(std::int16_t value) { WriteLittleEndian(static_cast<std::uint16_t>(value)); }
     void WriteUInt16(std::uint16_t value) { WriteLittleEndian(value); }
     void WriteInt32(std::int32_t value) { WriteLittleEndian(static_cast<std::uint32_t>(value)); }
@@ -66,9 +67,12 @@ public:
     template <class T>
     void Exchange(T& value);
 
-    // The bytes written so far (storing).
+    // The bytes written so far (storing), in one block.
     const std::vector<std::uint8_t>& Data() const;
+    // The same, taken out of the archive, which is then empty.
     std::vector<std::uint8_t> TakeData();
+    // The bytes written so far in order, in pieces, without joining them (storing).
+    std::vector<std::span<const std::uint8_t>> Pieces() const { return output.Pieces(); }
     // Bytes not yet read (loading).
     std::size_t Remaining() const { return input.size() - position; }
 
@@ -80,21 +84,11 @@ private:
 
     template <class U>
     void WriteLittleEndian(U value) {
-        std::uint8_t* bytes = Extend(sizeof(U));
+        std::uint8_t* bytes = output.Extend(sizeof(U));
         for (std::size_t i = 0; i < sizeof(U); ++i) {
             bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
         }
     }
-    // Room for `size` more bytes at the end of what is written.
-    std::uint8_t* Extend(std::size_t size) {
-        if (buffer.size() - written < size) [[unlikely]] {
-            Grow(size);
-        }
-        std::uint8_t* bytes = buffer.data() + written;
-        written += size;
-        return bytes;
-    }
-    void Grow(std::size_t size);
     template <class U>
     U ReadLittleEndian() {
         const std::uint8_t* bytes = Take(sizeof(U));
@@ -125,10 +119,9 @@ private:
     bool storing;
     std::uint32_t nextIndex = 1;
     int depth = 0;
-    // storing: the buffer's size runs ahead of the `written` bytes, so that a write is a
-    // plain store; Data() and TakeData() cut it back.
-    mutable std::vector<std::uint8_t> buffer;
-    std::size_t written = 0;
+    // storing
+    CByteBlocks output;
+    mutable std::vector<std::uint8_t> joined;  // what Data() last gave
     CObjectIndexMap storedObjects;
     std::vector<std::pair<const CRuntimeClass*, std::uint32_t>> storedClasses;
     // loading
