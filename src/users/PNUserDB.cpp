@@ -227,7 +227,7 @@ void CPNUserDB::Save(const std::u16string& fileName) const {
     }
     CArchive archive;
     const_cast<CPNUserDB*>(this)->Serialize(archive);
-    if (!WriteFileAtomically(ToUtf8(fileName), archive.Data())) {
+    if (!WriteFileAtomically(ToUtf8(fileName), archive.Pieces())) {
         PrintConsoleLine("Cannot write to file: " + ToUtf8(fileName));
     }
 }
