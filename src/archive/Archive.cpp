@@ -155,10 +155,6 @@ void CArchive::WriteObject(const CObject* object) {
         WriteUInt16(kNullTag);
         return;
     }
-    // The object's first touch and the table's lookup both tend to miss the cache on a large
-    // database; asking for the table's line first lets the two misses overlap.
-    storedObjects.Prefetch(object);
-    const CRuntimeClass& runtimeClass = object->GetRuntimeClass();
     std::uint32_t& stored = storedObjects.IndexOf(object);
     if (stored != 0) {
         const std::uint32_t index = stored;
@@ -170,7 +166,7 @@ void CArchive::WriteObject(const CObject* object) {
         }
         return;
     }
-    WriteClassPart(runtimeClass);
+    WriteClassPart(object->GetRuntimeClass());
     stored = nextIndex++;
     const_cast<CObject*>(object)->Serialize(*this);
 }

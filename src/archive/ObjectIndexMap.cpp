@@ -4,9 +4,9 @@ namespace orvane {
 namespace {
 
 constexpr std::size_t kFirstCapacity = 64;  // a power of two
-// A page's objects start their probes in a window of 16 slots, one per 256 bytes of the page.
-constexpr unsigned kPageBits = 12;
-constexpr unsigned kStepBits = 8;
+// An 8 KiB page's objects start their probes in a window of 64 slots, one per 128 bytes.
+constexpr unsigned kPageBits = 13;
+constexpr unsigned kStepBits = 7;
 constexpr std::uint64_t kScatter = 0x9E3779B97F4A7C15ull;  // 2^64 divided by the golden ratio
 
 }  // namespace
@@ -16,12 +16,6 @@ std::size_t CObjectIndexMap::Home(const CObject* object) const {
     const std::uint64_t window = ((address >> kPageBits) * kScatter) >> 32;
     const std::uint64_t step = (address >> kStepBits) & ((1u << (kPageBits - kStepBits)) - 1);
     return static_cast<std::size_t>(window + step) & (slots.size() - 1);
-}
-
-void CObjectIndexMap::Prefetch(const CObject* object) const {
-    if (!slots.empty()) {
-        __builtin_prefetch(&slots[Home(object)]);
-    }
 }
 
 CObjectIndexMap::Slot& CObjectIndexMap::Probe(const CObject* object) {
