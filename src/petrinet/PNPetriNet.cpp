@@ -96,11 +96,6 @@ bool CPNPetriNet::AddElement(std::shared_ptr<CPNObject> element) {
     return true;
 }
 
-bool CPNPetriNet::Contains(const CPNObject* element) const {
-    return std::any_of(elements.begin(), elements.end(),
-                       [&](const auto& held) { return held.get() == element; });
-}
-
 bool CPNPetriNet::RemoveElement(const CPNObject* element) {
     const auto found = std::find_if(elements.begin(), elements.end(),
                                     [&](const auto& held) { return held.get() == element; });
@@ -132,10 +127,12 @@ void CPNPetriNet::RemoveChainsFrom(const CPNObject& element) {
 
 void CPNPetriNet::RemoveChainsInto(const CPNObject* element) {
     // The walk goes over the net as it shrinks: an element taken out before its turn is
-    // passed over.
+    // passed over. What the walk took out is remembered, so that a large net is not searched
+    // once for every element.
     const std::vector<std::shared_ptr<CPNObject>> walk(elements.begin(), elements.end());
+    std::unordered_set<const CPNObject*> takenOut;
     for (const auto& from : walk) {
-        if (!Contains(from.get())) {
+        if (takenOut.contains(from.get())) {
             continue;
         }
         for (const auto& arc : from->Arcs()) {
@@ -143,7 +140,10 @@ void CPNPetriNet::RemoveChainsInto(const CPNObject* element) {
             for (int taken = 0; IsNode(step) && taken < kMaxChainLength; ++taken) {
                 step = FirstTarget(*step);
                 if (step != nullptr && step.get() == element) {
-                    RemoveElement(arc.target.get());  // only the first node of the chain
+                    // only the first node of the chain
+                    if (RemoveElement(arc.target.get())) {
+                        takenOut.insert(arc.target.get());
+                    }
                     break;
                 }
             }
