@@ -155,9 +155,8 @@ void CArchive::WriteObject(const CObject* object) {
         WriteUInt16(kNullTag);
         return;
     }
-    std::uint32_t& stored = storedObjects.IndexOf(object);
-    if (stored != 0) {
-        const std::uint32_t index = stored;
+    const std::uint32_t index = storedObjects.Find(object);
+    if (index != 0) {
         if (index < kBigObjectTag) {
             WriteUInt16(static_cast<std::uint16_t>(index));
         } else {
@@ -167,7 +166,7 @@ void CArchive::WriteObject(const CObject* object) {
         return;
     }
     WriteClassPart(object->GetRuntimeClass());
-    stored = nextIndex++;
+    storedObjects.Add(object, nextIndex++);
     const_cast<CObject*>(object)->Serialize(*this);
 }
 
