@@ -150,12 +150,12 @@ void CArchive::WriteClassPart(const CRuntimeClass& runtimeClass) {
     storedClasses.emplace_back(&runtimeClass, nextIndex++);
 }
 
-void CArchive::WriteObject(const CObject* object) {
+void CArchive::WriteReference(const CObject* object, bool mayMeetAgain) {
     if (object == nullptr) {
         WriteUInt16(kNullTag);
         return;
     }
-    const std::uint32_t index = storedObjects.Find(object);
+    const std::uint32_t index = mayMeetAgain ? storedObjects.Find(object) : 0;
     if (index != 0) {
         if (index < kBigObjectTag) {
             WriteUInt16(static_cast<std::uint16_t>(index));
@@ -166,7 +166,10 @@ void CArchive::WriteObject(const CObject* object) {
         return;
     }
     WriteClassPart(object->GetRuntimeClass());
-    storedObjects.Add(object, nextIndex++);
+    if (mayMeetAgain) {
+        storedObjects.Add(object, nextIndex);
+    }
+    ++nextIndex;
     const_cast<CObject*>(object)->Serialize(*this);
 }
 

@@ -43,7 +43,15 @@ public:
     void WriteInt64(std::int64_t value) { WriteLittleEndian(static_cast<std::uint64_t>(value)); }
     void WriteString(std::u16string_view text);
     // Writes a reference: 00 00 for none, the object in full the first time, its index after.
-    void WriteObject(const CObject* object);
+    void WriteObject(const CObject* object) { WriteReference(object, true); }
+    // The same for an object held by shared pointers. One that this pointer alone holds can be
+    // met only once while its owners are stored, since every stored reference goes through
+    // the pointer that owns the object; so it is not entered in the identity table, which is
+    // the costliest step of storing a large database.
+    template <class T>
+    void WriteObject(const std::shared_ptr<T>& object) {
+        WriteReference(object.get(), object.use_count() != 1);
+    }
 
     bool ReadBool() { return ReadByte() != 0; }
     std::uint8_t ReadByte() { return *Take(1); }
@@ -109,6 +117,7 @@ private:
     }
     [[noreturn]] void ThrowEndOfData(std::uint64_t size) const;
     std::uint64_t ReadStringLength(bool& wide);
+    void WriteReference(const CObject* object, bool mayMeetAgain);
     void WriteClassPart(const CRuntimeClass& runtimeClass);
     const CRuntimeClass& ReadClassRecord(const CRuntimeClass* expected);
     const CRuntimeClass& ClassAtIndex(std::uint32_t index) const;

@@ -261,7 +261,7 @@ void CPNPetriNet::Store(CArchive& archive) {
     // Oldest first: loading puts each at the front, which gives back the same order.
     for (auto element = elements.rbegin(); element != elements.rend(); ++element) {
         archive.WriteInt32((*element)->GetType());
-        archive.WriteObject(element->get());
+        archive.WriteObject(*element);
     }
     for (const auto& element : elements) {
         for (const auto& arc : element->Arcs()) {

@@ -248,7 +248,7 @@ void CPNUserDB::Serialize(CArchive& archive) {
         // whole, even after a load that had to skip an entry.
         archive.WriteInt32(static_cast<std::int32_t>(accounts.size()));
         for (const auto& user : accounts) {
-            archive.WriteObject(user.get());
+            archive.WriteObject(user);
         }
         return;
     }
