@@ -25,15 +25,15 @@
 namespace orvane::bench {
 namespace {
 
-struct SampleSpec {
+struct SampleSetup {
     std::string name;
     bool users;          // a user database, else a test database
     int count;           // accounts or questions
     int elementsPerNet;  // test databases only
 };
 
-const std::vector<SampleSpec>& Samples() {
-    static const std::vector<SampleSpec> samples = {
+const std::vector<SampleSetup>& Samples() {
+    static const std::vector<SampleSetup> samples = {
         {"userdb_100000_accounts", true, 100'000, 0},
         {"userdb_1000000_accounts", true, 1'000'000, 0},
         {"testdb_1000_questions_100_elements", false, 1'000, 100},
@@ -59,16 +59,16 @@ struct PreparedSample {
     std::vector<std::uint8_t> bytes;
 };
 
-PreparedSample& Prepare(const SampleSpec& spec) {
+PreparedSample& Prepare(const SampleSetup& setup) {
     static PreparedSample prepared;
-    if (prepared.name != spec.name) {
+    if (prepared.name != setup.name) {
         prepared = PreparedSample{};
-        prepared.name = spec.name;
-        if (spec.users) {
-            prepared.users = MakeSampleUserDB(spec.count);
+        prepared.name = setup.name;
+        if (setup.users) {
+            prepared.users = MakeSampleUserDB(setup.count);
             prepared.bytes = StoredBytes(*prepared.users);
         } else {
-            prepared.tests = MakeSampleTestDB(spec.count, spec.elementsPerNet);
+            prepared.tests = MakeSampleTestDB(setup.count, setup.elementsPerNet);
             prepared.bytes = StoredBytes(*prepared.tests);
         }
     }
@@ -101,8 +101,8 @@ void CountBytes(benchmark::State& state, std::size_t size) {
     state.counters["bytes"] = static_cast<double>(size);
 }
 
-void Copy(benchmark::State& state, const SampleSpec& spec) {
-    const std::vector<std::uint8_t>& bytes = Prepare(spec).bytes;
+void Copy(benchmark::State& state, const SampleSetup& setup) {
+    const std::vector<std::uint8_t>& bytes = Prepare(setup).bytes;
     std::vector<std::uint8_t> copy(bytes.size(), 0);
     for (auto _ : state) {
         std::memcpy(copy.data(), bytes.data(), bytes.size());
@@ -111,12 +111,12 @@ void Copy(benchmark::State& state, const SampleSpec& spec) {
     CountBytes(state, bytes.size());
 }
 
-void Store(benchmark::State& state, const SampleSpec& spec) {
-    PreparedSample& prepared = Prepare(spec);
+void Store(benchmark::State& state, const SampleSetup& setup) {
+    PreparedSample& prepared = Prepare(setup);
     for (auto _ : state) {
         EmptyCaches(state);
         CArchive archive;
-        if (spec.users) {
+        if (setup.users) {
             prepared.users->Serialize(archive);
         } else {
             prepared.tests->Serialize(archive);
@@ -151,9 +151,9 @@ void LoadInto(benchmark::State& state, const std::vector<std::uint8_t>& bytes) {
     CountBytes(state, bytes.size());
 }
 
-void Load(benchmark::State& state, const SampleSpec& spec) {
-    const std::vector<std::uint8_t>& bytes = Prepare(spec).bytes;
-    if (spec.users) {
+void Load(benchmark::State& state, const SampleSetup& setup) {
+    const std::vector<std::uint8_t>& bytes = Prepare(setup).bytes;
+    if (setup.users) {
         LoadInto<CPNUserDB>(state, bytes);
     } else {
         LoadInto<CPNTestDB>(state, bytes);
@@ -179,10 +179,10 @@ void KeepFreedMemory() {
 }
 
 void RegisterAll() {
-    for (const SampleSpec& spec : Samples()) {
+    for (const SampleSetup& setup : Samples()) {
         const auto add = [&](const char* operation,
-                             void (*run)(benchmark::State&, const SampleSpec&)) {
-            benchmark::RegisterBenchmark((spec.name + "/" + operation).c_str(), run, spec)
+                             void (*run)(benchmark::State&, const SampleSetup&)) {
+            benchmark::RegisterBenchmark((setup.name + "/" + operation).c_str(), run, setup)
                 ->Unit(benchmark::kMillisecond);
         };
         add("memcpy", Copy);
