@@ -23,3 +23,5 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev)
 # What scripts/screenshots needs on top of the tests: a virtual display, a window manager for
 # the title bars, a way to type and click, and a way to take pictures.
 SCREENSHOT_PACKAGES=(xvfb openbox xdotool imagemagick fonts-dejavu-core)
+# What the benchmarks need on top of building.
+BENCH_PACKAGES=(libbenchmark-dev)

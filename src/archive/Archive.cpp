@@ -1,5 +1,7 @@
 #include "archive/Archive.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "archive/ClassRegistry.h"
@@ -33,12 +35,16 @@ void CArchive::ThrowEndOfData(std::uint64_t size) const {
                            std::to_string(Remaining()) + " bytes are left");
 }
 
-const std::uint8_t* CArchive::Take(std::size_t size) {
-    if (size > Remaining()) {
-        ThrowEndOfData(size);
-    }
-    const std::uint8_t* bytes = input.data() + position;
-    position += size;
+const std::vector<std::uint8_t>& CArchive::Data() const {
+    joined.clear();
+    output.AppendTo(joined);
+    return joined;
+}
+
+std::vector<std::uint8_t> CArchive::TakeData() {
+    std::vector<std::uint8_t> bytes;
+    output.AppendTo(bytes);
+    output.Clear();
     return bytes;
 }
 
@@ -62,12 +68,16 @@ void CArchive::WriteString(std::u16string_view text) {
             }
         }
     }
-    const std::size_t start = buffer.size();
-    buffer.resize(start + 2 * text.size());
-    std::uint8_t* out = buffer.data() + start;
-    for (const char16_t unit : text) {
-        *out++ = static_cast<std::uint8_t>(unit);
-        *out++ = static_cast<std::uint8_t>(unit >> 8);
+    std::uint8_t* out = output.Extend(2 * text.size());
+    if constexpr (std::endian::native == std::endian::little) {
+        if (!text.empty()) {  // an empty view may have no data pointer at all
+            std::memcpy(out, text.data(), 2 * text.size());
+        }
+    } else {
+        for (const char16_t unit : text) {
+            *out++ = static_cast<std::uint8_t>(unit);
+            *out++ = static_cast<std::uint8_t>(unit >> 8);
+        }
     }
 }
 
@@ -110,8 +120,12 @@ std::u16string CArchive::ReadString() {
         return FromWindows1250(std::string_view(reinterpret_cast<const char*>(bytes), size));
     }
     std::u16string text(size, u'\0');
-    for (std::size_t i = 0; i < size; ++i) {
-        text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(text.data(), bytes, 2 * size);
+    } else {
+        for (std::size_t i = 0; i < size; ++i) {
+            text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+        }
     }
     return text;
 }
@@ -131,18 +145,18 @@ void CArchive::WriteClassPart(const CRuntimeClass& runtimeClass) {
     WriteUInt16(kNewClassTag);
     WriteUInt16(runtimeClass.schema);
     WriteUInt16(static_cast<std::uint16_t>(runtimeClass.className.size()));
-    buffer.insert(buffer.end(), runtimeClass.className.begin(), runtimeClass.className.end());
+    std::memcpy(output.Extend(runtimeClass.className.size()), runtimeClass.className.data(),
+                runtimeClass.className.size());
     storedClasses.emplace_back(&runtimeClass, nextIndex++);
 }
 
-void CArchive::WriteObject(const CObject* object) {
+void CArchive::WriteReference(const CObject* object, bool mayMeetAgain) {
     if (object == nullptr) {
         WriteUInt16(kNullTag);
         return;
     }
-    const auto [found, isNew] = storedObjects.try_emplace(object, 0);
-    if (!isNew) {
-        const std::uint32_t index = found->second;
+    const std::uint32_t index = mayMeetAgain ? storedObjects.Find(object) : 0;
+    if (index != 0) {
         if (index < kBigObjectTag) {
             WriteUInt16(static_cast<std::uint16_t>(index));
         } else {
@@ -152,7 +166,10 @@ void CArchive::WriteObject(const CObject* object) {
         return;
     }
     WriteClassPart(object->GetRuntimeClass());
-    found->second = nextIndex++;
+    if (mayMeetAgain) {
+        storedObjects.Add(object, nextIndex);
+    }
+    ++nextIndex;
     const_cast<CObject*>(object)->Serialize(*this);
 }
 

@@ -14,12 +14,13 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "archive/ArchiveError.h"
+#include "archive/ByteBlocks.h"
 #include "archive/Object.h"
+#include "archive/ObjectIndexMap.h"
 
 namespace orvane {
 
@@ -34,7 +35,7 @@ public:
     bool IsLoading() const { return !storing; }
 
     void WriteBool(bool value) { WriteByte(value ? 1 : 0); }
-    void WriteByte(std::uint8_t value) { buffer.push_back(value); }
+    void WriteByte(std::uint8_t value) { *output.Extend(1) = value; }
     void WriteInt16(std::int16_t value) { WriteLittleEndian(static_cast<std::uint16_t>(value)); }
     void WriteUInt16(std::uint16_t value) { WriteLittleEndian(value); }
     void WriteInt32(std::int32_t value) { WriteLittleEndian(static_cast<std::uint32_t>(value)); }
@@ -42,7 +43,15 @@ public:
     void WriteInt64(std::int64_t value) { WriteLittleEndian(static_cast<std::uint64_t>(value)); }
     void WriteString(std::u16string_view text);
     // Writes a reference: 00 00 for none, the object in full the first time, its index after.
-    void WriteObject(const CObject* object);
+    void WriteObject(const CObject* object) { WriteReference(object, true); }
+    // The same for an object held by shared pointers. One that this pointer alone holds can be
+    // met only once while its owners are stored, since every stored reference goes through
+    // the pointer that owns the object; so it is not entered in the identity table, which is
+    // the costliest step of storing a large database.
+    template <class T>
+    void WriteObject(const std::shared_ptr<T>& object) {
+        WriteReference(object.get(), object.use_count() != 1);
+    }
 
     bool ReadBool() { return ReadByte() != 0; }
     std::uint8_t ReadByte() { return *Take(1); }
@@ -66,9 +75,12 @@ public:
     template <class T>
     void Exchange(T& value);
 
-    // The bytes written so far (storing).
-    const std::vector<std::uint8_t>& Data() const { return buffer; }
-    std::vector<std::uint8_t> TakeData() { return std::move(buffer); }
+    // The bytes written so far (storing), in one block.
+    const std::vector<std::uint8_t>& Data() const;
+    // The same, taken out of the archive, which is then empty.
+    std::vector<std::uint8_t> TakeData();
+    // The bytes written so far in order, in pieces, without joining them (storing).
+    std::vector<std::span<const std::uint8_t>> Pieces() const { return output.Pieces(); }
     // Bytes not yet read (loading).
     std::size_t Remaining() const { return input.size() - position; }
 
@@ -80,8 +92,9 @@ private:
 
     template <class U>
     void WriteLittleEndian(U value) {
+        std::uint8_t* bytes = output.Extend(sizeof(U));
         for (std::size_t i = 0; i < sizeof(U); ++i) {
-            buffer.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+            bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
         }
     }
     template <class U>
@@ -93,9 +106,18 @@ private:
         }
         return value;
     }
-    const std::uint8_t* Take(std::size_t size);
+    // The next `size` bytes to read; the end of the data is a read error.
+    const std::uint8_t* Take(std::size_t size) {
+        if (size > Remaining()) [[unlikely]] {
+            ThrowEndOfData(size);
+        }
+        const std::uint8_t* bytes = input.data() + position;
+        position += size;
+        return bytes;
+    }
     [[noreturn]] void ThrowEndOfData(std::uint64_t size) const;
     std::uint64_t ReadStringLength(bool& wide);
+    void WriteReference(const CObject* object, bool mayMeetAgain);
     void WriteClassPart(const CRuntimeClass& runtimeClass);
     const CRuntimeClass& ReadClassRecord(const CRuntimeClass* expected);
     const CRuntimeClass& ClassAtIndex(std::uint32_t index) const;
@@ -107,8 +129,9 @@ private:
     std::uint32_t nextIndex = 1;
     int depth = 0;
     // storing
-    std::vector<std::uint8_t> buffer;
-    std::unordered_map<const CObject*, std::uint32_t> storedObjects;
+    CByteBlocks output;
+    mutable std::vector<std::uint8_t> joined;  // what Data() last gave
+    CObjectIndexMap storedObjects;
     std::vector<std::pair<const CRuntimeClass*, std::uint32_t>> storedClasses;
     // loading
     std::span<const std::uint8_t> input;

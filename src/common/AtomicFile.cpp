@@ -148,8 +148,21 @@ void RemoveStaleTemporaryFiles(const std::string& folder) {
 }
 
 bool WriteFileAtomically(const std::string& target, std::span<const std::uint8_t> bytes) {
+    return WriteFileAtomically(target, std::span(&bytes, 1));
+}
+
+bool WriteFileAtomically(const std::string& target,
+                         std::span<const std::span<const std::uint8_t>> pieces) {
     CAtomicFile file;
-    return file.Open(target) && file.Write(bytes.data(), bytes.size()) && file.Commit();
+    if (!file.Open(target)) {
+        return false;
+    }
+    for (const auto piece : pieces) {
+        if (!file.Write(piece.data(), piece.size())) {
+            return false;
+        }
+    }
+    return file.Commit();
 }
 
 }  // namespace orvane

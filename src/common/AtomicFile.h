@@ -42,5 +42,8 @@ void RemoveStaleTemporaryFiles(const std::string& folder);
 
 // Writes `bytes` to `target` through a CAtomicFile; false when anything failed.
 bool WriteFileAtomically(const std::string& target, std::span<const std::uint8_t> bytes);
+// The same for bytes given in pieces, written one after the other.
+bool WriteFileAtomically(const std::string& target,
+                         std::span<const std::span<const std::uint8_t>> pieces);
 
 }  // namespace orvane

@@ -76,7 +76,7 @@ void ExchangeNet(CArchive& archive, std::shared_ptr<CPNPetriNet>& net) {
     if (archive.IsStoring()) {
         archive.WriteInt32(net == nullptr ? 0 : 1);
         if (net != nullptr) {
-            archive.WriteObject(net.get());
+            archive.WriteObject(net);
         }
         return;
     }

@@ -97,7 +97,7 @@ void CPNTestDB::Save(const std::u16string& fileName) {
     }
     CArchive archive;
     Serialize(archive);
-    if (!WriteFileAtomically(ToUtf8(fileName), archive.Data())) {
+    if (!WriteFileAtomically(ToUtf8(fileName), archive.Pieces())) {
         PrintConsoleLine("Cannot write to file: " + ToUtf8(fileName));
     }
 }

@@ -19,7 +19,7 @@ void CPNNode::Serialize(CArchive& archive) {
         const bool labelled = GetLabel() != nullptr;
         archive.WriteInt32(labelled ? 1 : 0);
         if (labelled) {
-            archive.WriteObject(GetLabel().get());
+            ExchangeLabelReference(archive);
         } else {
             archive.WriteInt32(0);
         }

@@ -140,7 +140,7 @@ void CPNObject::ExchangePosition(CArchive& archive) {
 
 void CPNObject::ExchangeLabelReference(CArchive& archive) {
     if (archive.IsStoring()) {
-        archive.WriteObject(label.get());
+        archive.WriteObject(label);
     } else {
         label = archive.ReadObjectOf<CPNLabel>();
     }

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <limits>
-#include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "archive/Archive.h"
 #include "petrinet/PNNode.h"
@@ -96,11 +96,6 @@ bool CPNPetriNet::AddElement(std::shared_ptr<CPNObject> element) {
     return true;
 }
 
-bool CPNPetriNet::Contains(const CPNObject* element) const {
-    return std::any_of(elements.begin(), elements.end(),
-                       [&](const auto& held) { return held.get() == element; });
-}
-
 bool CPNPetriNet::RemoveElement(const CPNObject* element) {
     const auto found = std::find_if(elements.begin(), elements.end(),
                                     [&](const auto& held) { return held.get() == element; });
@@ -132,10 +127,12 @@ void CPNPetriNet::RemoveChainsFrom(const CPNObject& element) {
 
 void CPNPetriNet::RemoveChainsInto(const CPNObject* element) {
     // The walk goes over the net as it shrinks: an element taken out before its turn is
-    // passed over.
+    // passed over. What the walk took out is remembered, so that a large net is not searched
+    // once for every element.
     const std::vector<std::shared_ptr<CPNObject>> walk(elements.begin(), elements.end());
+    std::unordered_set<const CPNObject*> takenOut;
     for (const auto& from : walk) {
-        if (!Contains(from.get())) {
+        if (takenOut.contains(from.get())) {
             continue;
         }
         for (const auto& arc : from->Arcs()) {
@@ -143,7 +140,10 @@ void CPNPetriNet::RemoveChainsInto(const CPNObject* element) {
             for (int taken = 0; IsNode(step) && taken < kMaxChainLength; ++taken) {
                 step = FirstTarget(*step);
                 if (step != nullptr && step.get() == element) {
-                    RemoveElement(arc.target.get());  // only the first node of the chain
+                    // only the first node of the chain
+                    if (RemoveElement(arc.target.get())) {
+                        takenOut.insert(arc.target.get());
+                    }
                     break;
                 }
             }
@@ -261,7 +261,7 @@ void CPNPetriNet::Store(CArchive& archive) {
     // Oldest first: loading puts each at the front, which gives back the same order.
     for (auto element = elements.rbegin(); element != elements.rend(); ++element) {
         archive.WriteInt32((*element)->GetType());
-        archive.WriteObject(element->get());
+        archive.WriteObject(*element);
     }
     for (const auto& element : elements) {
         for (const auto& arc : element->Arcs()) {
@@ -301,11 +301,26 @@ void CPNPetriNet::Load(CArchive& archive) {
 
 void CPNPetriNet::LoadArcs(CArchive& archive) {
     // The first element from the front with each number, as FindById finds it; the cursor
-    // ends where FindById would leave it.
-    std::unordered_map<std::int32_t, ElementList::iterator> byId;
+    // ends where FindById would leave it. The numbers are sorted with their place in the
+    // list, so the first of equal numbers comes first.
+    struct Entry {
+        std::int32_t id;
+        std::size_t place;
+        ElementList::iterator element;
+    };
+    std::vector<Entry> byId;
+    byId.reserve(elements.size());
     for (auto element = elements.begin(); element != elements.end(); ++element) {
-        byId.try_emplace((*element)->GetId(), element);
+        byId.push_back({(*element)->GetId(), byId.size(), element});
     }
+    std::sort(byId.begin(), byId.end(), [](const Entry& a, const Entry& b) {
+        return a.id != b.id ? a.id < b.id : a.place < b.place;
+    });
+    const auto find = [&](std::int32_t id) {
+        const auto found = std::lower_bound(
+            byId.begin(), byId.end(), id, [](const Entry& a, std::int32_t b) { return a.id < b; });
+        return found != byId.end() && found->id == id ? found : byId.end();
+    };
     for (;;) {
         const std::int32_t source = archive.ReadInt32();
         const std::int32_t target = archive.ReadInt32();
@@ -313,20 +328,20 @@ void CPNPetriNet::LoadArcs(CArchive& archive) {
         if (source == kEndMark || target == kEndMark || weight == kEndMark) {
             return;
         }
-        const auto from = byId.find(source);
+        const auto from = find(source);
         if (from == byId.end()) {
             continue;
         }
-        cursor = from->second;
-        const auto to = byId.find(target);
+        cursor = from->element;
+        const auto to = find(target);
         if (to == byId.end()) {
             continue;
         }
-        cursor = to->second;
+        cursor = to->element;
         // Each arc goes to the front of its element's arcs: the stored order is reversed.
-        CPNObject& element = **from->second;
-        element.AddArc(*to->second);
-        element.FindArc(to->second->get());
+        CPNObject& element = **from->element;
+        element.AddArc(*to->element);
+        element.FindArc(to->element->get());
         element.SetArcWeight(weight);
     }
 }

@@ -61,7 +61,6 @@ private:
     using ElementList = std::list<std::shared_ptr<CPNObject>>;
 
     bool Insert(std::shared_ptr<CPNObject> element);
-    bool Contains(const CPNObject* element) const;
     void RemoveChainsFrom(const CPNObject& element);
     void RemoveChainsInto(const CPNObject* element);
     void Store(CArchive& archive);

@@ -227,7 +227,7 @@ void CPNUserDB::Save(const std::u16string& fileName) const {
     }
     CArchive archive;
     const_cast<CPNUserDB*>(this)->Serialize(archive);
-    if (!WriteFileAtomically(ToUtf8(fileName), archive.Data())) {
+    if (!WriteFileAtomically(ToUtf8(fileName), archive.Pieces())) {
         PrintConsoleLine("Cannot write to file: " + ToUtf8(fileName));
     }
 }
@@ -248,7 +248,7 @@ void CPNUserDB::Serialize(CArchive& archive) {
         // whole, even after a load that had to skip an entry.
         archive.WriteInt32(static_cast<std::int32_t>(accounts.size()));
         for (const auto& user : accounts) {
-            archive.WriteObject(user.get());
+            archive.WriteObject(user);
         }
         return;
     }

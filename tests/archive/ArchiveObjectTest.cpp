@@ -97,6 +97,28 @@ TEST(ArchiveObject, SameObjectTwiceIsWrittenOnceThenByIndex) {
     EXPECT_EQ(loaded->GetName(), u"b");
 }
 
+TEST(ArchiveObject, SharedPointersGiveTheSameBytesHeldOnceOrTwice) {
+    const auto alone = std::make_shared<CPNUser>(u"a", u"A", u"1", false);
+    const auto held = std::make_shared<CPNUser>(u"b", u"B", u"2", true);
+    const auto again = held;
+    CArchive out;
+    out.WriteObject(alone);  // class 1, object 2
+    out.WriteObject(held);   // object 3
+    out.WriteObject(again);
+    out.WriteObject(std::shared_ptr<CPNUser>());
+    EXPECT_EQ(Hex(out.Data()), Hex(Bytes()
+                                       .Class("CPNUser")
+                                       .Raw(UserItems(false, u"A", u"a", u"1"))
+                                       .U16(0x8001)
+                                       .Raw(UserItems(true, u"B", u"b", u"2"))
+                                       .U16(3)
+                                       .U16(0)));
+    CArchive in(out.Data());
+    in.ReadObject(nullptr);
+    const auto first = in.ReadObject(nullptr);
+    EXPECT_EQ(in.ReadObject(nullptr), first);
+}
+
 TEST(ArchiveObject, IndicesBeyond15BitsUseTheBigTagBothWays) {
     // 0x7FFF objects push the next indices past what 15 bits can hold.
     std::vector<CPNUser> users(0x7FFF);

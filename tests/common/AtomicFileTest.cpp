@@ -18,6 +18,20 @@ using test::WriteBytes;
 
 class AtomicFileTest : public test::InTempFolder {};
 
+// Runs `write` while no file may grow beyond `limit` bytes, and answers what it answered.
+template <class Write>
+bool UnderFileSizeLimit(rlim_t limit, Write write) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = limit;
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = write();
+    setrlimit(RLIMIT_FSIZE, &old);
+    return written;
+}
+
 TEST_F(AtomicFileTest, ReplacesTheTargetAndLeavesNoTemporaryFile) {
     WriteBytes("target", {1, 2, 3, 4, 5, 6});
     ASSERT_TRUE(WriteFileAtomically("target", std::vector<std::uint8_t>{9}));
@@ -48,15 +62,21 @@ TEST_F(AtomicFileTest, DroppedOrAbortedWriterKeepsTheOldFile) {
 
 TEST_F(AtomicFileTest, FailedWriteKeepsTheOldFileAndRemovesTheTemporaryFile) {
     WriteBytes("target", {1, 2, 3});
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit small = old;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = WriteFileAtomically("target", std::vector<std::uint8_t>(5000, 0xAB));
-    setrlimit(RLIMIT_FSIZE, &old);
-    EXPECT_FALSE(written);
+    EXPECT_FALSE(UnderFileSizeLimit(
+        1000, [] { return WriteFileAtomically("target", std::vector<std::uint8_t>(5000, 0xAB)); }));
+    EXPECT_EQ(ReadBytes("target"), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"target"});
+}
+
+TEST_F(AtomicFileTest, PiecesGoInOrderAndAFailedLaterPieceKeepsTheOldFile) {
+    const std::vector<std::uint8_t> a{1, 2}, none, b{3};
+    const std::vector<std::span<const std::uint8_t>> pieces{a, none, b};
+    ASSERT_TRUE(WriteFileAtomically("target", pieces));
+    EXPECT_EQ(ReadBytes("target"), (std::vector<std::uint8_t>{1, 2, 3}));
+
+    const std::vector<std::uint8_t> half(600, 0xAB);
+    const std::vector<std::span<const std::uint8_t>> tooLong{half, half};
+    EXPECT_FALSE(UnderFileSizeLimit(1000, [&] { return WriteFileAtomically("target", tooLong); }));
     EXPECT_EQ(ReadBytes("target"), (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"target"});
 }

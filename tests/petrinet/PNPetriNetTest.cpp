@@ -84,6 +84,36 @@ TEST(PetriNet, LoadingReversesEachElementsArcsAndSkipsWhatItCannotPlace) {
     EXPECT_EQ(LoadedItems<CPNPetriNet>(StoredItems(*loaded))->GetCount(), 1);
 }
 
+TEST(PetriNet, LoadedArcsJoinTheFrontmostElementOfTheirNumbers) {
+    CPNPetriNet net;
+    net.AddNode(5, 10, 0, false);
+    net.AddNode(5, 20, 0, false);
+    net.AddNode(7, 30, 0, false);
+    net.First();
+    const auto seven = net.Current();
+    net.Next();
+    net.Next();
+    const auto olderFive = net.Current();
+    olderFive->AddArc(seven);
+    seven->AddArc(olderFive);
+    EXPECT_EQ(Shape(net), "7>5:1 5 5>7:1");
+
+    // Both arcs now meet the five in front; the cursor stays where the last lookup left it:
+    // on the target, or on the source when the target's number is unknown.
+    Bytes stored = Bytes().Raw(StoredItems(net));
+    const auto loaded = LoadedItems<CPNPetriNet>(stored);
+    EXPECT_EQ(loaded->Current()->GetId(), 7);
+    EXPECT_EQ(Shape(*loaded), "7>5:1 5>7:1 5");
+    loaded->First();
+    EXPECT_EQ(loaded->Current()->Arcs().front().target->GetX(), 20);
+
+    std::vector<std::uint8_t> bytes = stored;
+    bytes.resize(bytes.size() - 12);
+    const auto unknownTarget =
+        LoadedItems<CPNPetriNet>(Bytes().Raw(bytes).I32s({5, 99, 1, -1, -1, -1}));
+    EXPECT_EQ(unknownTarget->Current()->GetX(), 20);
+}
+
 TEST(PetriNet, NewIdCountsOnFromTheNewestNumber) {
     CPNPetriNet net;
     EXPECT_EQ(net.NewId(), 1);

@@ -7,6 +7,7 @@
 
 #include "archive/Archive.h"
 #include "common/RandomSource.h"
+#include "common/TextCodec.h"
 #include "support/ByteBuilder.h"
 #include "support/TempFolder.h"
 #include "users/PNUserDB.h"
@@ -200,6 +201,47 @@ TEST_F(UserDBTest, EverySaveAndLoadReversesTheAccounts) {
     EXPECT_EQ(order, (std::vector<std::u16string>{u"boss", u"b", u"a"}));
     ASSERT_TRUE(loaded.FindLogin(u"b"));
     EXPECT_EQ(loaded.GetCurrentName(), u"Name b");
+}
+
+TEST_F(UserDBTest, LargeDatabaseIsWrittenByteForByteAndAnAccountHeldTwiceStaysOne) {
+    // Enough accounts for a file of many blocks and a grown identity table; one account
+    // stands at both ends of the list, and one has a name too long for a one-byte length.
+    const auto twice = std::make_shared<CPNUser>(u"dvakrat", u"Dva Krát", u"heslo", true);
+    db.InsertUser(twice);
+    std::vector<std::shared_ptr<CPNUser>> others;
+    for (int i = 1; i < 40'000; ++i) {
+        const std::u16string number = FromUtf8(std::to_string(i));
+        const std::u16string name = i == 777 ? std::u16string(300, u'ž') : u"Študent " + number;
+        others.push_back(std::make_shared<CPNUser>(u"s" + number, name, u"p" + number, false));
+        db.InsertUser(others.back());
+    }
+    db.InsertUser(twice);
+    const auto items = [](Bytes& bytes, const CPNUser& user) {
+        bytes.Byte(user.IsTeacher() ? 1 : 0).Str(user.GetName()).Str(user.GetLogin());
+        bytes.Str(user.GetPassword());
+    };
+    Bytes expected = Bytes().I32(40'001).Class("CPNUser");
+    items(expected, *twice);
+    for (auto user = others.rbegin(); user != others.rend(); ++user) {
+        items(expected.U16(0x8001), **user);
+    }
+    expected.U16(2);  // the object index of the account written first
+    db.Save(u"userdb");
+    const std::vector<std::uint8_t> file = ReadBytes("userdb");
+    ASSERT_EQ(file.size(), expected.Get().size());
+    EXPECT_TRUE(file == expected.Get());
+
+    CPNUserDB loaded;
+    loaded.Load(u"userdb");
+    EXPECT_EQ(loaded.GetCount(), 40'001);
+    ASSERT_TRUE(loaded.First());
+    const CPNUser* first = loaded.CurrentUser();
+    loaded.Next();
+    EXPECT_EQ(loaded.GetCurrentLogin(), u"s1");
+    while (loaded.Next()) {
+    }
+    EXPECT_EQ(loaded.CurrentUser(), first);
+    EXPECT_EQ(first->GetName(), u"Dva Krát");
 }
 
 TEST_F(UserDBTest, SavingAnEmptyDatabaseLeavesTheFileUntouched) {
