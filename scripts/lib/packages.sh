@@ -20,3 +20,5 @@ ensure_packages() {
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev nlohmann-json3-dev)
 # What the tests need on top of that.
 TEST_PACKAGES=(libgtest-dev libgmock-dev)
+# What the fuzz targets need on top of the build packages (scripts/fuzz).
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
