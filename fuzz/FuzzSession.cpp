@@ -7,14 +7,15 @@
 //
 // The working folder is a fresh temporary folder, made the working directory at start (so the
 // corpus and artifact paths given to this target must be absolute). It holds a "userdb" with
-// a teacher and a student and a few files, and is restored after every input. After every
-// input no temporary file may be left, no socket or file of the folder may be open, and the
-// process must run as many threads as before the first.
+// a teacher and a student, a few files, a folder and a named pipe, and is restored after every
+// input. After every input no temporary file may be left, no socket or file of the folder may be
+// open, and the process must run as many threads as before the first.
 #include <linux/sockios.h>
 #include <poll.h>
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -45,6 +46,10 @@ public:
     void Show(const std::string&) override {}
 };
 
+// Beside the files: a folder and a named pipe, names that are no regular files.
+constexpr char kFolder[] = "priecinok";
+constexpr char kPipe[] = "rura";
+
 struct FixtureFile {
     std::string name;
     Bytes bytes;
@@ -69,15 +74,22 @@ void WriteWholeFile(const std::string& name, const Bytes& bytes) {
 }
 
 // Puts the folder back as it was; a hidden file can only be a temporary file left behind.
+// The folder and the named pipe are never served and can never be replaced.
 void RestoreFolder() {
-    for (const auto& entry : std::filesystem::directory_iterator(".")) {
+    namespace fs = std::filesystem;
+    Require(!fs::exists(kFolder) || (fs::is_directory(kFolder) && fs::is_empty(kFolder)),
+            "an upload has changed a folder");
+    Require(!fs::exists(kPipe) || fs::is_fifo(kPipe), "an upload has replaced a named pipe");
+    for (const auto& entry : fs::directory_iterator(".")) {
         const std::string name = entry.path().filename().string();
         Require(name.front() != '.', "a temporary file is left in the working folder");
-        std::filesystem::remove(entry.path());
+        fs::remove_all(entry.path());
     }
     for (const FixtureFile& file : FixtureFiles()) {
         WriteWholeFile(file.name, file.bytes);
     }
+    Require(::mkdir(kFolder, 0700) == 0 && ::mkfifo(kPipe, 0600) == 0,
+            "cannot make the folder and the pipe of the working folder");
 }
 
 // Open descriptors of sockets or of files in the working folder: all that a session opens.

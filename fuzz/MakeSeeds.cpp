@@ -51,6 +51,8 @@ std::vector<std::pair<std::string, std::string>> SessionSeeds() {
         {"refused-names",
          Join({kTeacher, "FILE ../etc/passwd\r\n", "FILE .userdb.1.0.tmp\r\n", "FILE a\\b\r\n",
                "FILE chyba\r\n", "SAVE /tmp/x\r\n", "SAVE .skryty\r\n", "quit"})},
+        {"no-regular-files", Join({kStudent, "FILE priecinok\r\n", "FILE rura\r\n",
+                                   "SAVE priecinok\r\n", "SAVE rura\r\n", "QUIT"})},
         {"upload-split-marker",
          Join({kStudent, "SAVE riesenie\r\n", "prvý riadok\r\n", "druhý #Fi", "le sent\r\n"})},
         {"upload-abort", Join({kStudent, "SAVE riesenie\r\n", "!File not found\r\n"})},
