@@ -3,6 +3,7 @@
 // receive the scanner must have passed on exactly the bytes before the first place where a
 // marker stands or may still begin, and it must stop at the receive that completes the first
 // marker: "#File" anywhere, "!File" only where it begins within the abort window.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -37,8 +38,11 @@ std::pair<Outcome, std::size_t> FirstMarker(std::string_view stream) {
 }
 
 // Where the bytes that may still begin a marker start (the stream's size when none may).
+// Such bytes reach the end of the stream, so only its last four positions can hold them.
 std::size_t FirstPossibleMarker(std::string_view stream) {
-    for (std::size_t at = 0; at < stream.size(); ++at) {
+    const std::size_t longest = CUploadScanner::kEndMarker.size() - 1;
+    for (std::size_t at = stream.size() - std::min(stream.size(), longest); at < stream.size();
+         ++at) {
         const std::string_view rest = stream.substr(at);
         if (CUploadScanner::kEndMarker.starts_with(rest) ||
             (AbortCounts(at) && CUploadScanner::kAbortMarker.starts_with(rest))) {
@@ -52,20 +56,32 @@ std::size_t FirstPossibleMarker(std::string_view stream) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::vector<std::string_view> receives = SplitAt(input, kSendSeparator, size + 1);
+    std::string whole;
+    for (const std::string_view received : receives) {
+        whole += received;
+    }
+    const auto [marker, markerAt] = FirstMarker(whole);
+    const std::size_t markerEnd = markerAt + CUploadScanner::kEndMarker.size();
+
     CUploadScanner scanner;
-    std::string stream;
     std::vector<std::uint8_t> passed;
-    for (const std::string_view received : SplitAt(input, kSendSeparator, input.size() + 1)) {
-        stream += received;
+    std::size_t received = 0;  // bytes of the stream fed so far
+    for (const std::string_view piece : receives) {
+        const std::size_t passedBefore = passed.size();
         const Outcome outcome = scanner.Feed(
-            {reinterpret_cast<const std::uint8_t*>(received.data()), received.size()}, passed);
-        const std::string_view passedText(reinterpret_cast<const char*>(passed.data()),
-                                          passed.size());
-        Require(stream.starts_with(passedText), "the scanner passes on bytes not received");
-        const auto [expected, at] = FirstMarker(stream);
-        Require(outcome == expected, "the scanner and the plain search see different markers");
+            {reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size()}, passed);
+        received += piece.size();
+        const std::string_view stream(whole.data(), received);
+        Require(passed.size() >= passedBefore &&
+                    std::equal(passed.begin() + static_cast<std::ptrdiff_t>(passedBefore),
+                               passed.end(), stream.begin() + passedBefore, stream.end()),
+                "the scanner passes on bytes not received");
+        const bool markerComplete = marker != Outcome::More && markerEnd <= received;
+        Require(outcome == (markerComplete ? marker : Outcome::More),
+                "the scanner and the plain search see different markers");
         if (outcome != Outcome::More) {
-            Require(passed.size() == at, "the file does not end where the marker begins");
+            Require(passed.size() == markerAt, "the file does not end where the marker begins");
             return 0;
         }
         Require(passed.size() == FirstPossibleMarker(stream),
