@@ -73,9 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             {reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size()}, passed);
         received += piece.size();
         const std::string_view stream(whole.data(), received);
-        Require(passed.size() >= passedBefore &&
-                    std::equal(passed.begin() + static_cast<std::ptrdiff_t>(passedBefore),
-                               passed.end(), stream.begin() + passedBefore, stream.end()),
+        const std::string_view passedText(reinterpret_cast<const char*>(passed.data()),
+                                          passed.size());
+        Require(passed.size() >= passedBefore && passed.size() <= received &&
+                    passedText.substr(passedBefore) ==
+                        stream.substr(passedBefore, passed.size() - passedBefore),
                 "the scanner passes on bytes not received");
         const bool markerComplete = marker != Outcome::More && markerEnd <= received;
         Require(outcome == (markerComplete ? marker : Outcome::More),
