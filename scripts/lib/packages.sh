@@ -25,3 +25,5 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev)
 SCREENSHOT_PACKAGES=(xvfb openbox xdotool imagemagick fonts-dejavu-core)
 # What the benchmarks need on top of building.
 BENCH_PACKAGES=(libbenchmark-dev)
+# What the fuzz targets need on top of the build packages (scripts/fuzz).
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)

@@ -83,6 +83,9 @@ public:
     std::vector<std::span<const std::uint8_t>> Pieces() const { return output.Pieces(); }
     // Bytes not yet read (loading).
     std::size_t Remaining() const { return input.size() - position; }
+    // Objects and class records read so far (loading): a reference that leaves it unchanged
+    // named an object read before, or none.
+    std::size_t LoadedCount() const { return loaded.size(); }
 
 private:
     struct LoadEntry {

@@ -279,6 +279,7 @@ void CPNPetriNet::Load(CArchive& archive) {
     const std::int32_t stored = archive.ReadInt32();
     for (std::int32_t i = 0; i < stored; ++i) {
         std::shared_ptr<CPNObject> element;
+        const std::size_t loadedBefore = archive.LoadedCount();
         switch (archive.ReadInt32()) {
             case kPlaceType:
                 element = archive.ReadObjectOf<CPNPlace>();
@@ -292,7 +293,12 @@ void CPNPetriNet::Load(CArchive& archive) {
             default:
                 continue;  // an unknown entry carries nothing more
         }
-        AddElement(std::move(element));
+        // Only an element read here is an entry of this net. A reference back to an element
+        // read before, in this net or another, is skipped: its arcs would be stored once per
+        // entry, and every save and load would double them.
+        if (archive.LoadedCount() > loadedBefore) {
+            AddElement(std::move(element));
+        }
     }
     // The count is what the net really holds, also when entries were skipped.
     count = static_cast<std::int32_t>(elements.size());

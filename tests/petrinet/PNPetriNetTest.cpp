@@ -114,6 +114,25 @@ TEST(PetriNet, LoadedArcsJoinTheFrontmostElementOfTheirNumbers) {
     EXPECT_EQ(unknownTarget->Current()->GetX(), 20);
 }
 
+TEST(PetriNet, AnElementReadBeforeIsNoFurtherEntryOfThisNetOrAnother) {
+    // The node (object 2) is listed twice in the first net and once more in the second. Were
+    // each listing an entry, its arcs would be stored once per entry and double every time.
+    Bytes bytes = Bytes().I32s({2, 1003}).Class("CPNNode").I32s({8, 0, 0, 0, 0});
+    bytes.I32(1003).U16(2).I32s({8, 8, 1, -1, -1, -1});
+    bytes.I32s({1, 1003}).U16(2).I32s({8, 8, 2, -1, -1, -1});
+    CArchive archive(bytes.Get());
+    CPNPetriNet first;
+    CPNPetriNet second;
+    first.Serialize(archive);
+    second.Serialize(archive);
+    EXPECT_EQ(archive.Remaining(), 0u);
+    EXPECT_EQ(first.GetCount(), 1);
+    EXPECT_EQ(Shape(first), "8>8:1");
+    EXPECT_TRUE(second.IsEmpty());
+    const auto stored = StoredItems(first);
+    EXPECT_EQ(Hex(StoredItems(*LoadedItems<CPNPetriNet>(stored))), Hex(stored));
+}
+
 TEST(PetriNet, NewIdCountsOnFromTheNewestNumber) {
     CPNPetriNet net;
     EXPECT_EQ(net.NewId(), 1);

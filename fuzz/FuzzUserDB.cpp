@@ -1,0 +1,28 @@
+// Fuzz target: a user database loaded from arbitrary bytes, as from a "userdb" file that a
+// client uploaded. A file that loads must store in a form that loads again; since loading
+// reverses the accounts, two more rounds must give the very same bytes.
+#include <cstddef>
+#include <cstdint>
+
+#include "FuzzFixture.h"
+#include "archive/ArchiveError.h"
+
+using namespace orvane;
+using namespace orvane::fuzz;
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    SilenceConsoleLines();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Bytes once;
+    try {
+        once = ReloadUserDB({data, size});
+    } catch (const ArchiveError&) {
+        return 0;  // a malformed file: refused without harm
+    }
+    const Bytes twice = ReloadUserDB(once);
+    Require(ReloadUserDB(twice) == once, "a stored user database changes over two reloads");
+    return 0;
+}
