@@ -1,0 +1,69 @@
+// make-startup-files FOLDER [ACCOUNTS] [QUESTIONS]: writes a large "userdb" (a teacher "ucitel"
+// with the password "heslo", the rest students) and a "testdb" whose questions each carry a
+// net of 100 elements, with the program's own store code, for timing the program's start.
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+#include "exam/PNQuestion.h"
+#include "exam/PNTestDB.h"
+#include "users/PNUserDB.h"
+
+namespace {
+
+using namespace orvane;
+
+std::u16string Text(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+
+void WriteUsers(int accounts) {
+    CPNUserDB database;
+    database.AddUser(u"ucitel", u"Učiteľ Predvolený", u"heslo", u"heslo", true, u"", u"");
+    for (int i = 1; i < accounts; ++i) {
+        database.AddStudent(Text("student" + std::to_string(i)),
+                            u"Študent Číslo " + Text(std::to_string(i)), u"ucitel", u"heslo");
+    }
+    database.Save(u"userdb");
+}
+
+// Fifty places and fifty transitions, each with its label, in a ring of arcs.
+std::shared_ptr<CPNPetriNet> Net() {
+    auto net = std::make_shared<CPNPetriNet>();
+    for (int id = 1; id <= 100; ++id) {
+        id % 2 ? net->AddPlace(id, 40 * id, 100) : net->AddTransition(id, 40 * id, 200);
+    }
+    for (int id = 1; id <= 100; ++id) {
+        net->FindById(id % 100 + 1);
+        const auto target = net->Current();
+        net->FindById(id);
+        net->Current()->AddArc(target);
+    }
+    return net;
+}
+
+void WriteTests(int questions) {
+    auto test = std::make_shared<CPNTest>();
+    test->SetLogin(u"student1");
+    for (int id = 0; id < questions; ++id) {
+        test->AddQuestion(std::make_shared<CPNQuestion>(
+            id, u"Otázka " + Text(std::to_string(id)), u"Dokončite sieť podľa zadania.", Net(),
+            Net()));
+    }
+    CPNTestDB database;
+    database.AddTest(test);
+    database.First();
+    database.Save(u"testdb");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || chdir(argv[1]) != 0) {
+        std::fprintf(stderr, "usage: make-startup-files FOLDER [ACCOUNTS] [QUESTIONS]\n");
+        return 2;
+    }
+    WriteUsers(argc > 2 ? std::atoi(argv[2]) : 10000);
+    WriteTests(argc > 3 ? std::atoi(argv[3]) : 1000);
+    return 0;
+}
