@@ -1,9 +1,12 @@
+// Net elements and Petri nets: stored bytes, arc and element order, cursors, numbering,
+// geometry and the faults of damaged files.
 #include <gtest/gtest.h>
 
 #include "petrinet/PNLabel.h"
 #include "petrinet/PNNode.h"
 #include "petrinet/PNPetriNet.h"
 #include "petrinet/PNPlace.h"
+#include "petrinet/PNTransition.h"
 #include "support/ByteBuilder.h"
 #include "support/Serialized.h"
 
@@ -15,6 +18,22 @@ using test::Hex;
 using test::LoadedItems;
 using test::StoredItems;
 using Cause = ArchiveError::Cause;
+
+// One element as a file refers to it: its class record and its items.
+std::vector<std::uint8_t> Referenced(const CPNObject& element) {
+    CArchive archive;
+    archive.WriteObject(&element);
+    return archive.TakeData();
+}
+
+// The bytes read as one element of class T, and that element referred to again.
+template <class T>
+std::string Reread(const std::vector<std::uint8_t>& bytes) {
+    CArchive archive(bytes);
+    const auto element = archive.ReadObjectOf<T>();
+    EXPECT_EQ(archive.Remaining(), 0u);
+    return Hex(Referenced(*element));
+}
 
 std::shared_ptr<CPNObject> Element(CPNPetriNet& net, std::int32_t id) {
     return net.FindById(id) ? net.Current() : nullptr;
@@ -39,6 +58,92 @@ std::string Shape(CPNPetriNet& net) {
     return shape;
 }
 
+TEST(NetElements, EachClassStoresItsItemsAndLoadsBack) {
+    Bytes place = Bytes().Class("CPNPlace").I32s({1, 100, 50});
+    place.Class("CPNLabel").I32s({-1, -20, -25}).Str(u"Place.1").Byte(1).I32s({20, 32767, 0});
+    EXPECT_EQ(Hex(Referenced(CPNPlace(1, 100, 50))), Hex(place));
+    EXPECT_EQ(Reread<CPNPlace>(place), Hex(place));
+
+    // Setters of fields a class does not have change nothing.
+    CPNTransition bare(2, 3, 4);
+    bare.SetLabel(nullptr);
+    bare.SetTokens(5);
+    bare.SetRadius(5);
+    bare.SetText(u"x");
+    bare.SetSize(12, 30);
+    EXPECT_TRUE(bare.GetTokens() == 0 && bare.GetRadius() == 0 && bare.GetText() == u" ");
+    const Bytes transition = Bytes().Class("CPNTransition").I32s({2, 3, 4}).U16(0).I32s({12, 30});
+    EXPECT_EQ(Hex(Referenced(bare)), Hex(transition));
+    EXPECT_EQ(Reread<CPNTransition>(transition), Hex(transition));
+
+    const Bytes node = Bytes().Class("CPNNode").I32s({5, 6, 7, 0, 0});
+    EXPECT_EQ(Hex(Referenced(CPNNode(5, 6, 7))), Hex(node));
+    Bytes labelled = Bytes().Class("CPNNode").I32s({5, 6, 7, 1});
+    labelled.Class("CPNLabel").I32s({-5, 0, -5}).Str(u"").Byte(0);
+    EXPECT_EQ(Hex(Referenced(CPNNode(5, 6, 7, false))), Hex(labelled));
+    EXPECT_EQ(Reread<CPNNode>(labelled), Hex(labelled));
+    // A zero says no label; the word after it carries nothing.
+    EXPECT_EQ(Reread<CPNNode>(Bytes().Class("CPNNode").I32s({5, 6, 7, 0, 9})), Hex(node));
+    // A label's flag byte comes back as it was read.
+    const Bytes label = Bytes().Class("CPNLabel").I32s({0, 0, 0}).Str(u"č").Byte(2);
+    EXPECT_EQ(Reread<CPNLabel>(label), Hex(label));
+    EXPECT_EQ(CPNPlace(-2147483647 - 1, 0, 0).GetLabel()->GetText(), u"Place.-2147483648");
+}
+
+TEST(NetElements, ArcsAreNewestFirstAndWalkedWithACursor) {
+    auto a = std::make_shared<CPNPlace>(1, 0, 0);
+    auto b = std::make_shared<CPNTransition>(2, 0, 0);
+    CPNNode node(3, 0, 0);
+    EXPECT_FALSE(node.FirstArc() || node.RemoveArc(a.get()) || node.AddArc(nullptr));
+    ASSERT_TRUE(node.AddArc(a) && node.AddArc(b) && node.AddArc(a));
+    ASSERT_TRUE(node.FindArc(a.get()));
+    node.SetArcWeight(7);  // the newest arc to a
+    std::string walk;
+    for (bool more = node.FirstArc(); more; more = node.NextArc()) {
+        walk += std::to_string(node.GetArcTarget()->GetId()) + ":" +
+                std::to_string(node.GetArcWeight()) + " ";
+    }
+    EXPECT_EQ(walk, "1:7 2:1 1:1 ");
+    EXPECT_EQ(node.GetArcCount(), 3);
+    // Past the last arc the cursor is on no arc.
+    EXPECT_TRUE(node.GetArcTarget() == nullptr && node.GetArcWeight() == 0);
+    node.SetArcWeight(9);
+    EXPECT_FALSE(node.NextArc());
+
+    ASSERT_TRUE(node.FindArc(a.get()));
+    ASSERT_TRUE(node.RemoveArc(a.get()));  // the newer one, which was under the cursor
+    EXPECT_EQ(node.GetArcTarget(), nullptr);
+    ASSERT_TRUE(node.FindArc(a.get()));
+    EXPECT_EQ(node.GetArcWeight(), 1);
+    EXPECT_EQ(node.GetArcCount(), 2);
+}
+
+TEST(NetElements, BorderPointsOfPlacesAndTransitions) {
+    const CPNPlace place(1, 0, 0);
+    const CPNPlace farPlace(1, -2147483647 - 1, 0);
+    const CPNTransition transition(2, 0, 0);  // centre (5, 20)
+    CPNTransition flat(4, 10, 10);
+    flat.SetSize(0, 0);
+    const CPNNode node(3, 0, 0);
+    const auto border = [](const CPNObject& element, std::int32_t px, std::int32_t py,
+                           std::int32_t along, std::int32_t across) {
+        return std::to_string(element.BorderX(px, py, along, across)) + "," +
+               std::to_string(element.BorderY(px, py, along, across)) + " ";
+    };
+    EXPECT_EQ(border(place, 100, 0, 5, 0) + border(place, 100, 0, 5, 10) +
+                  border(node, 100, 0, 0, 0) + border(transition, 105, 20, 0, 0) +
+                  border(transition, 5, 120, 0, 0),
+              "25,0 25,10 0,0 15,20 5,60 ");
+    // Far points, whose squares do not fit 32 bits.
+    EXPECT_EQ(border(place, 100000, 0, 0, 0) + border(transition, 5, 100020, 0, 0) +
+                  border(farPlace, 2147483647, 0, 0, 0),
+              "20,0 5,60 -2147483628,0 ");
+    // The centre itself gives the centre; so do shapes that give no number.
+    EXPECT_EQ(
+        border(place, 0, 0, 5, 5) + border(transition, 5, 20, 5, 5) + border(flat, 50, 10, 0, 0),
+        "0,0 5,20 10,10 ");
+}
+
 TEST(PetriNet, TwoElementNetIsStoredOldestFirstWithItsArcAndLoadsBack) {
     CPNPetriNet net;
     ASSERT_TRUE(net.AddPlace(1, 100, 50));
@@ -54,7 +159,6 @@ TEST(PetriNet, TwoElementNetIsStoredOldestFirstWithItsArcAndLoadsBack) {
     const auto loaded = LoadedItems<CPNPetriNet>(expected);
     EXPECT_EQ(loaded->GetCount(), 2);
     EXPECT_EQ(Shape(*loaded), "2 1>2:1");
-    EXPECT_EQ(Element(*loaded, 1)->GetLabel()->GetText(), u"Place.1");
     EXPECT_EQ(Hex(StoredItems(*loaded)), Hex(expected));
 
     CPNPetriNet empty;
@@ -165,25 +269,18 @@ TEST(PetriNet, HitTestPrefersPlacesAndTransitionsNewestFirst) {
     net.AddTransition(5, 5, 5);
     const auto hit = [&](std::int32_t x, std::int32_t y) {
         const auto element = net.HitTest(x, y);
-        return element == nullptr ? 0 : element->GetId();
+        return std::to_string(element == nullptr ? 0 : element->GetId()) + " ";
     };
-    EXPECT_EQ(hit(100, 100), 2);
-    EXPECT_EQ(hit(100, 119), 2);
-    EXPECT_EQ(hit(100, 120), 0);  // exactly the radius away
-    EXPECT_EQ(hit(0, 0), 3);
-    EXPECT_EQ(hit(10, 0), 3);
-    EXPECT_EQ(hit(0, 40), 3);
-    EXPECT_EQ(hit(6, 6), 5);
-    EXPECT_EQ(hit(309, 291), 4);
-    EXPECT_EQ(hit(310, 300), 0);
-    EXPECT_EQ(hit(-100, -25), 0);  // labels are never hit
-    EXPECT_EQ(hit(2147483647, -2147483647 - 1), 0);
+    // (100, 120) is exactly the radius away; labels, as at (-100, -25), are never hit.
+    EXPECT_EQ(hit(100, 100) + hit(100, 119) + hit(100, 120) + hit(0, 0) + hit(10, 0) + hit(0, 40) +
+                  hit(6, 6) + hit(309, 291) + hit(310, 300) + hit(-100, -25) +
+                  hit(2147483647, -2147483647 - 1),
+              "2 2 0 3 3 3 5 4 0 0 0 ");
 }
 
 TEST(PetriNet, LookupsAndRemovalsMoveTheCursorAsDocumented) {
     CPNPetriNet net;
-    EXPECT_FALSE(net.Next());
-    EXPECT_FALSE(net.RemoveElement(nullptr));
+    EXPECT_FALSE(net.Next() || net.RemoveElement(nullptr));
     net.AddPlace(1, 0, 0);
     net.AddPlace(1, 5, 5);
     net.AddTransition(2, 0, 0);
@@ -276,8 +373,11 @@ TEST(PetriNet, MalformedNetsAreReadErrors) {
             << size;
     }
     EXPECT_EQ(test::LoadFailure<CPNPetriNet>(Bytes().I32s({2147483647, 1009})), Cause::EndOfData);
-    const Bytes wrong = Bytes().I32s({1, 1001}).Class("CPNNode");
-    EXPECT_EQ(test::LoadFailure<CPNPetriNet>(wrong), Cause::BadClass);
+    // An element of another class than its type code says, and a label of another class.
+    const Bytes place = Bytes().I32s({1, 1001}).Class("CPNPlace").I32s({1, 0, 0});
+    EXPECT_EQ(test::LoadFailure<CPNPetriNet>(Bytes().I32s({1, 1001}).Class("CPNNode")),
+              Cause::BadClass);
+    EXPECT_EQ(test::LoadFailure<CPNPetriNet>(Bytes(place).Class("CPNNode")), Cause::BadClass);
 }
 
 }  // namespace
