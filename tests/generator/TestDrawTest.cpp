@@ -23,19 +23,14 @@ class TestDrawTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetRandomSource(); }
 
-    // Generates with the pool (front first) and the rows' whole counts, after `adjust`.
-    CTestDraw::Result Generate(const std::vector<std::shared_ptr<CPNQuestion>>& questions,
-                               const std::function<void(CTestDraw&, CTestDraw::Rows&)>& adjust,
-                               std::int32_t minutes = 0, const std::u16string& login = u"ucitel",
-                               const std::u16string& password = u"tajne") {
+    // A draw from the pool (front first) for the acting login, and rows with the whole counts.
+    void Pool(const std::vector<std::shared_ptr<CPNQuestion>>& questions,
+              const std::u16string& login = u"ucitel", const std::u16string& password = u"tajne") {
         pool = MakeTest(0, u"", true, questions);
-        CTestDraw draw(*users, tests, *pool, login, password);
-        CTestDraw::Rows rows;
+        draw = std::make_unique<CTestDraw>(*users, tests, *pool, login, password);
         for (int row = 0; row < CTestDraw::kRowCount; ++row) {
-            rows[row].available = draw.CountAll(row);
+            rows[row] = {draw->CountAll(row)};
         }
-        adjust(draw, rows);
-        return draw.Generate(rows, minutes);
     }
 
     std::vector<std::shared_ptr<CPNTest>> Tests() {
@@ -61,18 +56,18 @@ protected:
                                                         {u"jana", u"J", u"j", false}});
     CPNTestDB tests;
     std::shared_ptr<CPNTest> pool;
+    std::unique_ptr<CTestDraw> draw;
+    CTestDraw::Rows rows;
 };
 
 TEST_F(TestDrawTest, RowsCountTheirKindOnlyAndReadPointsAsOneWholeNumber) {
-    Generate({MakeQuestion(kChooseKind, 1, u"a", 10),
-              MakeQuestion(QuestionKind::Unset, 2, u"b", 10), MakeQuestion(kChooseKind, 3, u"c", 5),
-              MakeQuestion(2003, 4, u"d", 10), MakeQuestion(kChooseKind, 5, u"e", 10)},
-             [](CTestDraw& draw, CTestDraw::Rows&) {
-                 EXPECT_EQ(draw.CountAll(kChoose), 3);
-                 EXPECT_EQ(draw.CountAll(kDrawNet), 0);
-                 EXPECT_EQ(draw.CountWithPoints(kChoose, 10), 2);
-                 EXPECT_EQ(draw.PointTexts(kChoose), (std::vector<std::u16string>{u"10", u"5"}));
-             });
+    Pool({MakeQuestion(kChooseKind, 1, u"a", 10), MakeQuestion(QuestionKind::Unset, 2, u"b", 10),
+          MakeQuestion(kChooseKind, 3, u"c", 5), MakeQuestion(2003, 4, u"d", 10),
+          MakeQuestion(kChooseKind, 5, u"e", 10)});
+    EXPECT_EQ(draw->CountAll(kChoose), 3);
+    EXPECT_EQ(draw->CountAll(kDrawNet), 0);
+    EXPECT_EQ(draw->CountWithPoints(kChoose, 10), 2);
+    EXPECT_EQ(draw->PointTexts(kChoose), (std::vector<std::u16string>{u"10", u"5"}));
     EXPECT_EQ(CTestDraw::RowOfKind(QuestionKind::FillInAnswer), 2);
     EXPECT_EQ(CTestDraw::RowOfKind(QuestionKind::Unset), -1);
     for (const auto& [text, points] : std::vector<std::pair<std::u16string, int>>{
@@ -85,9 +80,8 @@ TEST_F(TestDrawTest, EveryStudentGetsOneTestWithTheNextFreeIdsAndTeachersNone) {
     for (const std::int32_t id : {0, 1, 3}) {
         tests.AddTest(MakeTest(id, u"jana", false));
     }
-    const auto result = Generate(
-        {}, [](CTestDraw&, CTestDraw::Rows&) {}, 999999999);
-    EXPECT_EQ(result.testsMade, 2);
+    Pool({});
+    EXPECT_EQ(draw->Generate(rows, 999999999).testsMade, 2);
     const auto all = Tests();
     ASSERT_EQ(all.size(), 5u);
     // Students in database order, each new test at the front.
@@ -95,18 +89,16 @@ TEST_F(TestDrawTest, EveryStudentGetsOneTestWithTheNextFreeIdsAndTeachersNone) {
     EXPECT_EQ(all[0]->GetId(), 4);
     EXPECT_EQ(all[1]->GetLogin(), u"jana");
     EXPECT_EQ(all[1]->GetId(), 2);
-    EXPECT_TRUE(all[1]->GetToBeWorkedOut());
-    EXPECT_TRUE(all[1]->IsEmpty());
+    EXPECT_TRUE(all[1]->GetToBeWorkedOut() && all[1]->IsEmpty());
     EXPECT_EQ(all[1]->GetTimeLimit(), 59999999940LL) << "minutes times 60, without wrapping";
 }
 
 TEST_F(TestDrawTest, AnActingAdministratorWhoIsNoTeacherMakesNothing) {
     for (const auto& [login, password] : std::vector<std::pair<std::u16string, std::u16string>>{
              {u"jana", u"j"}, {u"ucitel", u"wrong"}, {u"nobody", u""}}) {
-        const auto result = Generate(
-            {}, [](CTestDraw&, CTestDraw::Rows& rows) { rows[kDrawNet].requested = 5; }, 10, login,
-            password);
-        EXPECT_EQ(result.outcome, CTestDraw::Outcome::Done);
+        Pool({}, login, password);
+        rows[kDrawNet].requested = 5;
+        EXPECT_EQ(draw->Generate(rows, 10).outcome, CTestDraw::Outcome::Done);
     }
     EXPECT_TRUE(tests.IsEmpty());
 }
@@ -120,14 +112,17 @@ TEST_F(TestDrawTest, DrawStartsAtTheRandomValueModuloTheQuestionsPerTest) {
     for (int id = 10; id < 15; ++id) {
         questions.push_back(MakeQuestion(kDraw, id, u"q"));
     }
-    const auto request3 = [](CTestDraw&, CTestDraw::Rows& rows) { rows[kDrawNet].requested = 3; };
-    Generate(questions, request3);
+    Pool(questions);
+    rows[kDrawNet].requested = 3;
+    draw->Generate(rows, 0);
     // 41 % 3 = 2 takes 12; 18467 % 3 = 2 meets 12 again and walks on to 13; 6334 % 3 = 1: 11.
     EXPECT_EQ(QuestionIds(*Tests().front()), (Ids{11, 13, 12}));
 
     ResetRandomSource();
     questions.resize(3);
-    Generate(questions, request3);
+    Pool(questions);
+    rows[kDrawNet].requested = 3;
+    draw->Generate(rows, 0);
     // 2 takes 12; 2 meets 12, wraps to 10; 1 takes 11.
     EXPECT_EQ(QuestionIds(*Tests().front()), (Ids{11, 10, 12}));
 }
@@ -137,16 +132,13 @@ TEST_F(TestDrawTest, DrawnQuestionsGetTheRowsPointsUnlessTheFilterKeepsThem) {
     const auto b = MakeQuestion(kChooseKind, 2, u"b", 2);
     const auto c = MakeQuestion(kDraw, 3, u"c", 5);
     const auto d = MakeQuestion(kDraw, 4, u"d", 4);
-    const auto e = MakeQuestion(kDraw, 5, u"e", 5);
-    Generate({a, b, c, d, e}, [](CTestDraw& draw, CTestDraw::Rows& rows) {
-        rows[kChoose].requested = 2;
-        rows[kChoose].points = 7;
-        rows[kDrawNet] = {draw.CountWithPoints(kDrawNet, 5), 2, 5, true};
-    });
+    Pool({a, b, c, d, MakeQuestion(kDraw, 5, u"e", 5)});
+    rows[kChoose].requested = 2;
+    rows[kChoose].points = 7;
+    rows[kDrawNet] = {draw->CountWithPoints(kDrawNet, 5), 2, 5, true};
+    draw->Generate(rows, 0);
     // The tests hold the pool's own questions: the new points show in the pool too.
-    EXPECT_EQ(a->GetPoints(), 7);
-    EXPECT_EQ(b->GetPoints(), 7);
-    EXPECT_EQ(d->GetPoints(), 4);
+    EXPECT_TRUE(a->GetPoints() == 7 && b->GetPoints() == 7 && d->GetPoints() == 4);
     for (const auto& made : Tests()) {
         const Ids ids = QuestionIds(*made);
         EXPECT_EQ(std::set<std::int32_t>(ids.begin(), ids.end()),
@@ -157,28 +149,24 @@ TEST_F(TestDrawTest, DrawnQuestionsGetTheRowsPointsUnlessTheFilterKeepsThem) {
     }
 }
 
-TEST_F(TestDrawTest, ATestNeverHoldsTwoQuestionsWithTheSameId) {
-    const auto result =
-        Generate({MakeQuestion(kChooseKind, 1, u"a"), MakeQuestion(kChooseKind, 1, u"b"),
-                  MakeQuestion(kChooseKind, 2, u"c"), MakeQuestion(kChooseKind, 3, u"d")},
-                 [](CTestDraw&, CTestDraw::Rows& rows) { rows[kChoose].requested = 3; });
-    ASSERT_EQ(result.testsMade, 2);
+TEST_F(TestDrawTest, ATestNeverHoldsOneIdTwiceAndAPoolWithTooFewDistinctQuestionsStops) {
+    Pool({MakeQuestion(kChooseKind, 1, u"a"), MakeQuestion(kChooseKind, 1, u"b"),
+          MakeQuestion(kChooseKind, 2, u"c"), MakeQuestion(kChooseKind, 3, u"d")});
+    rows[kChoose].requested = 3;
+    ASSERT_EQ(draw->Generate(rows, 0).testsMade, 2);
     for (const auto& made : Tests()) {
         const Ids ids = QuestionIds(*made);
         EXPECT_EQ(std::set<std::int32_t>(ids.begin(), ids.end()),
                   (std::set<std::int32_t>{1, 2, 3}));
     }
-}
 
-TEST_F(TestDrawTest, APoolWithTooFewDistinctQuestionsStopsWithoutAddingTheTest) {
-    tests.AddTest(MakeTest(0, u"peter", false));
-    const auto result =
-        Generate({MakeQuestion(kChooseKind, 1, u"a"), MakeQuestion(kChooseKind, 1, u"b"),
-                  MakeQuestion(kDraw, 2, u"c")},
-                 [](CTestDraw&, CTestDraw::Rows& rows) { rows[kChoose].requested = 2; });
+    Pool({MakeQuestion(kChooseKind, 1, u"a"), MakeQuestion(kChooseKind, 1, u"b"),
+          MakeQuestion(kDraw, 2, u"c")});
+    rows[kChoose].requested = 2;
+    const auto result = draw->Generate(rows, 0);
     EXPECT_EQ(result.outcome, CTestDraw::Outcome::PoolTooSmall);
     EXPECT_EQ(result.testsMade, 0);
-    EXPECT_EQ(Tests().size(), 1u) << "the test being built is not added; earlier ones stay";
+    EXPECT_EQ(Tests().size(), 2u) << "the test being built is not added; earlier ones stay";
 }
 
 }  // namespace
