@@ -31,22 +31,6 @@ void Type(QLineEdit* field, const QString& text) {
     TypeText(field, text);
 }
 
-QStringList Lines(const QListWidget* list) {
-    QStringList lines;
-    for (int row = 0; row < list->count(); ++row) {
-        lines << list->item(row)->text();
-    }
-    return lines;
-}
-
-QStringList Lines(const QComboBox* combo) {
-    QStringList lines;
-    for (int row = 0; row < combo->count(); ++row) {
-        lines << combo->itemText(row);
-    }
-    return lines;
-}
-
 ModalAnswers::ModalAnswers() {
     timer.setInterval(10);
     QObject::connect(&timer, &QTimer::timeout, [this] { Poll(); });
@@ -105,6 +89,7 @@ void GuiTest::SetUpTestSuite() {
 
 void WindowTest::Open(const QString& login, const QString& password) {
     window = std::make_unique<COrvaneDlg>();
+    shown = window.get();
     {
         ModalAnswers answers;
         answers.Expect<CLoginDlg>([&](CLoginDlg* dialog) {

@@ -37,8 +37,16 @@ T* Control(QWidget* window, int id) {
 // Types text key by key, Slovak letters included; Type replaces a field's text so.
 void TypeText(QWidget* widget, const QString& text);
 void Type(QLineEdit* field, const QString& text);
-QStringList Lines(const QListWidget* list);
-QStringList Lines(const QComboBox* combo);
+
+// The lines of a list or a combo box, top to bottom.
+template <class T>
+QStringList Lines(const T* view) {
+    QStringList lines;
+    for (int row = 0; row < view->model()->rowCount(); ++row) {
+        lines << view->model()->index(row, 0).data().toString();
+    }
+    return lines;
+}
 
 // Answers, in order, the modal windows and pop-up menus that appear while a test clicks. An
 // unexpected window, or one left unanswered for two seconds, is closed and fails the test, so
@@ -71,10 +79,19 @@ private:
     std::chrono::steady_clock::time_point waitingSince;
 };
 
-// A fresh working folder and the application.
+// A fresh working folder, the application, and the controls of the window `shown`.
 class GuiTest : public InTempFolder {
 protected:
     static void SetUpTestSuite();
+    template <class T>
+    T* Ctl(int id) {
+        return Control<T>(shown, id);
+    }
+    QString Text(int fieldId) { return Ctl<QLineEdit>(fieldId)->text(); }
+    void Type(int fieldId, const QString& text) { test::Type(Ctl<QLineEdit>(fieldId), text); }
+    void Click(int buttonId) { QTest::mouseClick(Ctl<QPushButton>(buttonId), Qt::LeftButton); }
+
+    QWidget* shown = nullptr;
 };
 
 // An administration window opened as `login`, shown and active.
@@ -82,11 +99,6 @@ class WindowTest : public GuiTest {
 protected:
     void TearDown() override;
     void Open(const QString& login, const QString& password);
-    template <class T>
-    T* Ctl(int id) {
-        return Control<T>(window.get(), id);
-    }
-    void Click(int buttonId) { QTest::mouseClick(Ctl<QPushButton>(buttonId), Qt::LeftButton); }
     // Clicks the first line of a list with this text.
     void Choose(int listId, const QString& line);
     // Moves the focus to "Import ...", which does nothing.

@@ -80,7 +80,8 @@ TEST_F(TestsPanelTest, AUsersTestsAreListedAndAChosenTestListsItsQuestions) {
     EXPECT_TRUE(Questions().isEmpty()) << "the old test's questions go with the old user";
 }
 
-TEST_F(TestsPanelTest, GeneratedTestsShowWhenTheUserIsChosenAgain) {
+TEST_F(TestsPanelTest, GeneratedTestsShowWhenTheUserIsChosenAgainAndStayInMemory) {
+    const auto saved = test::ReadBytes("testdb");
     Choose(1006, "jana");
     ChooseTestLine(0);
     {
@@ -103,6 +104,7 @@ TEST_F(TestsPanelTest, GeneratedTestsShowWhenTheUserIsChosenAgain) {
     EXPECT_EQ(Questions().size(), 2);
     Choose(1006, "peter");
     EXPECT_EQ(TestLines(), QStringList{"ID:2    NA VYPRACOVANIE"});
+    EXPECT_EQ(test::ReadBytes("testdb"), saved);
 }
 
 // One case for everything on the fixed port, so that no two test processes race for it. The
@@ -154,11 +156,10 @@ TEST_F(TestsPanelTest, TheContextMenuOpensTheAboutWindow) {
     });
     answers.Expect<CAboutDlg>([](CAboutDlg* about) {
         EXPECT_EQ(about->windowTitle(), QStringLiteral("About Orvane"));
-        QStringList texts;
-        for (QLabel* label : about->findChildren<QLabel*>()) {
-            texts << label->text();
-        }
-        EXPECT_TRUE(texts.join(' ').contains(QStringLiteral("Version 1.0.0")));
+        const auto labels = about->findChildren<QLabel*>();
+        EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](QLabel* label) {
+            return label->text().contains(QStringLiteral("Version 1.0.0"));
+        }));
         about->accept();
     });
     const QPoint inside(10, 10);
