@@ -87,16 +87,42 @@ void GuiTest::SetUpTestSuite() {
     (void)application;
 }
 
-void WindowTest::Open(const QString& login, const QString& password) {
+void ExpectLogin(ModalAnswers& answers, const QString& login, const QString& password,
+                 bool refused) {
+    answers.Expect<CLoginDlg>([=](CLoginDlg* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Server: Prihlásenie"));
+        auto* loginField = Control<QLineEdit>(dialog, 1003);
+        auto* passwordField = Control<QLineEdit>(dialog, 1004);
+        EXPECT_EQ(passwordField->echoMode(), QLineEdit::Password);
+        TypeText(loginField, login);
+        TypeText(passwordField, password);
+        QTest::mouseClick(Control<QPushButton>(dialog, 1), Qt::LeftButton);
+        if (refused) {
+            EXPECT_TRUE(dialog->isVisible()) << login.toStdString();
+            EXPECT_TRUE(loginField->text().isEmpty() && passwordField->text().isEmpty());
+        }
+    });
+}
+
+void WindowTest::SetUp() {
+    WriteUsersFile({{u"ucitel", u"Ján Učiteľ", u"tajne", true},
+                    {u"jana", u"Jana Kováčová", u"j", false},
+                    {u"Peter", u"Peter Novák", u"p", false}});
+    // Loading turns the stored list round: the window lists Tretia, Druhá, Prvá.
+    WriteTestFile("testdb",
+                  MakeTest(1, u"jana", false,
+                           {MakeQuestion(QuestionKind::ChooseAnswers, 4, u"Prvá", 3, u"Text 1"),
+                            MakeQuestion(QuestionKind::DrawNet, 7, u"Druhá", 5, u"Text 2"),
+                            MakeQuestion(QuestionKind::CompleteNet, 2, u"Tretia", 2, u"Text 3")}));
+    WriteTestFile("quesdb", MakeTest(0, u"", true,
+                                     {MakeQuestion(QuestionKind::DrawNet, 0, u"A"),
+                                      MakeQuestion(QuestionKind::DrawNet, 1, u"B"),
+                                      MakeQuestion(QuestionKind::DrawNet, 2, u"C")}));
     window = std::make_unique<COrvaneDlg>();
     shown = window.get();
     {
         ModalAnswers answers;
-        answers.Expect<CLoginDlg>([&](CLoginDlg* dialog) {
-            TypeText(Control<QLineEdit>(dialog, 1003), login);
-            TypeText(Control<QLineEdit>(dialog, 1004), password);
-            QTest::mouseClick(Control<QPushButton>(dialog, 1), Qt::LeftButton);
-        });
+        ExpectLogin(answers, "ucitel", "tajne");
         ASSERT_EQ(window->Open(), COrvaneDlg::OpenResult::Accepted);
     }
     window->show();

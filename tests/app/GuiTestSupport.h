@@ -1,7 +1,7 @@
 #pragma once
 // What the window tests share: the test program's QApplication, controls found by their
-// number, typing, ModalAnswers (which answers the modal windows a click opens) and a fixture
-// with an opened administration window.
+// number, typing, ModalAnswers (which answers the modal windows a click opens), the login
+// window's answer and a fixture with an administration window opened on sample files.
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -63,7 +63,6 @@ public:
     }
     // A message box with exactly this text, answered with `button`.
     void ExpectMessage(const QString& text, QMessageBox::StandardButton button = QMessageBox::Ok);
-    bool AllAnswered() const { return pending.empty(); }
 
 private:
     struct Answer {
@@ -94,11 +93,17 @@ protected:
     QWidget* shown = nullptr;
 };
 
-// An administration window opened as `login`, shown and active.
+// Expects the login window and types the pair; `refused` checks that it stays open with
+// both fields emptied.
+void ExpectLogin(ModalAnswers& answers, const QString& login, const QString& password,
+                 bool refused = false);
+
+// An administration window opened by "ucitel", shown and active, over the accounts ucitel
+// (teacher), jana and Peter, a worked-out test of jana's and a pool of three questions.
 class WindowTest : public GuiTest {
 protected:
+    void SetUp() override;
     void TearDown() override;
-    void Open(const QString& login, const QString& password);
     // Clicks the first line of a list with this text.
     void Choose(int listId, const QString& line);
     // Moves the focus to "Import ...", which does nothing.

@@ -8,29 +8,9 @@ namespace orvane {
 namespace {
 
 using test::Control;
+using test::ExpectLogin;
 using test::ModalAnswers;
-
-class StartupTest : public test::GuiTest {
-protected:
-    // Expects the login window and types the pair; `refused` checks that it stays open with
-    // both fields emptied.
-    static void ExpectLogin(ModalAnswers& answers, const QString& name, const QString& password,
-                            bool refused = false) {
-        answers.Expect<CLoginDlg>([=](CLoginDlg* login) {
-            EXPECT_EQ(login->windowTitle(), QStringLiteral("Server: Prihlásenie"));
-            auto* nameField = Control<QLineEdit>(login, 1003);
-            auto* passwordField = Control<QLineEdit>(login, 1004);
-            EXPECT_EQ(passwordField->echoMode(), QLineEdit::Password);
-            test::TypeText(nameField, name);
-            test::TypeText(passwordField, password);
-            QTest::mouseClick(Control<QPushButton>(login, 1), Qt::LeftButton);
-            if (refused) {
-                EXPECT_TRUE(login->isVisible()) << name.toStdString();
-                EXPECT_TRUE(nameField->text().isEmpty() && passwordField->text().isEmpty());
-            }
-        });
-    }
-};
+using StartupTest = test::GuiTest;
 
 TEST_F(StartupTest, TheFirstRunAdmitsOnlyTutorWithAnEmptyPasswordAndSavesThatTeacher) {
     COrvaneDlg window;
@@ -79,7 +59,8 @@ TEST_F(StartupTest, ClosingTheLoginWindowOrLackingSocketsEndsWithoutWritingAnyth
 
 // A database file that is there but cannot be read ends the program before the login, and
 // every file stays as it was.
-class UnreadableFileTest : public StartupTest, public ::testing::WithParamInterface<const char*> {};
+class UnreadableFileTest : public test::GuiTest,
+                           public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(UnreadableFileTest, EndsBeforeTheLoginNamingTheFile) {
     const std::string broken = GetParam();
