@@ -154,7 +154,8 @@ protected:
     }
 };
 
-TEST_F(TestsPanel, AUsersTestsAreListedAndAChosenTestListsItsQuestions) {
+TEST_F(TestsPanel, AUsersTestsListTheirQuestionsAndGeneratedOnesShowInMemoryOnly) {
+    const auto saved = test::ReadBytes("testdb");
     Choose(1006, "Peter");
     EXPECT_TRUE(TestLines().isEmpty());
     Choose(1006, "jana");
@@ -168,10 +169,7 @@ TEST_F(TestsPanel, AUsersTestsAreListedAndAChosenTestListsItsQuestions) {
     Choose(1006, "Peter");
     EXPECT_EQ(View(), kCleared);
     EXPECT_TRUE(Questions().isEmpty()) << "the old test's questions go with the old user";
-}
 
-TEST_F(TestsPanel, GeneratedTestsShowWhenTheUserIsChosenAgainAndStayInMemory) {
-    const auto saved = test::ReadBytes("testdb");
     Choose(1006, "jana");
     ChooseTestLine(0);
     {
@@ -183,6 +181,7 @@ TEST_F(TestsPanel, GeneratedTestsShowWhenTheUserIsChosenAgainAndStayInMemory) {
         });
         Click(1019);
     }
+    // The new tests show when their user is chosen again.
     EXPECT_EQ(TestLines(), QStringList{"ID:1    VYPRACOVANÝ 1.1.2009"});
     EXPECT_EQ(Questions().size(), 3);
     Choose(1006, "ucitel");
