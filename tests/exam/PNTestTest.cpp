@@ -9,6 +9,7 @@
 #include "exam/PNTestDB.h"
 #include "petrinet/PNLabel.h"
 #include "support/ByteBuilder.h"
+#include "support/ExamFixtures.h"
 #include "support/Serialized.h"
 #include "support/TempFolder.h"
 
@@ -161,13 +162,7 @@ protected:
         action();
         return testing::internal::GetCapturedStdout();
     }
-    // A file with one test, as the database saves it, and the test in such a file.
-    static void Save(const std::shared_ptr<CPNTest>& test, const std::u16string& name) {
-        CPNTestDB file;
-        file.AddTest(test);
-        file.First();
-        file.Save(name);
-    }
+    // The test in a file with one test.
     static std::shared_ptr<CPNTest> Load(const std::u16string& name) {
         CPNTestDB file;
         file.Load(name);
@@ -325,28 +320,23 @@ std::shared_ptr<CPNTest> SampleTest(bool mirrored) {
     if (mirrored) {
         std::reverse(questions.begin(), questions.end());
     }
-    auto test = std::make_shared<CPNTest>();
-    test->SetId(11);
-    test->SetLogin(u"študent");
+    auto test = test::MakeTest(11, u"študent", true, questions);
     test->SetTimeLimit(2700);
-    for (const auto& question : questions) {
-        test->AddQuestion(question);
-    }
     return test;
 }
 
 TEST_F(TestDBTest, StoreLoadCycleSecondFileIsMirroredAndThirdEqualsTheFirst) {
-    Save(SampleTest(false), u"first");
+    test::WriteTestFile("first", SampleTest(false));
     const auto once = Load(u"first");
     ASSERT_NE(once, nullptr);
-    EXPECT_EQ(IdsOf(*once), (Ids{0, 1, 2, 3, 4, 5, 6, 7}));
-    Save(once, u"second");
+    EXPECT_EQ(IdsOf(*once), (Ids{7, 6, 5, 4, 3, 2, 1, 0}));
+    test::WriteTestFile("second", once);
     const auto twice = Load(u"second");
     ASSERT_NE(twice, nullptr);
-    Save(twice, u"third");
+    test::WriteTestFile("third", twice);
 
     // The second file holds the questions, and each element's arcs, in reverse order.
-    Save(SampleTest(true), u"mirrored");
+    test::WriteTestFile("mirrored", SampleTest(true));
     EXPECT_EQ(Hex(ReadBytes("second")), Hex(ReadBytes("mirrored")));
     EXPECT_NE(ReadBytes("second"), ReadBytes("first"));
     EXPECT_EQ(Hex(ReadBytes("third")), Hex(ReadBytes("first")));
@@ -358,9 +348,9 @@ TEST_F(TestDBTest, FuzzInputNetThatListsAnElementTwiceKeepsItsSize) {
     const auto input = ReadBytes(ORVANE_FUZZ_INPUTS "/testdb-element-listed-twice");
     ASSERT_FALSE(input.empty());
     WriteBytes("found", input);
-    Save(Load(u"found"), u"once");
-    Save(Load(u"once"), u"twice");
-    Save(Load(u"twice"), u"thrice");
+    test::WriteTestFile("once", Load(u"found"));
+    test::WriteTestFile("twice", Load(u"once"));
+    test::WriteTestFile("thrice", Load(u"twice"));
     EXPECT_EQ(ReadBytes("twice").size(), ReadBytes("once").size());
     EXPECT_EQ(Hex(ReadBytes("thrice")), Hex(ReadBytes("once")));
 }
