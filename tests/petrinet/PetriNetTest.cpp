@@ -95,7 +95,7 @@ TEST(NetElements, ArcsAreNewestFirstAndWalkedWithACursor) {
     auto b = std::make_shared<CPNTransition>(2, 0, 0);
     CPNNode node(3, 0, 0);
     EXPECT_FALSE(node.FirstArc() || node.RemoveArc(a.get()) || node.AddArc(nullptr));
-    ASSERT_TRUE(node.AddArc(a) && node.AddArc(b) && node.AddArc(a));
+    ASSERT_TRUE(node.AddArc(a) && node.AddArc(a) && node.AddArc(b));
     ASSERT_TRUE(node.FindArc(a.get()));
     node.SetArcWeight(7);  // the newest arc to a
     std::string walk;
@@ -103,7 +103,7 @@ TEST(NetElements, ArcsAreNewestFirstAndWalkedWithACursor) {
         walk += std::to_string(node.GetArcTarget()->GetId()) + ":" +
                 std::to_string(node.GetArcWeight()) + " ";
     }
-    EXPECT_EQ(walk, "1:7 2:1 1:1 ");
+    EXPECT_EQ(walk, "2:1 1:7 1:1 ");
     EXPECT_EQ(node.GetArcCount(), 3);
     // Past the last arc the cursor is on no arc.
     EXPECT_TRUE(node.GetArcTarget() == nullptr && node.GetArcWeight() == 0);
@@ -294,9 +294,9 @@ TEST(PetriNet, LookupsAndRemovalsMoveTheCursorAsDocumented) {
     EXPECT_EQ(net.Current()->GetX(), 0);
 
     const CPNPlace stranger(1, 0, 0);
-    EXPECT_FALSE(net.FindElement(&stranger) || net.RemoveElement(&stranger));
-    EXPECT_FALSE(net.AddElement(nullptr));
-    EXPECT_FALSE(net.AddElement(std::make_shared<CPNLabel>(1, 0, 0, u"", true)));
+    EXPECT_FALSE(net.FindElement(&stranger) || net.RemoveElement(&stranger) ||
+                 net.AddElement(nullptr) ||
+                 net.AddElement(std::make_shared<CPNLabel>(1, 0, 0, u"", true)));
     EXPECT_TRUE(net.AddElement(std::make_shared<CPNNode>(7, 0, 0)));
     EXPECT_EQ(net.GetCount(), 3);  // AddElement does not count
 
@@ -356,8 +356,7 @@ TEST(PetriNet, ElementsOutliveTheirNetOnlyWhileHeldFromOutside) {
         net.RemoveElement(removed.lock().get());
         EXPECT_FALSE(removed.expired());
     }
-    EXPECT_TRUE(place.expired());
-    EXPECT_TRUE(removed.expired());
+    EXPECT_TRUE(place.expired() && removed.expired());
     EXPECT_EQ(kept->GetArcCount(), 0);
 }
 
