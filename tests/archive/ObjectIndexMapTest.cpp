@@ -28,26 +28,25 @@ void ExpectEveryIndexKept(const std::vector<std::uintptr_t>& addresses) {
     EXPECT_EQ(map.Size(), addresses.size());
 }
 
-std::vector<std::uintptr_t> Strided(std::uintptr_t start, std::uintptr_t stride,
-                                    std::size_t count) {
-    std::vector<std::uintptr_t> addresses;
-    for (std::size_t i = 0; i < count; ++i) {
-        addresses.push_back(start + i * stride);
+TEST(ObjectIndexMap, KeepsTheIndexOfObjectsWhereverTheyLie) {
+    // Packed side by side, at the same offset of many pages, and 2^35 bytes apart (the same tag
+    // in the table).
+    const struct {
+        std::uintptr_t start, stride;
+        std::size_t count;
+    } runs[] = {{0x55550000'1000, 8, 20'000},
+                {0x55550000'1010, 112, 50'000},
+                {0x7F000000'0000, 4096, 50'000},
+                {0x7F000000'0040, 1 << 20, 20'000},
+                {0x10000000'0040, std::uintptr_t{1} << 35, 1000}};
+    for (const auto& run : runs) {
+        std::vector<std::uintptr_t> addresses;
+        for (std::size_t i = 0; i < run.count; ++i) {
+            addresses.push_back(run.start + i * run.stride);
+        }
+        ExpectEveryIndexKept(addresses);
     }
-    return addresses;
-}
-
-TEST(ObjectIndexMap, KeepsTheIndexOfObjectsPackedSideBySide) {
-    ExpectEveryIndexKept(Strided(0x55550000'1000, 8, 20'000));
-    ExpectEveryIndexKept(Strided(0x55550000'1010, 112, 50'000));
-}
-
-TEST(ObjectIndexMap, KeepsTheIndexOfObjectsAtTheSameOffsetOfManyPages) {
-    ExpectEveryIndexKept(Strided(0x7F000000'0000, 4096, 50'000));
-    ExpectEveryIndexKept(Strided(0x7F000000'0040, 1 << 20, 20'000));
-}
-
-TEST(ObjectIndexMap, KeepsTheIndexOfObjectsMadeInNoOrder) {
+    // Made in no order.
     std::vector<std::uintptr_t> addresses;
     std::uint64_t state = 1;
     for (int i = 0; i < 30'000; ++i) {
@@ -58,11 +57,7 @@ TEST(ObjectIndexMap, KeepsTheIndexOfObjectsMadeInNoOrder) {
     addresses.erase(std::unique(addresses.begin(), addresses.end()), addresses.end());
     std::reverse(addresses.begin() + 1000, addresses.end() - 1000);
     ExpectEveryIndexKept(addresses);
-}
 
-TEST(ObjectIndexMap, TellsApartAddressesThatShareTheirLowBits) {
-    // 2^35 bytes apart: the same tag in the table.
-    ExpectEveryIndexKept(Strided(0x10000000'0040, std::uintptr_t{1} << 35, 1000));
     CObjectIndexMap map;
     map.Find(At(0x1000));
     map.Add(At(0x1000), 7);
