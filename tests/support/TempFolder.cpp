@@ -1,11 +1,13 @@
 #include "support/TempFolder.h"
 
 #include <dirent.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -56,6 +58,17 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 bool Exists(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0;
+}
+
+void UnderFileSizeLimit(std::uint64_t limit, const std::function<void()>& write) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = limit;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    write();
+    ::setrlimit(RLIMIT_FSIZE, &old);
 }
 
 }  // namespace orvane::test
