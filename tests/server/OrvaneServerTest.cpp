@@ -4,50 +4,35 @@
 
 #include "ServerFixture.h"
 #include "ServerProcess.h"
-#include "users/PNUserDB.h"
 
 namespace orvane::test {
 namespace {
 
 using OrvaneServerTest = ResourceCheckedTest;
 
+// Ends with 0 on SIGTERM or SIGINT, closing open sessions; a second server on its port, or a
+// port of 0, is an error; help is not.
 TEST_F(OrvaneServerTest, ServesItsFolderAndExitsWithZeroOnSigtermOrSigint) {
-    CPNUserDB db;
-    ASSERT_TRUE(db.AddUser(u"ucitel", u"U", u"tajne", u"tajne", true, u"", u""));
-    db.Save(u"userdb");
+    SaveAccounts();
     for (const int signal : {SIGTERM, SIGINT}) {
         ServerProcess server = ServerProcess::OnFreePort();
         ASSERT_TRUE(server.WaitForListener());
-        LoopbackClient client(server.Port());
-        EXPECT_EQ(client.ReceiveUntil(), "#Server Ready.\r\n");
-        client.Send("AUTH ucitel tajne\r\n");
-        EXPECT_EQ(client.ReceiveUntil(), "#You are logged in!!!\r\n");
-        client.Send("SAVE quesdb\r\n");
-        EXPECT_EQ(client.ReceiveUntil(), "#You are allowed to modify the file.\r\n");
-        client.Send("otazky#File sent successfully.\r\n");
-        EXPECT_TRUE(client.IsClosedByServer());
+        LoopbackClient client = Login(server.Port(), true);
+        Upload(client, "quesdb", "otazky");
         EXPECT_EQ(ReadText("quesdb"), "otazky");
+        EXPECT_EQ(ServerProcess({"--port", std::to_string(server.Port())}).WaitForExit(), 1);
 
-        LoopbackClient idle(server.Port());
-        EXPECT_EQ(idle.ReceiveUntil(), "#Server Ready.\r\n");
+        LoopbackClient idle = Connect(server.Port());
         server.Signal(signal);
         EXPECT_TRUE(idle.IsClosedByServer());
         EXPECT_EQ(server.WaitForExit(), 0) << signal;
         EXPECT_EQ(server.Output(), "File has been saved\n");
         EXPECT_FALSE(CanConnect(server.Port()));
     }
-}
-
-TEST_F(OrvaneServerTest, TakenPortAndWrongArgumentsAreErrorsAndHelpIsNot) {
-    ServerProcess first = ServerProcess::OnFreePort();
-    ASSERT_TRUE(first.WaitForListener());
-    EXPECT_EQ(ServerProcess({"--port", std::to_string(first.Port())}).WaitForExit(), 1);
     EXPECT_EQ(ServerProcess({"--port", "0"}).WaitForExit(), 2);
     ServerProcess help({"--help"});
     EXPECT_EQ(help.WaitForExit(), 0);
     EXPECT_NE(help.Output().find("--port N"), std::string::npos);
-    first.Signal(SIGTERM);
-    EXPECT_EQ(first.WaitForExit(), 0);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <thread>
 
 #include "server/TCPServer.h"
-#include "users/PNUserDB.h"
 
 namespace orvane::test {
 
@@ -47,11 +46,57 @@ ResourceCheckedTest::~ResourceCheckedTest() {
     EXPECT_EQ(now.threads, atStart.threads) << "threads still running";
 }
 
+std::unique_ptr<CPNUserDB> Accounts(int students, const std::u16string& password) {
+    auto db = std::make_unique<CPNUserDB>();
+    for (int i = 0; i < students; ++i) {
+        db->InsertUser(std::make_shared<CPNUser>(u"ziak", u"Žiak", password, false));
+    }
+    db->InsertUser(std::make_shared<CPNUser>(u"ucitel", u"Učiteľ", u"tajne", true));
+    return db;
+}
+
+std::vector<std::uint8_t> SaveAccounts(int students, const std::u16string& password) {
+    Accounts(students, password)->Save(u"userdb");
+    return ReadBytes("userdb");
+}
+
+LoopbackClient Connect(std::uint16_t port) {
+    LoopbackClient client(port);
+    EXPECT_EQ(client.ReceiveUntil(), "#Server Ready.\r\n");
+    return client;
+}
+
+LoopbackClient Login(std::uint16_t port, bool teacher) {
+    LoopbackClient client = Connect(port);
+    client.Send(teacher ? "AUTH ucitel tajne\r\n" : "AUTH ziak heslo\r\n");
+    EXPECT_EQ(client.ReceiveUntil(), "#You are logged in!!!\r\n");
+    return client;
+}
+
+std::string Download(LoopbackClient& client, const std::string& name) {
+    client.Send("FILE " + name + "\r\n");
+    std::string reply = client.ReceiveUntil();
+    if (reply == "#You are allowed to download.\r\n") {
+        client.Send("#\r\n");
+        reply += client.ReceiveUntil(kSent);
+    }
+    return reply;
+}
+
+void Upload(LoopbackClient& client, const std::string& name, const std::string& data,
+            const std::string& end, bool separately) {
+    client.Send("SAVE " + name + "\r\n");
+    EXPECT_EQ(client.ReceiveUntil(), "#You are allowed to modify the file.\r\n");
+    client.Send(separately ? data : data + end);
+    if (separately) {
+        EXPECT_TRUE(client.WaitUntilServerHasRead());
+        client.Send(end);
+    }
+    EXPECT_TRUE(client.IsClosedByServer());
+}
+
 ServerTest::ServerTest() : port(FreePort()) {
-    CPNUserDB db;
-    EXPECT_TRUE(db.AddUser(u"ucitel", u"Učiteľ", u"tajne", u"tajne", true, u"", u""));
-    EXPECT_TRUE(db.AddUser(u"ziak", u"Žiak", u"heslo", u"heslo", false, u"ucitel", u"tajne"));
-    db.Save(u"userdb");
+    SaveAccounts();
     SetOperatorMessages(&messages);
     StartServer(port);
     EXPECT_TRUE(IsListening());
@@ -63,39 +108,15 @@ ServerTest::~ServerTest() {
     SetOperatorMessages(nullptr);
 }
 
-LoopbackClient ServerTest::Connect() {
-    LoopbackClient client(port);
-    EXPECT_EQ(client.ReceiveUntil(), "#Server Ready.\r\n");
-    return client;
-}
-
-LoopbackClient ServerTest::Login(bool teacher) {
-    LoopbackClient client = Connect();
-    client.Send(teacher ? "AUTH ucitel tajne\r\n" : "AUTH ziak heslo\r\n");
-    EXPECT_EQ(client.ReceiveUntil(), "#You are logged in!!!\r\n");
-    return client;
-}
-
-std::string ServerTest::Download(LoopbackClient& client, const std::string& name) {
-    client.Send("FILE " + name + "\r\n");
-    std::string reply = client.ReceiveUntil();
-    if (reply == "#You are allowed to download.\r\n") {
-        client.Send("#\r\n");
-        reply += client.ReceiveUntil("#File sent successfully.\r\n");
+bool ServerTest::WaitForFewerSessions(std::size_t count) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (RunningSessions() >= count) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    return reply;
-}
-
-void ServerTest::Upload(LoopbackClient& client, const std::string& name, const std::string& data,
-                        const std::string& end, bool separately) {
-    client.Send("SAVE " + name + "\r\n");
-    EXPECT_EQ(client.ReceiveUntil(), "#You are allowed to modify the file.\r\n");
-    client.Send(separately ? data : data + end);
-    if (separately) {
-        EXPECT_TRUE(client.WaitUntilServerHasRead());
-        client.Send(end);
-    }
-    EXPECT_TRUE(client.IsClosedByServer());
+    return true;
 }
 
 std::string Pattern(std::size_t size) {

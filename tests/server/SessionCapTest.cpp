@@ -2,7 +2,6 @@
 // connection beyond them without a greeting, and serves again as soon as sessions end.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <thread>
 
 #include "ServerFixture.h"
@@ -12,18 +11,6 @@ namespace orvane::test {
 namespace {
 
 using SessionCapTest = ServerTest;
-
-// Waits until the server runs fewer sessions than `count`; false when it does not in time.
-bool WaitForFewerSessions(std::size_t count) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (RunningSessions() >= count) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 TEST_F(SessionCapTest, ConnectionsBeyondTheCapAreClosedWithoutAGreeting) {
     std::vector<LoopbackClient> open;
