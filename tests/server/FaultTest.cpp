@@ -76,8 +76,7 @@ TEST_F(FaultTest, ServerKilledDuringAnUploadKeepsTheOldFileAndARestartServes) {
     {
         ServerProcess server = Listening();
         LoopbackClient client = Login(server.Port(), true);
-        client.Send("SAVE odpovede\r\n");
-        EXPECT_EQ(client.ReceiveUntil(), kMayModify);
+        EXPECT_EQ(client.Ask("SAVE odpovede\r\n"), kMayModify);
         client.Send(std::string(1 << 20, 'n'));
         ASSERT_TRUE(client.WaitUntilServerHasRead());
         server.Signal(SIGKILL);

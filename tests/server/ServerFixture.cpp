@@ -68,8 +68,8 @@ LoopbackClient Connect(std::uint16_t port) {
 
 LoopbackClient Login(std::uint16_t port, bool teacher) {
     LoopbackClient client = Connect(port);
-    client.Send(teacher ? "AUTH ucitel tajne\r\n" : "AUTH ziak heslo\r\n");
-    EXPECT_EQ(client.ReceiveUntil(), "#You are logged in!!!\r\n");
+    EXPECT_EQ(client.Ask(teacher ? "AUTH ucitel tajne\r\n" : "AUTH ziak heslo\r\n"),
+              "#You are logged in!!!\r\n");
     return client;
 }
 
@@ -85,8 +85,7 @@ std::string Download(LoopbackClient& client, const std::string& name) {
 
 void Upload(LoopbackClient& client, const std::string& name, const std::string& data,
             const std::string& end, bool separately) {
-    client.Send("SAVE " + name + "\r\n");
-    EXPECT_EQ(client.ReceiveUntil(), "#You are allowed to modify the file.\r\n");
+    EXPECT_EQ(client.Ask("SAVE " + name + "\r\n"), "#You are allowed to modify the file.\r\n");
     client.Send(separately ? data : data + end);
     if (separately) {
         EXPECT_TRUE(client.WaitUntilServerHasRead());

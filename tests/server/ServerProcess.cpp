@@ -65,13 +65,11 @@ ServerProcess::~ServerProcess() {
 }
 
 bool ServerProcess::WaitForListener() const {
-    for (auto deadline = std::chrono::steady_clock::now() + kLimit; !CanConnect(port);) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
+    const auto deadline = std::chrono::steady_clock::now() + kLimit;
+    while (!CanConnect(port) && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return true;
+    return CanConnect(port);
 }
 
 void ServerProcess::Signal(int signal) const {

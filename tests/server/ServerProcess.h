@@ -23,7 +23,6 @@ public:
     ~ServerProcess();
 
     std::uint16_t Port() const { return port; }
-    pid_t Pid() const { return pid; }
     // True once the port takes connections.
     bool WaitForListener() const;
     void Signal(int signal) const;

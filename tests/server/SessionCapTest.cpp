@@ -28,8 +28,7 @@ TEST_F(SessionCapTest, ConnectionsBeyondTheCapAreClosedWithoutAGreeting) {
     EXPECT_TRUE(open.front().IsClosedByServer());
     ASSERT_TRUE(WaitForFewerSessions(kMaxSessions));
     LoopbackClient again = Login(false);
-    again.Send("FILE userdb\r\n");
-    EXPECT_EQ(again.ReceiveUntil(), "!You cannot download the file.\r\n");
+    EXPECT_EQ(again.Ask("FILE userdb\r\n"), "!You cannot download the file.\r\n");
 }
 
 TEST_F(SessionCapTest, AFloodOfConnectionsLeavesTheServerServing) {

@@ -46,8 +46,7 @@ TEST_F(UploadTest, AbortedOrCutOffUploadsKeepTheOldFile) {
     Upload("", "!File does not exist.\r\n");
     Upload(Pattern(200) + "!Fi", "le", true);
     LoopbackClient client = Login(true);
-    client.Send("SAVE odpovede\r\n");
-    EXPECT_EQ(client.ReceiveUntil(), "#You are allowed to modify the file.\r\n");
+    EXPECT_EQ(client.Ask("SAVE odpovede\r\n"), "#You are allowed to modify the file.\r\n");
     client.Send(Pattern(5000) + "#Fi");
     ASSERT_TRUE(client.WaitUntilServerHasRead());
     client.ShutdownSending();
@@ -64,8 +63,7 @@ TEST_F(UploadTest, AbortedOrCutOffUploadsKeepTheOldFile) {
 TEST_F(UploadTest, TargetThatCannotBeCreatedIsRefusedAndTheSessionGoesOn) {
     ASSERT_EQ(::mkdir("priecinok", 0755), 0);
     LoopbackClient client = Login(true);
-    client.Send("SAVE priecinok\r\n");
-    EXPECT_EQ(client.ReceiveUntil(), "!File couldnt be opened.\r\n");
+    EXPECT_EQ(client.Ask("SAVE priecinok\r\n"), "!File couldnt be opened.\r\n");
     test::Upload(client, "odpovede", "new");
     EXPECT_EQ(ReadText("odpovede"), "new");
 }

@@ -22,10 +22,10 @@ TEST_F(UserDBCacheTest, EverySaveIsSeenByTheVeryNextLogin) {
     for (int i = 0; i < 100; ++i) {
         const std::string password = "heslo" + std::to_string(10 + i % 2);  // one length
         SaveAccounts(1, std::u16string(password.begin(), password.end()));
-        client.Send("AUTH ziak " + password + "\r\n");
-        ASSERT_EQ(client.ReceiveUntil(), "#You are logged in!!!\r\n") << i;
-        client.Send("AUTH ziak heslo" + std::to_string(11 - i % 2) + "\r\n");
-        ASSERT_EQ(client.ReceiveUntil(), "!Wrong user / pass!!!\r\n") << i;
+        ASSERT_EQ(client.Ask("AUTH ziak " + password + "\r\n"), "#You are logged in!!!\r\n") << i;
+        ASSERT_EQ(client.Ask("AUTH ziak heslo" + std::to_string(11 - i % 2) + "\r\n"),
+                  "!Wrong user / pass!!!\r\n")
+            << i;
     }
 }
 
