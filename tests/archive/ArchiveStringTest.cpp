@@ -92,7 +92,9 @@ TEST(ArchiveNumbers, AreLittleEndianAndRoundTrip) {
     out.WriteUInt32(0xFFFFFFFE);
     out.WriteInt64(-3);
     EXPECT_EQ(Hex(out.Data()), "01 FE FF 04 03 02 01 FE FF FF FF FD FF FF FF FF FF FF FF");
-    CArchive in(out.Data());
+    const std::vector<std::uint8_t> taken = out.TakeData();
+    EXPECT_TRUE(out.Data().empty());
+    CArchive in(taken);
     EXPECT_TRUE(in.ReadBool());
     EXPECT_EQ(in.ReadInt16(), -2);
     EXPECT_EQ(in.ReadInt32(), 0x01020304);

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <vector>
 
-#include "archive/Archive.h"
 #include "archive/ByteBlocks.h"
 
 namespace orvane {
@@ -40,24 +39,6 @@ TEST(ByteBlocks, KeepsEveryByteInOrderAcrossBlocksOfAnySize) {
     blocks.AppendTo(appended);
     expected.insert(expected.begin(), 0xEE);
     EXPECT_TRUE(appended == expected);
-}
-
-TEST(ByteBlocks, ArchiveGivesTheSameBytesJoinedInPiecesAndTaken) {
-    CArchive archive;
-    for (std::int32_t i = 0; i < 5000; ++i) {
-        archive.WriteInt32(i);
-        archive.WriteString(u"účet");
-    }
-    const std::vector<std::uint8_t> first = archive.Data();
-    EXPECT_EQ(Joined(archive.Pieces()), first);
-    archive.WriteByte(0x7E);  // Data() after more writes holds them too
-    std::vector<std::uint8_t> expected = first;
-    expected.push_back(0x7E);
-    EXPECT_EQ(archive.Data(), expected);
-    EXPECT_EQ(archive.TakeData(), expected);
-    EXPECT_TRUE(archive.Data().empty());
-    archive.WriteByte(0x01);
-    EXPECT_EQ(archive.Data(), std::vector<std::uint8_t>{0x01});
 }
 
 }  // namespace
