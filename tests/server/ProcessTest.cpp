@@ -1,7 +1,8 @@
-// Faults that a teacher's machine may meet: a process killed in the middle of writing, a
-// write that the file system refuses. The old file or the new one is always whole, temporary
-// files are never served and are cleared away, and the server goes on. (A user database save
-// under the same file size limit is tested with the accounts.)
+// The headless server as a process of its own, serving a temporary folder; and the faults that a
+// teacher's machine may meet: a process killed in the middle of writing, a write that the file
+// system refuses. The old file or the new one is always whole, temporary files are never served
+// and are cleared away, and the server goes on. (A user database save under a file size limit is
+// tested with the accounts.)
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -119,6 +120,32 @@ TEST_F(FaultTest, UploadThatCannotBeWrittenKeepsTheOldFileAndTheServerGoesOn) {
     server.Signal(SIGTERM);
     EXPECT_EQ(server.WaitForExit(), 0);
     EXPECT_EQ(server.Output(), "Cannot write to file: odpovede\nFile has been saved\n");
+}
+
+using OrvaneServerTest = ResourceCheckedTest;
+
+// Ends with 0 on SIGTERM or SIGINT, closing open sessions; a second server on its port, or a
+// port of 0, is an error; help is not.
+TEST_F(OrvaneServerTest, ServesItsFolderAndExitsWithZeroOnSigtermOrSigint) {
+    SaveAccounts();
+    for (const int signal : {SIGTERM, SIGINT}) {
+        ServerProcess server = Listening();
+        LoopbackClient client = Login(server.Port(), true);
+        Upload(client, "quesdb", "otazky");
+        EXPECT_EQ(ReadText("quesdb"), "otazky");
+        EXPECT_EQ(ServerProcess({"--port", std::to_string(server.Port())}).WaitForExit(), 1);
+
+        LoopbackClient idle = Connect(server.Port());
+        server.Signal(signal);
+        EXPECT_TRUE(idle.IsClosedByServer());
+        EXPECT_EQ(server.WaitForExit(), 0) << signal;
+        EXPECT_EQ(server.Output(), "File has been saved\n");
+        EXPECT_FALSE(CanConnect(server.Port()));
+    }
+    EXPECT_EQ(ServerProcess({"--port", "0"}).WaitForExit(), 2);
+    ServerProcess help({"--help"});
+    EXPECT_EQ(help.WaitForExit(), 0);
+    EXPECT_NE(help.Output().find("--port N"), std::string::npos);
 }
 
 }  // namespace
