@@ -7,6 +7,7 @@
 #include "common/RandomSource.h"
 #include "common/TextCodec.h"
 #include "support/ByteBuilder.h"
+#include "support/Serialized.h"
 #include "support/TempFolder.h"
 #include "users/PNUserDB.h"
 
@@ -17,6 +18,7 @@ using test::Bytes;
 using test::Hex;
 using test::ReadBytes;
 using test::WriteBytes;
+using Cause = ArchiveError::Cause;
 
 std::vector<std::u16string> Logins(CPNUserDB& db) {
     std::vector<std::u16string> logins;
@@ -203,15 +205,13 @@ TEST_F(UserDBTest, LargeDatabaseIsWrittenByteForByteAndAnAccountHeldTwiceStaysOn
 
     CPNUserDB loaded;
     loaded.Load(u"userdb");
-    EXPECT_EQ(loaded.GetCount(), 40'001);
     ASSERT_TRUE(loaded.First());
     const CPNUser* first = loaded.CurrentUser();
-    loaded.Next();
-    EXPECT_EQ(loaded.GetCurrentLogin(), u"s1");
-    while (loaded.Next()) {
-    }
+    const std::vector<std::u16string> logins = Logins(loaded);  // ends on the last account
     EXPECT_EQ(loaded.CurrentUser(), first);
     EXPECT_EQ(first->GetName(), u"Dva Krát");
+    ASSERT_EQ(logins.size(), 40'001u);
+    EXPECT_EQ(logins[1], u"s1");
 }
 
 TEST_F(UserDBTest, FileErrorsAndANullEntryAreConsoleLines) {
@@ -231,9 +231,8 @@ TEST_F(UserDBTest, FileErrorsAndANullEntryAreConsoleLines) {
     again.Load(u"userdb");
     EXPECT_EQ(Logins(again), std::vector<std::u16string>{u"t"});
 
-    for (int i = 0; i < 10; ++i) {
-        ASSERT_TRUE(db.AddUser(u"student", u"S", u"p", u"p", false, u"t",
-                               u"p"));  // a file well beyond the limit below
+    for (int i = 0; i < 10; ++i) {  // a file well beyond the limit below
+        db.InsertUser(std::make_shared<CPNUser>(u"student", u"S", u"p", false));
     }
     WriteBytes("userdb", {9, 9});
     testing::internal::CaptureStdout();
@@ -246,24 +245,32 @@ TEST_F(UserDBTest, FileErrorsAndANullEntryAreConsoleLines) {
 TEST_F(UserDBTest, MalformedFilesAreReadErrors) {
     MakeBoss();
     Add(u"s", false);
-    db.Save(u"userdb");
-    const auto whole = ReadBytes("userdb");
+    const std::vector<std::uint8_t> whole = test::StoredItems(db);
     for (std::size_t size = 0; size < whole.size(); ++size) {
-        WriteBytes("cut", {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size)});
-        CPNUserDB broken;
-        EXPECT_THROW(broken.Load(u"cut"), ArchiveError) << size;
+        EXPECT_EQ(test::LoadFailure<CPNUserDB>({whole.begin(), whole.begin() + size}),
+                  Cause::EndOfData)
+            << size;
     }
-    WriteBytes("huge", Bytes().I32(0x7FFFFFFF).Raw({whole.begin() + 4, whole.end()}));
-    CPNUserDB huge;
-    try {
-        huge.Load(u"huge");
-        ADD_FAILURE() << "no read error";
-    } catch (const ArchiveError& error) {
-        EXPECT_EQ(error.GetCause(), ArchiveError::Cause::EndOfData);
-    }
-    WriteBytes("other", Bytes().I32(1).Class("CPNUserDB").I32(0));
-    CPNUserDB other;
-    EXPECT_THROW(other.Load(u"other"), ArchiveError);
+    EXPECT_EQ(
+        test::LoadFailure<CPNUserDB>(Bytes().I32(0x7FFFFFFF).Raw({whole.begin() + 4, whole.end()})),
+        Cause::EndOfData);
+    EXPECT_EQ(test::LoadFailure<CPNUserDB>(Bytes().I32(1).Class("CPNUserDB").I32(0)),
+              Cause::BadClass);
+    WriteBytes("userdb", {whole.begin(), whole.end() - 1});
+    EXPECT_THROW(db.Load(u"userdb"), ArchiveError);  // and from a file
+}
+
+// Any flag byte other than 0 makes a teacher, and is written back as it came.
+TEST(PNUser, AnyNonZeroFlagByteIsATeacherAndIsWrittenBackUnchanged) {
+    const std::vector<std::uint8_t> bytes = Bytes().Byte(2).Str(u"").Str(u"x").Str(u"");
+    std::size_t left = 1;
+    const auto loaded = test::LoadedItems<CPNUser>(bytes, &left);
+    EXPECT_EQ(left, 0u);
+    EXPECT_TRUE(loaded->IsTeacher());
+    EXPECT_EQ(loaded->GetLogin(), u"x");
+    EXPECT_EQ(test::StoredItems(*loaded), bytes);
+    loaded->SetTeacher(true);
+    EXPECT_EQ(test::StoredItems(*loaded)[0], 1);
 }
 
 TEST_F(UserDBTest, ReaderOnAnotherThreadAlwaysLoadsAWholeFile) {
