@@ -12,7 +12,6 @@
 #include <chrono>
 
 #include "ServerFixture.h"
-#include "ServerProcess.h"
 #include "common/AtomicFile.h"
 
 namespace orvane::test {
