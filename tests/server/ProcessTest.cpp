@@ -30,13 +30,6 @@ std::vector<std::string> TemporaryFiles(const TempFolder& folder) {
     return hidden;
 }
 
-// Started on a free port, and taking connections.
-ServerProcess Listening(const std::function<void()>& inChild = {}) {
-    ServerProcess server = ServerProcess::OnFreePort(inChild);
-    EXPECT_TRUE(server.WaitForListener());
-    return server;
-}
-
 using FaultTest = ResourceCheckedTest;
 
 TEST_F(FaultTest, UserDatabaseKilledWhileSavingHoldsTheOldOrTheNewAccounts) {
@@ -67,14 +60,14 @@ TEST_F(FaultTest, UserDatabaseKilledWhileSavingHoldsTheOldOrTheNewAccounts) {
         EXPECT_TRUE(TemporaryFiles(folder).empty());
     }
     EXPECT_GT(killedMidWrite, 0);
-    Login(Listening().Port(), true);
+    Login(ServerProcess::OnFreePort().Port(), true);
 }
 
 TEST_F(FaultTest, ServerKilledDuringAnUploadKeepsTheOldFileAndARestartServes) {
     SaveAccounts();
     WriteText("odpovede", Pattern(10000));
     {
-        ServerProcess server = Listening();
+        ServerProcess server = ServerProcess::OnFreePort();
         LoopbackClient client = Login(server.Port(), true);
         EXPECT_EQ(client.Ask("SAVE odpovede\r\n"), kMayModify);
         client.Send(std::string(1 << 20, 'n'));
@@ -87,7 +80,7 @@ TEST_F(FaultTest, ServerKilledDuringAnUploadKeepsTheOldFileAndARestartServes) {
     ASSERT_EQ(left.size(), 1u);
 
     // A restarted server clears the killed one's temporary file and serves as before.
-    ServerProcess server = Listening();
+    ServerProcess server = ServerProcess::OnFreePort();
     EXPECT_TRUE(TemporaryFiles(folder).empty());
     LoopbackClient client = Login(server.Port(), true);
     EXPECT_EQ(Download(client, left[0]), "!You cannot download the file.\r\n");
@@ -99,7 +92,7 @@ TEST_F(FaultTest, UploadThatCannotBeWrittenKeepsTheOldFileAndTheServerGoesOn) {
     SaveAccounts();
     WriteText("odpovede", "stare");
     // A file size limit that the program inherits: a write past it fails with EFBIG.
-    ServerProcess server = Listening([] {
+    ServerProcess server = ServerProcess::OnFreePort([] {
         const rlimit limit{64 * 1024, 64 * 1024};
         ::setrlimit(RLIMIT_FSIZE, &limit);
         ::signal(SIGXFSZ, SIG_IGN);
@@ -128,7 +121,7 @@ using OrvaneServerTest = ResourceCheckedTest;
 TEST_F(OrvaneServerTest, ServesItsFolderAndExitsWithZeroOnSigtermOrSigint) {
     SaveAccounts();
     for (const int signal : {SIGTERM, SIGINT}) {
-        ServerProcess server = Listening();
+        ServerProcess server = ServerProcess::OnFreePort();
         LoopbackClient client = Login(server.Port(), true);
         Upload(client, "quesdb", "otazky");
         EXPECT_EQ(ReadText("quesdb"), "otazky");

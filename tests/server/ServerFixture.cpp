@@ -168,6 +168,11 @@ ServerProcess ServerProcess::OnFreePort(const std::function<void()>& inChild) {
     const std::uint16_t port = FreePort();
     ServerProcess process({"--port", std::to_string(port)}, inChild);
     process.port = port;
+    const auto deadline = std::chrono::steady_clock::now() + kProcessLimit;
+    while (!CanConnect(port) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(CanConnect(port)) << "orvane-server does not listen";
     return process;
 }
 
@@ -185,14 +190,6 @@ ServerProcess::~ServerProcess() {
     if (output >= 0) {
         ::close(output);
     }
-}
-
-bool ServerProcess::WaitForListener() const {
-    const auto deadline = std::chrono::steady_clock::now() + kProcessLimit;
-    while (!CanConnect(port) && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return CanConnect(port);
 }
 
 void ServerProcess::Signal(int signal) const {

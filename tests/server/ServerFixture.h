@@ -85,15 +85,13 @@ public:
     // the program starts (to set limits or signal dispositions that it inherits).
     explicit ServerProcess(std::vector<std::string> arguments,
                            const std::function<void()>& inChild = {});
-    // Started with --port on a free port.
+    // Started with --port on a free port, and taking connections (or the test fails).
     static ServerProcess OnFreePort(const std::function<void()>& inChild = {});
     ServerProcess(ServerProcess&& other) noexcept;
     ServerProcess& operator=(ServerProcess&&) = delete;
     ~ServerProcess();
 
     std::uint16_t Port() const { return port; }
-    // True once the port takes connections.
-    bool WaitForListener() const;
     void Signal(int signal) const;
     // The exit code; -1 when the process ends by a signal or does not end in time (it is then
     // killed).
