@@ -1,12 +1,9 @@
 #include "support/TempFolder.h"
 
-#include <dirent.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -15,11 +12,7 @@
 
 namespace orvane::test {
 
-TempFolder::TempFolder() {
-    char cwd[PATH_MAX];
-    if (::getcwd(cwd, sizeof cwd) != nullptr) {
-        previous = cwd;
-    }
+TempFolder::TempFolder() : previous(std::filesystem::current_path().string()) {
     std::string pattern = (std::filesystem::temp_directory_path() / "orvane-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr || ::chdir(pattern.c_str()) != 0) {
         ADD_FAILURE() << "cannot make a temporary folder";
@@ -28,7 +21,7 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() {
-    if (!previous.empty() && ::chdir(previous.c_str()) != 0) {
+    if (::chdir(previous.c_str()) != 0) {
         ADD_FAILURE() << "cannot return to " << previous;
     }
     std::error_code ignored;
@@ -56,8 +49,8 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 }
 
 bool Exists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
+    std::error_code ignored;
+    return std::filesystem::exists(path, ignored);
 }
 
 void UnderFileSizeLimit(std::uint64_t limit, const std::function<void()>& write) {
