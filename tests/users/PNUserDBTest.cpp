@@ -54,7 +54,9 @@ TEST_F(UserDBTest, EmptyDatabaseAcceptsOnlyTutorAndTakesAnyFirstAccount) {
     EXPECT_EQ(db.GetCount(), 1);
 }
 
-TEST_F(UserDBTest, RightsBelongToATeacherWithTheRightPassword) {
+// Rights take a teacher's login and exact password; a new password takes a matching
+// confirmation and either the rights or the account's own old password.
+TEST_F(UserDBTest, RightsAndPasswordChangesNeedTheRightPasswords) {
     MakeBoss();
     Add(u"student", false, u"s");
     EXPECT_TRUE(db.HasTeacherRights(u"boss", u"pw"));
@@ -70,6 +72,15 @@ TEST_F(UserDBTest, RightsBelongToATeacherWithTheRightPassword) {
     EXPECT_FALSE(db.SetCurrentTeacher(true, u"student", u"s"));
     EXPECT_FALSE(db.SetCurrentLogin(u"x", u"student", u"s"));
     EXPECT_EQ(db.GetCurrentName(), u"Name student");
+    EXPECT_FALSE(db.SetCurrentPassword(u"a", u"b", u"boss", u"pw"));
+    EXPECT_FALSE(db.SetCurrentPassword(u"a", u"a", u"student", u"s"));
+    EXPECT_TRUE(db.CheckCurrentPassword(u"s"));
+    EXPECT_FALSE(db.ChangeCurrentPassword(u"wrong", u"n", u"n"));
+    EXPECT_FALSE(db.ChangeCurrentPassword(u"s", u"n", u"m"));
+    EXPECT_TRUE(db.ChangeCurrentPassword(u"s", u"n", u"n"));
+    EXPECT_TRUE(db.CheckCurrentPassword(u"n"));
+    EXPECT_TRUE(db.SetCurrentPassword(u"z", u"z", u"boss", u"pw"));
+    EXPECT_TRUE(db.CheckCurrentPassword(u"z"));
     EXPECT_TRUE(db.SetCurrentTeacher(true, u"boss", u"pw"));
     EXPECT_TRUE(db.IsCurrentTeacher(u"boss", u"pw"));
 }
@@ -136,21 +147,6 @@ TEST_F(UserDBTest, RemovalsKeepTeachersInTheirOrderAndTheCurrentOneGoneLeavesNoC
     db.RemoveAllStudents(u"boss", u"pw");
     EXPECT_EQ(Logins(db), (std::vector<std::u16string>{u"t1", u"boss"}));
     EXPECT_FALSE(db.RemoveUser(u"s1", u"boss", u"pw"));
-}
-
-TEST_F(UserDBTest, PasswordChangesNeedAMatchingConfirmation) {
-    MakeBoss();
-    Add(u"s", false, u"old");
-    ASSERT_TRUE(db.FindLogin(u"s"));
-    EXPECT_FALSE(db.SetCurrentPassword(u"a", u"b", u"boss", u"pw"));
-    EXPECT_FALSE(db.SetCurrentPassword(u"a", u"a", u"s", u"old"));
-    EXPECT_TRUE(db.CheckCurrentPassword(u"old"));
-    EXPECT_FALSE(db.ChangeCurrentPassword(u"wrong", u"n", u"n"));
-    EXPECT_FALSE(db.ChangeCurrentPassword(u"old", u"n", u"m"));
-    EXPECT_TRUE(db.ChangeCurrentPassword(u"old", u"n", u"n"));
-    EXPECT_TRUE(db.CheckCurrentPassword(u"n"));
-    EXPECT_TRUE(db.SetCurrentPassword(u"z", u"z", u"boss", u"pw"));
-    EXPECT_TRUE(db.CheckCurrentPassword(u"z"));
 }
 
 TEST_F(UserDBTest, FileIsTheCountThenTheAccountsFromTheFrontAndLoadingReversesThem) {
