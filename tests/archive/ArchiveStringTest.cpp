@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "archive/Archive.h"
 #include "support/ByteBuilder.h"
 
@@ -37,45 +39,38 @@ std::vector<std::uint8_t> Head(const std::vector<std::uint8_t>& bytes, std::size
     return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size)};
 }
 
-TEST(ArchiveString, ShortStringsHaveTheMarkerAndAOneByteLength) {
-    EXPECT_EQ(Hex(Stored(u"")), "FF FE FF 00");
-    EXPECT_EQ(Hex(Stored(u"abc")), "FF FE FF 03 61 00 62 00 63 00");
-    EXPECT_EQ(Hex(Stored(u"č")), "FF FE FF 01 0D 01");
-}
-
-TEST(ArchiveString, LongerStringsSwitchLengthFormsAtTheDocumentedSizes) {
-    EXPECT_EQ(Hex(Head(Stored(std::u16string(254, u'x')), 4)), "FF FE FF FE");
-    EXPECT_EQ(Hex(Head(Stored(std::u16string(255, u'x')), 6)), "FF FE FF FF FF 00");
-    EXPECT_EQ(Hex(Head(Stored(std::u16string(0xFFFD, u'x')), 6)), "FF FE FF FF FD FF");
-    EXPECT_EQ(Hex(Head(Stored(std::u16string(0xFFFE, u'x')), 10)), "FF FE FF FF FF FF FE FF 00 00");
-    for (const std::size_t size : {254u, 255u, 0xFFFDu, 0xFFFEu, 70000u}) {
-        const std::u16string text(size, u'y');
+// The marker FF FE FF, then the shortest length form that holds the number of UTF-16 units.
+TEST(ArchiveString, WritesEveryLengthFormAtItsSizeAndReadsItBack) {
+    using Case = std::tuple<std::u16string, std::size_t, const char*>;
+    for (const auto& [text, head, hex] : std::vector<Case>{
+             {u"", 4, "FF FE FF 00"},
+             {u"abc", 10, "FF FE FF 03 61 00 62 00 63 00"},
+             {u"č", 6, "FF FE FF 01 0D 01"},
+             {u"Predvolené konto učiteľa \U0001F600", 4, "FF FE FF 1B"},  // a surrogate pair: 2
+             {std::u16string(254, u'x'), 4, "FF FE FF FE"},
+             {std::u16string(255, u'x'), 6, "FF FE FF FF FF 00"},
+             {std::u16string(0xFFFD, u'x'), 6, "FF FE FF FF FD FF"},
+             {std::u16string(0xFFFE, u'x'), 10, "FF FE FF FF FF FF FE FF 00 00"},
+             {std::u16string(70000, u'y'), 10, "FF FE FF FF FF FF 70 11 01 00"}}) {
         const auto bytes = Stored(text);
-        EXPECT_EQ(Loaded(bytes), text) << size;
+        EXPECT_EQ(Hex(Head(bytes, head)), hex) << text.size();
+        EXPECT_EQ(Loaded(bytes), text) << text.size();
     }
 }
 
-TEST(ArchiveString, SlovakTextAndSurrogatePairsRoundTrip) {
-    const std::u16string text = u"Predvolené konto učiteľa \U0001F600";
-    const auto bytes = Stored(text);
-    EXPECT_EQ(bytes[3], text.size());  // code units, a surrogate pair counting two
-    EXPECT_EQ(Loaded(bytes), text);
-}
-
-TEST(ArchiveString, ReadsEveryEightBitLengthForm) {
-    EXPECT_EQ(Loaded({0x03, 'a', 'b', 'c'}), u"abc");
-    EXPECT_EQ(Loaded({0xFF, 0x03, 0x00, 'a', 'b', 'c'}), u"abc");
-    EXPECT_EQ(Loaded(Bytes{0xFF, 0xFF, 0xFF}.U32(3).Raw({'a', 'b', 'c'})), u"abc");
-    EXPECT_EQ(Loaded(Bytes{0xFF, 0xFF, 0xFF}.U32(0xFFFFFFFF).I64(3).Raw({'a', 'b', 'c'})), u"abc");
-    // 8-bit strings are Windows-1250, the code page of the Slovak Windows clients.
-    EXPECT_EQ(Loaded({0x02, 0xE8, 0xBE}), u"čľ");
-}
-
-TEST(ArchiveString, ReadsEveryUtf16LengthForm) {
-    EXPECT_EQ(Loaded(Bytes{0xFF, 0xFE, 0xFF, 0xFF}.U16(1).U16(u'z')), u"z");
-    EXPECT_EQ(Loaded(Bytes{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF}.U32(1).U16(u'z')), u"z");
-    EXPECT_EQ(Loaded(Bytes{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF}.U32(0xFFFFFFFF).I64(1).U16(u'z')),
-              u"z");
+TEST(ArchiveString, ReadsEveryEightBitAndUtf16LengthForm) {
+    const Bytes eightBit{0xFF, 0xFF, 0xFF}, wide{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF};
+    for (const auto& [bytes, text] : std::vector<std::pair<Bytes, std::u16string>>{
+             {{0x03, 'a', 'b', 'c'}, u"abc"},
+             {{0xFF, 0x03, 0x00, 'a', 'b', 'c'}, u"abc"},
+             {Bytes(eightBit).U32(3).Raw({'a', 'b', 'c'}), u"abc"},
+             {Bytes(eightBit).U32(0xFFFFFFFF).I64(3).Raw({'a', 'b', 'c'}), u"abc"},
+             {{0x02, 0xE8, 0xBE}, u"čľ"},  // 8-bit strings are Windows-1250, as on Slovak Windows
+             {Bytes{0xFF, 0xFE, 0xFF, 0xFF}.U16(1).U16(u'z'), u"z"},
+             {Bytes(wide).U32(1).U16(u'z'), u"z"},
+             {Bytes(wide).U32(0xFFFFFFFF).I64(1).U16(u'z'), u"z"}}) {
+        EXPECT_EQ(Loaded(bytes), text) << Hex(bytes);
+    }
 }
 
 TEST(ArchiveString, TruncatedOrOversizedStringsAreEndOfData) {
@@ -97,7 +92,9 @@ TEST(ArchiveNumbers, AreLittleEndianAndRoundTrip) {
     out.WriteUInt32(0xFFFFFFFE);
     out.WriteInt64(-3);
     EXPECT_EQ(Hex(out.Data()), "01 FE FF 04 03 02 01 FE FF FF FF FD FF FF FF FF FF FF FF");
-    CArchive in(out.Data());
+    const std::vector<std::uint8_t> taken = out.TakeData();
+    EXPECT_TRUE(out.Data().empty());
+    CArchive in(taken);
     EXPECT_TRUE(in.ReadBool());
     EXPECT_EQ(in.ReadInt16(), -2);
     EXPECT_EQ(in.ReadInt32(), 0x01020304);

@@ -1,7 +1,11 @@
 #pragma once
-// A server on a free port that serves a fresh temporary folder, with "userdb" holding the
-// teacher ucitel/tajne and the student ziak/heslo, and the operator messages recorded.
-// Sessions still running at the end of a test are ended before the folder goes.
+// Servers on free ports that serve a fresh temporary folder, clients that talk to them, and the
+// check that a server test gives back every descriptor and thread that it took.
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -9,8 +13,11 @@
 #include "server/OperatorMessages.h"
 #include "support/LoopbackClient.h"
 #include "support/TempFolder.h"
+#include "users/PNUserDB.h"
 
 namespace orvane::test {
+
+constexpr char kSent[] = "#File sent successfully.\r\n";
 
 class RecordedMessages : public COperatorMessages {
 public:
@@ -40,21 +47,62 @@ protected:
     const ProcessResources atStart = ProcessResources::Now();
 };
 
+// The teacher ucitel/tajne, found first, and `students` students ziak with `password`.
+std::unique_ptr<CPNUserDB> Accounts(int students = 1, const std::u16string& password = u"heslo");
+// Saves them as "userdb" and answers the bytes saved.
+std::vector<std::uint8_t> SaveAccounts(int students = 1, const std::u16string& password = u"heslo");
+
+LoopbackClient Connect(std::uint16_t port);  // greeted
+LoopbackClient Login(std::uint16_t port, bool teacher);
+// The permission line, and after the go-ahead the data and the end line; or the refusal.
+std::string Download(LoopbackClient& client, const std::string& name);
+// Sends `data` then `end` (in two receives when `separately`) and waits for the close.
+void Upload(LoopbackClient& client, const std::string& name, const std::string& data,
+            const std::string& end = kSent, bool separately = false);
+
+// The server of this process on a free port, with the accounts saved and the operator
+// messages recorded. Sessions still running at the end of a test are ended before the folder
+// goes.
 class ServerTest : public ResourceCheckedTest {
 protected:
     ServerTest();
     ~ServerTest() override;
 
-    LoopbackClient Connect();  // greeted
-    LoopbackClient Login(bool teacher);
-    // The permission line, and after the go-ahead the data and the end line; or the refusal.
-    std::string Download(LoopbackClient& client, const std::string& name);
-    // Sends `data` then `end` (in two receives when `separately`) and waits for the close.
-    void Upload(LoopbackClient& client, const std::string& name, const std::string& data,
-                const std::string& end = "#File sent successfully.\r\n", bool separately = false);
+    LoopbackClient Connect() { return test::Connect(port); }
+    LoopbackClient Login(bool teacher) { return test::Login(port, teacher); }
+    // False when the server still runs `count` sessions or more after ten seconds.
+    static bool WaitForFewerSessions(std::size_t count);
 
     std::uint16_t port;
     RecordedMessages messages;
+};
+
+// orvane-server as a process of its own, started in the current folder, with its standard
+// output collected. Every wait is bounded; a process still running at the end is killed.
+class ServerProcess {
+public:
+    // Starts orvane-server with the arguments; `inChild` runs in the new process just before
+    // the program starts (to set limits or signal dispositions that it inherits).
+    explicit ServerProcess(std::vector<std::string> arguments,
+                           const std::function<void()>& inChild = {});
+    // Started with --port on a free port, and taking connections (or the test fails).
+    static ServerProcess OnFreePort(const std::function<void()>& inChild = {});
+    ServerProcess(ServerProcess&& other) noexcept;
+    ServerProcess& operator=(ServerProcess&&) = delete;
+    ~ServerProcess();
+
+    std::uint16_t Port() const { return port; }
+    void Signal(int signal) const;
+    // The exit code; -1 when the process ends by a signal or does not end in time (it is then
+    // killed).
+    int WaitForExit();
+    // Everything the process wrote to standard output; call after it has ended.
+    std::string Output();
+
+private:
+    pid_t pid = -1;
+    int output = -1;
+    std::uint16_t port = 0;
 };
 
 // Every byte value, over and over, and never a marker.

@@ -5,6 +5,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <thread>
+
 #include "ServerFixture.h"
 
 namespace orvane::test {
@@ -25,7 +27,9 @@ int ListenOn(std::uint16_t port) {
     return fd;
 }
 
-TEST_F(TCPServerTest, OneListenerThatStopsAtOnceAndStartsAgain) {
+// A port that another program holds leaves remote access on without a listener until it is
+// stopped; the server's own port is free for anyone once it stops.
+TEST_F(TCPServerTest, OneListenerThatStopsAtOnceAndStartsAgainOnAFreePort) {
     const std::uint16_t other = FreePort();
     StartServer(other);  // already on: nothing happens
     EXPECT_FALSE(CanConnect(other));
@@ -40,11 +44,6 @@ TEST_F(TCPServerTest, OneListenerThatStopsAtOnceAndStartsAgain) {
     StartServer(port);
     EXPECT_TRUE(IsListening());
     Connect();
-    StopServer();
-    ::close(ListenOn(port));  // free for anyone
-}
-
-TEST_F(TCPServerTest, TakenPortLeavesRemoteAccessOnWithoutAListener) {
     StopServer();
     const int blocker = ListenOn(port);
     StartServer(port);
@@ -61,21 +60,68 @@ TEST_F(TCPServerTest, SessionsGoOnAfterStoppingUntilTheyAreEnded) {
     WriteText("subor", "obsah");
     LoopbackClient waiting = Login(false);
     LoopbackClient uploading = Login(true);
-    uploading.Send("SAVE subor\r\n");
-    EXPECT_EQ(uploading.ReceiveUntil(), "#You are allowed to modify the file.\r\n");
+    EXPECT_EQ(uploading.Ask("SAVE subor\r\n"), "#You are allowed to modify the file.\r\n");
     uploading.Send("half");
     ASSERT_TRUE(uploading.WaitUntilServerHasRead());
     StopServer();
     EXPECT_EQ(Download(waiting, "subor"),
               "#You are allowed to download.\r\nobsah#File sent successfully.\r\n");
-    waiting.Send("FILE subor\r\n");
-    EXPECT_EQ(waiting.ReceiveUntil(), "#You are allowed to download.\r\n");
+    EXPECT_EQ(waiting.Ask("FILE subor\r\n"), "#You are allowed to download.\r\n");
     EXPECT_EQ(RunningSessions(), 2u);
     EXPECT_TRUE(EndSessions(std::chrono::seconds(10)));
     EXPECT_EQ(RunningSessions(), 0u);
     EXPECT_TRUE(waiting.IsClosedByServer());
     EXPECT_TRUE(uploading.IsClosedByServer());
     EXPECT_EQ(ReadText("subor"), "obsah");
+}
+
+// Many connections at once: the server runs at most kMaxSessions sessions, closes any
+// connection beyond them without a greeting, and serves again as soon as sessions end.
+using SessionCapTest = ServerTest;
+
+TEST_F(SessionCapTest, ConnectionsBeyondTheCapAreClosedWithoutAGreeting) {
+    std::vector<LoopbackClient> open;
+    open.reserve(kMaxSessions);
+    for (std::size_t i = 0; i < kMaxSessions; ++i) {
+        open.push_back(Connect());
+    }
+    EXPECT_EQ(RunningSessions(), kMaxSessions);
+    for (int i = 0; i < 3; ++i) {
+        LoopbackClient refused(port);
+        ASSERT_TRUE(refused.IsConnected());
+        EXPECT_TRUE(refused.IsClosedByServer());
+    }
+    open.front().Send("QUIT\r\n");
+    EXPECT_TRUE(open.front().IsClosedByServer());
+    ASSERT_TRUE(WaitForFewerSessions(kMaxSessions));
+    LoopbackClient again = Login(false);
+    EXPECT_EQ(again.Ask("FILE userdb\r\n"), "!You cannot download the file.\r\n");
+}
+
+TEST_F(SessionCapTest, AFloodOfConnectionsLeavesTheServerServing) {
+    std::vector<std::thread> flooders;
+    for (int t = 0; t < 4; ++t) {
+        flooders.emplace_back([this] {
+            for (int i = 0; i < 250; ++i) {
+                LoopbackClient client(port);  // connects and goes at once
+                if (i % 2 == 0) {
+                    client.Send("AUTH ziak heslo\r\n");
+                }
+            }
+        });
+    }
+    std::vector<LoopbackClient> held;
+    for (int i = 0; i < 200; ++i) {
+        held.emplace_back(port);  // connected, never read from
+    }
+    for (std::thread& flooder : flooders) {
+        flooder.join();
+    }
+    held.clear();
+    ASSERT_TRUE(WaitForFewerSessions(1));
+    EXPECT_TRUE(IsListening());
+    LoopbackClient client = Login(true);
+    EXPECT_EQ(Download(client, "userdb").substr(0, 31), "#You are allowed to download.\r\n");
 }
 
 }  // namespace

@@ -4,42 +4,16 @@
 
 namespace orvane::test {
 
-Bytes& Bytes::Byte(std::uint8_t value) {
-    data.push_back(value);
-    return *this;
-}
-
-Bytes& Bytes::I16(std::int16_t value) {
-    return U16(static_cast<std::uint16_t>(value));
-}
-
-Bytes& Bytes::U16(std::uint16_t value) {
-    data.push_back(static_cast<std::uint8_t>(value));
-    data.push_back(static_cast<std::uint8_t>(value >> 8));
-    return *this;
-}
-
-Bytes& Bytes::I32(std::int32_t value) {
-    return U32(static_cast<std::uint32_t>(value));
-}
-
-Bytes& Bytes::I32s(std::initializer_list<std::int32_t> values) {
-    for (const std::int32_t value : values) {
-        I32(value);
-    }
-    return *this;
-}
-
-Bytes& Bytes::U32(std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
+Bytes& Bytes::Little(std::uint64_t value, int size) {
+    for (int i = 0; i < size; ++i) {
         data.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
     }
     return *this;
 }
 
-Bytes& Bytes::I64(std::int64_t value) {
-    for (int i = 0; i < 8; ++i) {
-        data.push_back(static_cast<std::uint8_t>(static_cast<std::uint64_t>(value) >> (8 * i)));
+Bytes& Bytes::I32s(std::initializer_list<std::int32_t> values) {
+    for (const std::int32_t value : values) {
+        I32(value);
     }
     return *this;
 }

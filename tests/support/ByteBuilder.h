@@ -14,14 +14,14 @@ public:
     Bytes() = default;
     Bytes(std::initializer_list<std::uint8_t> raw) : data(raw) {}
 
-    Bytes& Byte(std::uint8_t value);
-    Bytes& I16(std::int16_t value);
-    Bytes& U16(std::uint16_t value);
-    Bytes& I32(std::int32_t value);
+    Bytes& Byte(std::uint8_t value) { return Little(value, 1); }
+    Bytes& I16(std::int16_t value) { return Little(static_cast<std::uint16_t>(value), 2); }
+    Bytes& U16(std::uint16_t value) { return Little(value, 2); }
+    Bytes& I32(std::int32_t value) { return Little(static_cast<std::uint32_t>(value), 4); }
     // Several 32-bit integers in a row: I32s({2, 1001}).
     Bytes& I32s(std::initializer_list<std::int32_t> values);
-    Bytes& U32(std::uint32_t value);
-    Bytes& I64(std::int64_t value);
+    Bytes& U32(std::uint32_t value) { return Little(value, 4); }
+    Bytes& I64(std::int64_t value) { return Little(static_cast<std::uint64_t>(value), 8); }
     // An archive string in the UTF-16 form that the system writes.
     Bytes& Str(std::u16string_view text);
     // A new-class tag (FF FF) and the class record, schema 1.
@@ -32,6 +32,9 @@ public:
     const std::vector<std::uint8_t>& Get() const { return data; }
 
 private:
+    // The low `size` bytes of `value`, least significant first.
+    Bytes& Little(std::uint64_t value, int size);
+
     std::vector<std::uint8_t> data;
 };
 

@@ -112,6 +112,11 @@ std::string LoopbackClient::ReceiveUntil(std::string_view end) {
     return Receive(found == std::string::npos ? pending.size() : found + end.size());
 }
 
+std::string LoopbackClient::Ask(std::string_view line) {
+    Send(line);
+    return ReceiveUntil();
+}
+
 bool LoopbackClient::IsClosedByServer() {
     while (ReceiveMore()) {
     }

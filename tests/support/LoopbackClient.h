@@ -20,6 +20,8 @@ public:
     std::string Receive(std::size_t size);
     // Everything up to and including the first `end`, or all that came when it never does.
     std::string ReceiveUntil(std::string_view end = "\r\n");
+    // Sends `line` and answers the reply line.
+    std::string Ask(std::string_view line);
     // True when the server closes (or resets) the connection without sending anything more.
     bool IsClosedByServer();
     // Waits until the server has taken everything sent so far out of its socket, so that the

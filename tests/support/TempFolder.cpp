@@ -1,11 +1,10 @@
 #include "support/TempFolder.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,11 +12,7 @@
 
 namespace orvane::test {
 
-TempFolder::TempFolder() {
-    char cwd[PATH_MAX];
-    if (::getcwd(cwd, sizeof cwd) != nullptr) {
-        previous = cwd;
-    }
+TempFolder::TempFolder() : previous(std::filesystem::current_path().string()) {
     std::string pattern = (std::filesystem::temp_directory_path() / "orvane-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr || ::chdir(pattern.c_str()) != 0) {
         ADD_FAILURE() << "cannot make a temporary folder";
@@ -26,7 +21,7 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() {
-    if (!previous.empty() && ::chdir(previous.c_str()) != 0) {
+    if (::chdir(previous.c_str()) != 0) {
         ADD_FAILURE() << "cannot return to " << previous;
     }
     std::error_code ignored;
@@ -54,8 +49,19 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 }
 
 bool Exists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
+    std::error_code ignored;
+    return std::filesystem::exists(path, ignored);
+}
+
+void UnderFileSizeLimit(std::uint64_t limit, const std::function<void()>& write) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = limit;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    write();
+    ::setrlimit(RLIMIT_FSIZE, &old);
 }
 
 }  // namespace orvane::test

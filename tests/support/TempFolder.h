@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,5 +35,7 @@ protected:
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 bool Exists(const std::string& path);
+// Runs `write` while no file may grow beyond `limit` bytes: a write past it fails (EFBIG).
+void UnderFileSizeLimit(std::uint64_t limit, const std::function<void()>& write);
 
 }  // namespace orvane::test

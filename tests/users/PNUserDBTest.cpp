@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <atomic>
-#include <csignal>
 #include <thread>
 
 #include "archive/Archive.h"
 #include "common/RandomSource.h"
 #include "common/TextCodec.h"
 #include "support/ByteBuilder.h"
+#include "support/Serialized.h"
 #include "support/TempFolder.h"
 #include "users/PNUserDB.h"
 
@@ -19,6 +18,15 @@ using test::Bytes;
 using test::Hex;
 using test::ReadBytes;
 using test::WriteBytes;
+using Cause = ArchiveError::Cause;
+
+std::vector<std::u16string> Logins(CPNUserDB& db) {
+    std::vector<std::u16string> logins;
+    for (bool more = db.First(); more; more = db.Next()) {
+        logins.push_back(db.GetCurrentLogin());
+    }
+    return logins;
+}
 
 // A database whose accounts, front to end, are the given ones; "boss"/"pw" is a teacher.
 class UserDBTest : public test::InTempFolder {
@@ -28,28 +36,27 @@ protected:
             db.AddUser(login, u"Name " + login, password, password, teacher, u"boss", u"pw"));
     }
     void MakeBoss() { ASSERT_TRUE(db.AddUser(u"boss", u"Boss", u"pw", u"pw", true, u"", u"")); }
-    std::vector<std::u16string> Logins() {
-        std::vector<std::u16string> logins;
-        if (db.First()) {
-            do {
-                logins.push_back(db.GetCurrentLogin());
-            } while (db.Next());
-        }
-        return logins;
-    }
     CPNUserDB db;
 };
 
-TEST_F(UserDBTest, FirstRunAcceptsOnlyTutorWithAnEmptyPassword) {
+// The first-run rule: an empty database gives the rights to Tutor with an empty password, and
+// takes any first account whose password is confirmed.
+TEST_F(UserDBTest, EmptyDatabaseAcceptsOnlyTutorAndTakesAnyFirstAccount) {
     EXPECT_TRUE(db.HasTeacherRights(u"Tutor", u""));
     EXPECT_FALSE(db.HasTeacherRights(u"Tutor", u"x"));
     EXPECT_FALSE(db.HasTeacherRights(u"tutor", u""));
     EXPECT_FALSE(db.HasTeacherRights(u"boss", u""));
-    MakeBoss();
+    EXPECT_FALSE(db.AddUser(u"Tutor", u"T", u"a", u"b", true, u"Tutor", u""));
+    EXPECT_TRUE(db.IsEmpty());
+    EXPECT_TRUE(db.AddUser(u"anyone", u"A", u"a", u"a", true, u"not", u"checked"));
     EXPECT_FALSE(db.HasTeacherRights(u"Tutor", u""));
+    EXPECT_FALSE(db.AddUser(u"second", u"S", u"a", u"a", false, u"not", u"checked"));
+    EXPECT_EQ(db.GetCount(), 1);
 }
 
-TEST_F(UserDBTest, RightsBelongToATeacherWithTheRightPassword) {
+// Rights take a teacher's login and exact password; a new password takes a matching
+// confirmation and either the rights or the account's own old password.
+TEST_F(UserDBTest, RightsAndPasswordChangesNeedTheRightPasswords) {
     MakeBoss();
     Add(u"student", false, u"s");
     EXPECT_TRUE(db.HasTeacherRights(u"boss", u"pw"));
@@ -65,27 +72,32 @@ TEST_F(UserDBTest, RightsBelongToATeacherWithTheRightPassword) {
     EXPECT_FALSE(db.SetCurrentTeacher(true, u"student", u"s"));
     EXPECT_FALSE(db.SetCurrentLogin(u"x", u"student", u"s"));
     EXPECT_EQ(db.GetCurrentName(), u"Name student");
+    EXPECT_FALSE(db.SetCurrentPassword(u"a", u"b", u"boss", u"pw"));
+    EXPECT_FALSE(db.SetCurrentPassword(u"a", u"a", u"student", u"s"));
+    EXPECT_TRUE(db.CheckCurrentPassword(u"s"));
+    EXPECT_FALSE(db.ChangeCurrentPassword(u"wrong", u"n", u"n"));
+    EXPECT_FALSE(db.ChangeCurrentPassword(u"s", u"n", u"m"));
+    EXPECT_TRUE(db.ChangeCurrentPassword(u"s", u"n", u"n"));
+    EXPECT_TRUE(db.CheckCurrentPassword(u"n"));
+    EXPECT_TRUE(db.SetCurrentPassword(u"z", u"z", u"boss", u"pw"));
+    EXPECT_TRUE(db.CheckCurrentPassword(u"z"));
     EXPECT_TRUE(db.SetCurrentTeacher(true, u"boss", u"pw"));
     EXPECT_TRUE(db.IsCurrentTeacher(u"boss", u"pw"));
 }
 
-TEST_F(UserDBTest, FindLoginMissLeavesTheCursorOnTheLastAccount) {
+TEST_F(UserDBTest, FindLoginStopsAtTheNewerOfTwinsAndAMissOnTheLastAccount) {
     EXPECT_FALSE(db.FindLogin(u"a"));
     EXPECT_EQ(db.CurrentUser(), nullptr);
     MakeBoss();
-    Add(u"b", false);
+    Add(u"twin", false, u"old");
     Add(u"c", false);
-    EXPECT_EQ(Logins(), (std::vector<std::u16string>{u"c", u"b", u"boss"}));
+    Add(u"twin", true, u"new");
+    EXPECT_EQ(Logins(db), (std::vector<std::u16string>{u"twin", u"c", u"twin", u"boss"}));
+    ASSERT_TRUE(db.First());
     EXPECT_FALSE(db.FindLogin(u"zzz"));
     EXPECT_EQ(db.GetCurrentLogin(), u"boss");
     EXPECT_FALSE(db.Next());
     EXPECT_EQ(db.GetCurrentLogin(), u"boss");
-}
-
-TEST_F(UserDBTest, DuplicateLoginsActOnTheNewerAccount) {
-    MakeBoss();
-    Add(u"twin", false, u"old");
-    Add(u"twin", true, u"new");
     ASSERT_TRUE(db.FindLogin(u"twin"));
     EXPECT_TRUE(db.CheckCurrentPassword(u"new"));
     EXPECT_TRUE(db.HasTeacherRights(u"twin", u"new"));
@@ -93,7 +105,7 @@ TEST_F(UserDBTest, DuplicateLoginsActOnTheNewerAccount) {
     EXPECT_TRUE(db.RemoveUser(u"twin", u"boss", u"pw"));
     ASSERT_TRUE(db.FindLogin(u"twin"));
     EXPECT_TRUE(db.CheckCurrentPassword(u"old"));
-    EXPECT_EQ(db.GetCount(), 2);
+    EXPECT_EQ(db.GetCount(), 3);
 }
 
 TEST_F(UserDBTest, FirstStudentOfARunGetsTheSamePasswordEveryTime) {
@@ -117,90 +129,46 @@ TEST_F(UserDBTest, FirstStudentOfARunGetsTheSamePasswordEveryTime) {
     EXPECT_EQ(db.GetCount(), 2);
 }
 
-TEST_F(UserDBTest, AddUserNeedsMatchingPasswordsEvenOnAnEmptyDatabase) {
-    EXPECT_FALSE(db.AddUser(u"Tutor", u"T", u"a", u"b", true, u"Tutor", u""));
-    EXPECT_TRUE(db.IsEmpty());
-    EXPECT_TRUE(db.AddUser(u"anyone", u"A", u"a", u"a", true, u"not", u"checked"));
-    EXPECT_FALSE(db.AddUser(u"second", u"S", u"a", u"a", false, u"not", u"checked"));
-    EXPECT_EQ(db.GetCount(), 1);
-}
-
-TEST_F(UserDBTest, RemoveAllStudentsKeepsTeachersInTheirOrder) {
+TEST_F(UserDBTest, RemovalsKeepTeachersInTheirOrderAndTheCurrentOneGoneLeavesNoCursor) {
     MakeBoss();
     Add(u"s1", false);
     Add(u"t1", true);
     Add(u"s2", false);
     Add(u"s3", false);
-    ASSERT_TRUE(db.FindLogin(u"s2"));
-    db.RemoveAllStudents(u"s1", u"p");  // refused: a student
-    EXPECT_EQ(db.GetCount(), 5);
-    db.RemoveAllStudents(u"boss", u"pw");
-    EXPECT_EQ(Logins(), (std::vector<std::u16string>{u"t1", u"boss"}));
-    EXPECT_EQ(db.GetCount(), 2);
-    EXPECT_FALSE(db.RemoveUser(u"s1", u"boss", u"pw"));
-}
-
-TEST_F(UserDBTest, RemovingTheCurrentAccountLeavesNoCursor) {
-    MakeBoss();
-    Add(u"gone", false);
-    ASSERT_TRUE(db.FindLogin(u"gone"));
-    ASSERT_TRUE(db.RemoveUser(u"gone", u"boss", u"pw"));
+    ASSERT_TRUE(db.FindLogin(u"s3"));
+    ASSERT_TRUE(db.RemoveUser(u"s3", u"boss", u"pw"));
     EXPECT_EQ(db.CurrentUser(), nullptr);
     EXPECT_EQ(db.GetCurrentLogin(), u"");
     EXPECT_FALSE(db.SetCurrentName(u"x", u"boss", u"pw"));
     EXPECT_FALSE(db.Next());
+    ASSERT_TRUE(db.FindLogin(u"s2"));
+    db.RemoveAllStudents(u"s1", u"p");  // refused: a student
+    EXPECT_EQ(db.GetCount(), 4);
+    db.RemoveAllStudents(u"boss", u"pw");
+    EXPECT_EQ(Logins(db), (std::vector<std::u16string>{u"t1", u"boss"}));
+    EXPECT_FALSE(db.RemoveUser(u"s1", u"boss", u"pw"));
 }
 
-TEST_F(UserDBTest, PasswordChangesNeedAMatchingConfirmation) {
-    MakeBoss();
-    Add(u"s", false, u"old");
-    ASSERT_TRUE(db.FindLogin(u"s"));
-    EXPECT_FALSE(db.SetCurrentPassword(u"a", u"b", u"boss", u"pw"));
-    EXPECT_FALSE(db.SetCurrentPassword(u"a", u"a", u"s", u"old"));
-    EXPECT_TRUE(db.CheckCurrentPassword(u"old"));
-    EXPECT_FALSE(db.ChangeCurrentPassword(u"wrong", u"n", u"n"));
-    EXPECT_FALSE(db.ChangeCurrentPassword(u"old", u"n", u"m"));
-    EXPECT_TRUE(db.ChangeCurrentPassword(u"old", u"n", u"n"));
-    EXPECT_TRUE(db.CheckCurrentPassword(u"n"));
-    EXPECT_TRUE(db.SetCurrentPassword(u"z", u"z", u"boss", u"pw"));
-    EXPECT_TRUE(db.CheckCurrentPassword(u"z"));
-}
-
-TEST_F(UserDBTest, FileIsTheCountThenTheAccountsFromTheFront) {
+TEST_F(UserDBTest, FileIsTheCountThenTheAccountsFromTheFrontAndLoadingReversesThem) {
+    db.Save(u"fresh");  // an empty database writes nothing, nor replaces a file
+    EXPECT_FALSE(test::Exists("fresh"));
+    WriteBytes("userdb", {1, 2, 3});
+    db.Save(u"userdb");
+    EXPECT_EQ(ReadBytes("userdb"), (std::vector<std::uint8_t>{1, 2, 3}));
     MakeBoss();
     Add(u"eva", false, u"e1");
+    Add(u"jan", false, u"j1");
     db.Save(u"userdb");
-    EXPECT_EQ(Hex(ReadBytes("userdb")), Hex(Bytes()
-                                                .I32(2)
-                                                .Class("CPNUser")
-                                                .Byte(0)
-                                                .Str(u"Name eva")
-                                                .Str(u"eva")
-                                                .Str(u"e1")
-                                                .U16(0x8001)
-                                                .Byte(1)
-                                                .Str(u"Boss")
-                                                .Str(u"boss")
-                                                .Str(u"pw")));
+    Bytes expected = Bytes().I32(3).Class("CPNUser").Byte(0).Str(u"Name jan").Str(u"jan");
+    expected.Str(u"j1").U16(0x8001).Byte(0).Str(u"Name eva").Str(u"eva").Str(u"e1");
+    expected.U16(0x8001).Byte(1).Str(u"Boss").Str(u"boss").Str(u"pw");
+    EXPECT_EQ(Hex(ReadBytes("userdb")), Hex(expected));
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"userdb"});
-}
-
-TEST_F(UserDBTest, EverySaveAndLoadReversesTheAccounts) {
-    MakeBoss();
-    Add(u"b", false);
-    Add(u"a", false);
-    db.Save(u"userdb");
     CPNUserDB loaded;
     loaded.Load(u"userdb");
-    EXPECT_EQ(loaded.GetCount(), 3);
-    std::vector<std::u16string> order;
-    ASSERT_TRUE(loaded.First());
-    do {
-        order.push_back(loaded.GetCurrentLogin());
-    } while (loaded.Next());
-    EXPECT_EQ(order, (std::vector<std::u16string>{u"boss", u"b", u"a"}));
-    ASSERT_TRUE(loaded.FindLogin(u"b"));
-    EXPECT_EQ(loaded.GetCurrentName(), u"Name b");
+    EXPECT_EQ(Logins(loaded), (std::vector<std::u16string>{u"boss", u"eva", u"jan"}));
+    ASSERT_TRUE(loaded.FindLogin(u"eva"));
+    EXPECT_EQ(loaded.GetCurrentName(), u"Name eva");
 }
 
 TEST_F(UserDBTest, LargeDatabaseIsWrittenByteForByteAndAnAccountHeldTwiceStaysOne) {
@@ -233,87 +201,72 @@ TEST_F(UserDBTest, LargeDatabaseIsWrittenByteForByteAndAnAccountHeldTwiceStaysOn
 
     CPNUserDB loaded;
     loaded.Load(u"userdb");
-    EXPECT_EQ(loaded.GetCount(), 40'001);
     ASSERT_TRUE(loaded.First());
     const CPNUser* first = loaded.CurrentUser();
-    loaded.Next();
-    EXPECT_EQ(loaded.GetCurrentLogin(), u"s1");
-    while (loaded.Next()) {
-    }
+    const std::vector<std::u16string> logins = Logins(loaded);  // ends on the last account
     EXPECT_EQ(loaded.CurrentUser(), first);
     EXPECT_EQ(first->GetName(), u"Dva Krát");
+    ASSERT_EQ(logins.size(), 40'001u);
+    EXPECT_EQ(logins[1], u"s1");
 }
 
-TEST_F(UserDBTest, SavingAnEmptyDatabaseLeavesTheFileUntouched) {
-    WriteBytes("userdb", {1, 2, 3});
-    db.Save(u"userdb");
-    EXPECT_EQ(ReadBytes("userdb"), (std::vector<std::uint8_t>{1, 2, 3}));
-    CPNUserDB other;
-    other.Save(u"fresh");
-    EXPECT_FALSE(test::Exists("fresh"));
-}
-
-TEST_F(UserDBTest, FileErrorsAreConsoleLines) {
+TEST_F(UserDBTest, FileErrorsAndANullEntryAreConsoleLines) {
     testing::internal::CaptureStdout();
     db.Load(u"userdb");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Cannot open file: userdb\n");
     EXPECT_TRUE(db.IsEmpty());
-
-    MakeBoss();
-    for (int i = 0; i < 10; ++i) {
-        Add(u"student", false);  // a file well beyond the limit below
-    }
-    WriteBytes("userdb", {9, 9});
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit tiny = old;
-    tiny.rlim_cur = 200;  // room for the captured console line only
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    testing::internal::CaptureStdout();
-    db.Save(u"userdb");
-    const std::string output = testing::internal::GetCapturedStdout();
-    setrlimit(RLIMIT_FSIZE, &old);
-    EXPECT_EQ(output, "Cannot write to file: userdb\n");
-    EXPECT_EQ(ReadBytes("userdb"), (std::vector<std::uint8_t>{9, 9}));
-    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"userdb"});
-}
-
-TEST_F(UserDBTest, NullEntryIsSkippedWithAConsoleLineAndTheFileStaysWhole) {
-    WriteBytes("userdb", Bytes().I32(2).U16(0).Class("CPNUser").Raw(
-                             Bytes().Byte(1).Str(u"N").Str(u"t").Str(u"p")));
+    // A null entry is skipped, and the file saved again holds the rest whole.
+    WriteBytes("userdb",
+               Bytes().I32(2).U16(0).Class("CPNUser").Byte(1).Str(u"N").Str(u"t").Str(u"p"));
     testing::internal::CaptureStdout();
     db.Load(u"userdb");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Cannot load user: \n");
-    EXPECT_EQ(db.GetCount(), 1);
+    EXPECT_EQ(Logins(db), std::vector<std::u16string>{u"t"});
     db.Save(u"userdb");
     CPNUserDB again;
     again.Load(u"userdb");
-    EXPECT_TRUE(again.FindLogin(u"t"));
-    EXPECT_EQ(again.GetCount(), 1);
+    EXPECT_EQ(Logins(again), std::vector<std::u16string>{u"t"});
+
+    for (int i = 0; i < 10; ++i) {  // a file well beyond the limit below
+        db.InsertUser(std::make_shared<CPNUser>(u"student", u"S", u"p", false));
+    }
+    WriteBytes("userdb", {9, 9});
+    testing::internal::CaptureStdout();
+    test::UnderFileSizeLimit(200, [&] { db.Save(u"userdb"); });  // room for the console line only
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Cannot write to file: userdb\n");
+    EXPECT_EQ(ReadBytes("userdb"), (std::vector<std::uint8_t>{9, 9}));
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"userdb"});
 }
 
 TEST_F(UserDBTest, MalformedFilesAreReadErrors) {
     MakeBoss();
     Add(u"s", false);
-    db.Save(u"userdb");
-    const auto whole = ReadBytes("userdb");
+    const std::vector<std::uint8_t> whole = test::StoredItems(db);
     for (std::size_t size = 0; size < whole.size(); ++size) {
-        WriteBytes("cut", {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size)});
-        CPNUserDB broken;
-        EXPECT_THROW(broken.Load(u"cut"), ArchiveError) << size;
+        EXPECT_EQ(test::LoadFailure<CPNUserDB>({whole.begin(), whole.begin() + size}),
+                  Cause::EndOfData)
+            << size;
     }
-    WriteBytes("huge", Bytes().I32(0x7FFFFFFF).Raw({whole.begin() + 4, whole.end()}));
-    CPNUserDB huge;
-    try {
-        huge.Load(u"huge");
-        ADD_FAILURE() << "no read error";
-    } catch (const ArchiveError& error) {
-        EXPECT_EQ(error.GetCause(), ArchiveError::Cause::EndOfData);
-    }
-    WriteBytes("other", Bytes().I32(1).Class("CPNUserDB").I32(0));
-    CPNUserDB other;
-    EXPECT_THROW(other.Load(u"other"), ArchiveError);
+    EXPECT_EQ(
+        test::LoadFailure<CPNUserDB>(Bytes().I32(0x7FFFFFFF).Raw({whole.begin() + 4, whole.end()})),
+        Cause::EndOfData);
+    EXPECT_EQ(test::LoadFailure<CPNUserDB>(Bytes().I32(1).Class("CPNUserDB").I32(0)),
+              Cause::BadClass);
+    WriteBytes("userdb", {whole.begin(), whole.end() - 1});
+    EXPECT_THROW(db.Load(u"userdb"), ArchiveError);  // and from a file
+}
+
+// Any flag byte other than 0 makes a teacher, and is written back as it came.
+TEST(PNUser, AnyNonZeroFlagByteIsATeacherAndIsWrittenBackUnchanged) {
+    const std::vector<std::uint8_t> bytes = Bytes().Byte(2).Str(u"").Str(u"x").Str(u"");
+    std::size_t left = 1;
+    const auto loaded = test::LoadedItems<CPNUser>(bytes, &left);
+    EXPECT_EQ(left, 0u);
+    EXPECT_TRUE(loaded->IsTeacher());
+    EXPECT_EQ(loaded->GetLogin(), u"x");
+    EXPECT_EQ(test::StoredItems(*loaded), bytes);
+    loaded->SetTeacher(true);
+    EXPECT_EQ(test::StoredItems(*loaded)[0], 1);
 }
 
 TEST_F(UserDBTest, ReaderOnAnotherThreadAlwaysLoadsAWholeFile) {

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
 
 #include "DatabaseFile.h"
 #include "archive/Archive.h"
@@ -12,7 +15,9 @@
 namespace orvane {
 namespace {
 
+using test::Exists;
 using test::ReadBytes;
+using test::WriteBytes;
 
 class DumpPackTest : public test::InTempFolder {};
 
@@ -78,21 +83,7 @@ std::vector<std::uint8_t> SampleTestFile() {
     return ReadBytes("testdb");
 }
 
-TEST_F(DumpPackTest, UserDatabaseListsAccountsInFileOrderAndPacksToTheSameBytes) {
-    CPNUserDB database;
-    database.AddUser(u"Tutor", u"Predvolené konto učiteľa", u"", u"", true, u"Tutor", u"");
-    database.AddUser(u"jan", u"Ján \U0001F600", u"x", u"x", false, u"Tutor", u"");
-    database.Save(u"userdb");
-    const auto bytes = ReadBytes("userdb");
-    const Json json = DumpDatabaseFile(bytes);
-    EXPECT_EQ(json.dump(), Json::parse(R"({"type": "userdb", "users": [
-        {"teacher": false, "name": "Ján 😀", "login": "jan", "password": "x"},
-        {"teacher": true, "name": "Predvolené konto učiteľa", "login": "Tutor", "password": ""}]})")
-                               .dump());
-    EXPECT_EQ(PackDatabaseDocument(json), bytes);
-}
-
-TEST_F(DumpPackTest, TestFileListsQuestionsElementsAndArcsInFileOrder) {
+TEST_F(DumpPackTest, TestFileListsQuestionsElementsAndArcsInFileOrderAndPacksBack) {
     const Json json = DumpDatabaseFile(SampleTestFile());
     const Json& test = json["test"];
     EXPECT_EQ(test["login"], "študent");
@@ -116,13 +107,9 @@ TEST_F(DumpPackTest, TestFileListsQuestionsElementsAndArcsInFileOrder) {
     EXPECT_EQ(net["arcs"], Json::parse("[[3, 2, 1], [2, 1, 1], [2, 5, 3], [1, 3, 1], [1, 2, 1]]"));
     EXPECT_EQ(test["questions"][1]["workNet"]["elements"], Json::array());
     EXPECT_EQ(test["questions"][1]["keyNet"], nullptr);
-}
-
-TEST_F(DumpPackTest, PackOfADumpIsByteForByteTheProgramsFile) {
-    const auto bytes = SampleTestFile();
-    const Json json = DumpDatabaseFile(bytes);
+    // Packed again, byte for byte the program's file, which dumps to the same JSON.
     const auto packed = PackDatabaseDocument(json);
-    EXPECT_EQ(test::Hex(packed), test::Hex(bytes));
+    EXPECT_EQ(test::Hex(packed), test::Hex(SampleTestFile()));
     EXPECT_EQ(DumpDatabaseFile(packed), json);
 }
 
@@ -163,36 +150,32 @@ TEST_F(DumpPackTest, UserDatabaseOf65535AccountsStartsWithFFFFAndStillDumps) {
     }
     CArchive archive;
     database.Serialize(archive);
-    ASSERT_EQ(archive.Data()[0], 0xFF);
-    ASSERT_EQ(archive.Data()[1], 0xFF);
-    const Json json = DumpDatabaseFile(archive.Data());
-    EXPECT_EQ(json["type"], "userdb");
-    EXPECT_EQ(json["users"].size(), 65535u);
+    ASSERT_EQ(test::Hex({archive.Data().begin(), archive.Data().begin() + 2}), "FF FF");
+    EXPECT_EQ(DumpDatabaseFile(archive.Data())["users"].size(), 65535u);
 }
 
 TEST_F(DumpPackTest, ShapeErrorsNameTheKey) {
-    const auto failure = [](const char* text) {
+    for (const auto& [text, message] : std::vector<std::pair<const char*, const char*>>{
+             {R"({"type": "tests"})", R"(type: expected "userdb" or "test")"},
+             {R"({"type": "userdb", "users": [{"login": 5}]})",
+              "users[0].login: expected a string"},
+             {R"({"type": "userdb", "users": [{"logn": "a"}]})", "users[0].logn: unknown key"},
+             {R"({"type": "test", "test": {"questions": [{"points": 40000}]}})",
+              "test.questions[0].points: out of range -32768 to 32767"},
+             {R"({"type": "test", "test": {"questions": [{"workNet": {"elements": [],
+              "arcs": [[1, 2, 1]]}}]}})",
+              "test.questions[0].workNet.arcs[0][1]: no element has this id"},
+             {R"({"type": "test", "test": {"questions": [{"keyNet": {"elements": [
+              {"type": 1004, "id": 1, "x": 0, "y": 0, "label": null}]}}]}})",
+              "test.questions[0].keyNet.elements[0].type: expected 1001 (place), 1002 "
+              "(transition) or 1003 (node)"}}) {
         try {
             PackDatabaseDocument(Json::parse(text));
+            ADD_FAILURE() << "no error for " << text;
         } catch (const JsonShapeError& error) {
-            return std::string(error.what());
+            EXPECT_EQ(std::string(error.what()), message);
         }
-        return std::string("no error");
-    };
-    EXPECT_EQ(failure(R"({"type": "tests"})"), R"(type: expected "userdb" or "test")");
-    EXPECT_EQ(failure(R"({"type": "userdb", "users": [{"login": 5}]})"),
-              "users[0].login: expected a string");
-    EXPECT_EQ(failure(R"({"type": "userdb", "users": [{"logn": "a"}]})"),
-              "users[0].logn: unknown key");
-    EXPECT_EQ(failure(R"({"type": "test", "test": {"questions": [{"points": 40000}]}})"),
-              "test.questions[0].points: out of range -32768 to 32767");
-    EXPECT_EQ(failure(R"({"type": "test", "test": {"questions": [{"workNet": {"elements": [],
-              "arcs": [[1, 2, 1]]}}]}})"),
-              "test.questions[0].workNet.arcs[0][1]: no element has this id");
-    EXPECT_EQ(failure(R"({"type": "test", "test": {"questions": [{"keyNet": {"elements": [
-              {"type": 1004, "id": 1, "x": 0, "y": 0, "label": null}]}}]}})"),
-              "test.questions[0].keyNet.elements[0].type: expected 1001 (place), 1002 "
-              "(transition) or 1003 (node)");
+    }
 }
 
 TEST_F(DumpPackTest, DamagedFilesSayWhyTheyCannotBeRead) {
@@ -202,10 +185,92 @@ TEST_F(DumpPackTest, DamagedFilesSayWhyTheyCannotBeRead) {
     EXPECT_THROW(DumpDatabaseFile(std::vector<std::uint8_t>{}), DatabaseFileError);
     try {
         DumpDatabaseFile(test::Bytes().I32(1).Class("CPNFoo").Get());
+        ADD_FAILURE() << "no error";
     } catch (const DatabaseFileError& error) {
         EXPECT_EQ(std::string(error.what()),
                   "not a user database (bad class: the class \"CPNFoo\" is not known)");
     }
+}
+
+// orvane-db as a program: files and standard input in, files out, one line on failure.
+struct ToolRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string Slurp(const std::string& path) {
+    const auto bytes = ReadBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
+
+class CommandLineTest : public test::InTempFolder {
+protected:
+    ToolRun Tool(const std::string& arguments) {
+        const std::string command =
+            std::string("'") + ORVANE_DB_PROGRAM + "' " + arguments + " >.out 2>.err";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(".out"), Slurp(".err")};
+    }
+    void WriteText(const std::string& path, const std::string& text) {
+        WriteBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+    }
+};
+
+// A user database dumps in file order and packs back to the same bytes, from a file or from
+// standard input.
+TEST_F(CommandLineTest, UserDatabaseDumpsInFileOrderAndPacksToTheSameBytes) {
+    CPNUserDB database;
+    database.AddUser(u"Tutor", u"Predvolené konto učiteľa", u"", u"", true, u"Tutor", u"");
+    database.AddUser(u"jan", u"Ján \U0001F600", u"x", u"x", false, u"Tutor", u"");
+    database.Save(u"userdb");
+    const ToolRun dump = Tool("dump userdb");
+    ASSERT_EQ(dump.status, 0) << dump.err;
+    EXPECT_EQ(dump.err, "");
+    EXPECT_EQ(Json::parse(dump.out).dump(), Json::parse(R"({"type": "userdb", "users": [
+        {"teacher": false, "name": "Ján 😀", "login": "jan", "password": "x"},
+        {"teacher": true, "name": "Predvolené konto učiteľa", "login": "Tutor", "password": ""}]})")
+                                                .dump());
+    WriteText("users.json", dump.out);
+    EXPECT_EQ(Tool("pack users.json copy").status, 0);
+    EXPECT_EQ(ReadBytes("copy"), ReadBytes("userdb"));
+    EXPECT_EQ(Tool("pack - again <users.json").status, 0);
+    EXPECT_EQ(ReadBytes("again"), ReadBytes("userdb"));
+}
+
+// Each failure is one line on standard error and exit 1, and writes no output file.
+TEST_F(CommandLineTest, UnreadableInputOrUnwritableOutputIsOneLineAndExitOne) {
+    WriteBytes("garbage", {1, 2, 3});
+    WriteBytes("userdb", {7, 7, 7});
+    WriteText("bad.json", R"({"type": "userdb", "users": [{"teacher": "yes"}]})");
+    WriteText("broken.json", "{\"type\": ");
+    WriteText("good.json", R"({"type": "userdb", "users": []})");
+    for (const char* arguments :
+         {"dump missing", "dump garbage", "dump .", "pack missing.json out", "pack bad.json out",
+          "pack broken.json out", "pack bad.json userdb", "pack good.json no/such/folder/out"}) {
+        const ToolRun run = Tool(arguments);
+        EXPECT_EQ(run.status, 1) << arguments;
+        EXPECT_EQ(run.out, "") << arguments;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << arguments << run.err;
+        EXPECT_EQ(run.err.rfind("orvane-db: ", 0), 0u) << run.err;
+    }
+    EXPECT_NE(Tool("pack bad.json out").err.find("users[0].teacher: expected true or false"),
+              std::string::npos);
+    EXPECT_NE(Tool("pack good.json no/such/folder/out")
+                  .err.find("no/such/folder/out: cannot write the file"),
+              std::string::npos);
+    EXPECT_EQ(ReadBytes("userdb"), (std::vector<std::uint8_t>{7, 7, 7}));
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{".err", ".out", "bad.json", "broken.json",
+                                                          "garbage", "good.json", "userdb"}));
+}
+
+TEST_F(CommandLineTest, HelpExplainsBothCommandsAndWrongUsageExitsTwo) {
+    const ToolRun help = Tool("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("orvane-db dump FILE"), std::string::npos);
+    EXPECT_NE(help.out.find("orvane-db pack IN.json OUT"), std::string::npos);
+    EXPECT_EQ(Tool("").status, 2);
+    EXPECT_EQ(Tool("dump").status, 2);
 }
 
 }  // namespace

@@ -1,9 +1,44 @@
-#include "server/UploadScanner.h"
-
+// The parts of the protocol that need no connection: the command line's fields, and the
+// markers that end an upload. (Command lines in UTF-8 and in Windows-1250 are tested with real
+// logins.)
 #include <gtest/gtest.h>
+
+#include "server/Session.h"
+#include "server/UploadScanner.h"
 
 namespace orvane {
 namespace {
+
+// The session's fields, as ParseCommand leaves them line after line.
+struct Fields {
+    std::u16string cmd = u"-", meno = u"-", heslo = u"-", file = u"-";
+    bool Parse(std::string_view line) { return ParseCommand(line, cmd, meno, heslo, file); }
+    bool operator==(const Fields&) const = default;
+};
+
+TEST(ParseCommandTest, TheShapeOfTheLineNotItsWordDecidesWhichFieldsChange) {
+    Fields fields;
+    EXPECT_TRUE(fields.Parse(" auth jano tajne\r\n"));
+    EXPECT_EQ(fields, (Fields{u"AUTH", u"jano", u"tajne", u"-"}));
+    EXPECT_TRUE(fields.Parse("AUTH userdb"));  // one argument: only the file name
+    EXPECT_EQ(fields, (Fields{u"AUTH", u"jano", u"tajne", u"userdb"}));
+    EXPECT_TRUE(fields.Parse("File  eva\t\r\n"));  // two arguments, the first one empty
+    EXPECT_EQ(fields, (Fields{u"FILE", u"", u"eva", u"userdb"}));
+    EXPECT_FALSE(fields.Parse("QUIT now"));  // refused, yet its shape replaces the fields
+    EXPECT_EQ(fields, (Fields{u"QUIT", u"", u"eva", u"now"}));
+    EXPECT_TRUE(fields.Parse("qUiT\r\n"));
+    EXPECT_EQ(fields.cmd, u"QUIT");
+    EXPECT_TRUE(fields.Parse(std::string_view("FILE userdb\0/../x", 17)));  // ends at a zero byte
+    EXPECT_EQ(fields.file, u"userdb");
+}
+
+TEST(ParseCommandTest, WordsAloneAndLinesWithThreeSpacesChangeNothing) {
+    Fields fields;
+    for (const char* line : {"AUTH", "HELLO\r\n", "", "AUTH eva moje heslo", "A b\r\nFILE x y"}) {
+        EXPECT_FALSE(fields.Parse(line)) << line;
+        EXPECT_EQ(fields, Fields()) << line;
+    }
+}
 
 using Outcome = CUploadScanner::Outcome;
 

@@ -1,0 +1,144 @@
+// The headless server as a process of its own, serving a temporary folder; and the faults that a
+// teacher's machine may meet: a process killed in the middle of writing, a write that the file
+// system refuses. The old file or the new one is always whole, temporary files are never served
+// and are cleared away, and the server goes on. (A user database save under a file size limit is
+// tested with the accounts.)
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+
+#include "ServerFixture.h"
+#include "common/AtomicFile.h"
+
+namespace orvane::test {
+namespace {
+
+constexpr char kMayModify[] = "#You are allowed to modify the file.\r\n";
+
+// The hidden temporary files in the folder.
+std::vector<std::string> TemporaryFiles(const TempFolder& folder) {
+    std::vector<std::string> hidden;
+    for (const std::string& name : folder.Entries()) {
+        if (name.starts_with('.')) {
+            hidden.push_back(name);
+        }
+    }
+    return hidden;
+}
+
+using FaultTest = ResourceCheckedTest;
+
+TEST_F(FaultTest, UserDatabaseKilledWhileSavingHoldsTheOldOrTheNewAccounts) {
+    const auto smallDB = Accounts(2000);
+    const auto largeDB = Accounts(6000);
+    const std::vector<std::uint8_t> large = SaveAccounts(6000);
+    const std::vector<std::uint8_t> small = SaveAccounts(2000);
+    int killedMidWrite = 0;
+    for (int round = 0; round < 40 && killedMidWrite < 3; ++round) {
+        WriteBytes("userdb", small);
+        const pid_t saver = ::fork();
+        if (saver == 0) {
+            for (;;) {  // saves the two versions in turn until it is killed
+                largeDB->Save(u"userdb");
+                smallDB->Save(u"userdb");
+            }
+        }
+        // Kill it as soon as it writes a temporary file, or after a while in any case.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (TemporaryFiles(folder).empty() && std::chrono::steady_clock::now() < deadline) {
+        }
+        ::kill(saver, SIGKILL);
+        ::waitpid(saver, nullptr, 0);
+        const std::vector<std::uint8_t> found = ReadBytes("userdb");
+        EXPECT_TRUE(found == small || found == large) << "round " << round;
+        killedMidWrite += TemporaryFiles(folder).empty() ? 0 : 1;
+        RemoveStaleTemporaryFiles(".");
+        EXPECT_TRUE(TemporaryFiles(folder).empty());
+    }
+    EXPECT_GT(killedMidWrite, 0);
+    Login(ServerProcess::OnFreePort().Port(), true);
+}
+
+TEST_F(FaultTest, ServerKilledDuringAnUploadKeepsTheOldFileAndARestartServes) {
+    SaveAccounts();
+    WriteText("odpovede", Pattern(10000));
+    {
+        ServerProcess server = ServerProcess::OnFreePort();
+        LoopbackClient client = Login(server.Port(), true);
+        EXPECT_EQ(client.Ask("SAVE odpovede\r\n"), kMayModify);
+        client.Send(std::string(1 << 20, 'n'));
+        ASSERT_TRUE(client.WaitUntilServerHasRead());
+        server.Signal(SIGKILL);
+        EXPECT_EQ(server.WaitForExit(), -1);
+    }
+    EXPECT_TRUE(ReadText("odpovede") == Pattern(10000));
+    const std::vector<std::string> left = TemporaryFiles(folder);
+    ASSERT_EQ(left.size(), 1u);
+
+    // A restarted server clears the killed one's temporary file and serves as before.
+    ServerProcess server = ServerProcess::OnFreePort();
+    EXPECT_TRUE(TemporaryFiles(folder).empty());
+    LoopbackClient client = Login(server.Port(), true);
+    EXPECT_EQ(Download(client, left[0]), "!You cannot download the file.\r\n");
+    Upload(client, "odpovede", "nove");
+    EXPECT_EQ(ReadText("odpovede"), "nove");
+}
+
+TEST_F(FaultTest, UploadThatCannotBeWrittenKeepsTheOldFileAndTheServerGoesOn) {
+    SaveAccounts();
+    WriteText("odpovede", "stare");
+    // A file size limit that the program inherits: a write past it fails with EFBIG.
+    ServerProcess server = ServerProcess::OnFreePort([] {
+        const rlimit limit{64 * 1024, 64 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::signal(SIGXFSZ, SIG_IGN);
+    });
+    {
+        LoopbackClient client = Login(server.Port(), true);
+        Upload(client, "odpovede", Pattern(200 * 1024));
+    }
+    EXPECT_EQ(ReadText("odpovede"), "stare");
+    EXPECT_TRUE(TemporaryFiles(folder).empty());
+    // The same limit lets a small upload through, and downloads go on.
+    LoopbackClient client = Login(server.Port(), true);
+    EXPECT_EQ(Download(client, "odpovede"),
+              "#You are allowed to download.\r\nstare" + std::string(kSent));
+    Upload(client, "odpovede", Pattern(1000));
+    EXPECT_TRUE(ReadText("odpovede") == Pattern(1000));
+    server.Signal(SIGTERM);
+    EXPECT_EQ(server.WaitForExit(), 0);
+    EXPECT_EQ(server.Output(), "Cannot write to file: odpovede\nFile has been saved\n");
+}
+
+using OrvaneServerTest = ResourceCheckedTest;
+
+// Ends with 0 on SIGTERM or SIGINT, closing open sessions; a second server on its port, or a
+// port of 0, is an error; help is not.
+TEST_F(OrvaneServerTest, ServesItsFolderAndExitsWithZeroOnSigtermOrSigint) {
+    SaveAccounts();
+    for (const int signal : {SIGTERM, SIGINT}) {
+        ServerProcess server = ServerProcess::OnFreePort();
+        LoopbackClient client = Login(server.Port(), true);
+        Upload(client, "quesdb", "otazky");
+        EXPECT_EQ(ReadText("quesdb"), "otazky");
+        EXPECT_EQ(ServerProcess({"--port", std::to_string(server.Port())}).WaitForExit(), 1);
+
+        LoopbackClient idle = Connect(server.Port());
+        server.Signal(signal);
+        EXPECT_TRUE(idle.IsClosedByServer());
+        EXPECT_EQ(server.WaitForExit(), 0) << signal;
+        EXPECT_EQ(server.Output(), "File has been saved\n");
+        EXPECT_FALSE(CanConnect(server.Port()));
+    }
+    EXPECT_EQ(ServerProcess({"--port", "0"}).WaitForExit(), 2);
+    ServerProcess help({"--help"});
+    EXPECT_EQ(help.WaitForExit(), 0);
+    EXPECT_NE(help.Output().find("--port N"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orvane::test
