@@ -1,6 +1,5 @@
 #include "exam/PNTestDB.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "archive/Archive.h"
@@ -14,35 +13,28 @@ namespace orvane {
 
 ORVANE_IMPLEMENT_SERIAL(CPNTestDB)
 
+namespace {
+
+auto HasId(std::int32_t id) {
+    return [id](const std::shared_ptr<CPNTest>& test) { return test->GetId() == id; };
+}
+
+}  // namespace
+
 bool CPNTestDB::AddTest(std::shared_ptr<CPNTest> test) {
     if (test == nullptr) {
         return false;
     }
-    tests.push_front(std::move(test));
+    tests.PushFront(std::move(test));
     return true;
-}
-
-CPNTestDB::TestList::iterator CPNTestDB::Erase(TestList::iterator position) {
-    if (position == cursor) {
-        cursor = tests.end();
-    }
-    return tests.erase(position);
 }
 
 bool CPNTestDB::RemoveTest(std::int32_t id) {
-    const auto found = std::find_if(tests.begin(), tests.end(),
-                                    [&](const auto& test) { return test->GetId() == id; });
-    if (found == tests.end()) {
-        return false;
-    }
-    Erase(found);
-    return true;
+    return tests.EraseFirst(HasId(id));
 }
 
 bool CPNTestDB::RemoveTestsOfLogin(const std::u16string& login) {
-    for (auto test = tests.begin(); test != tests.end();) {
-        test = (*test)->GetLogin() == login ? Erase(test) : std::next(test);
-    }
+    tests.EraseAll([&](const auto& test) { return test->GetLogin() == login; });
     return true;
 }
 
@@ -55,30 +47,7 @@ std::int32_t CPNTestDB::NextFreeId() const {
 }
 
 bool CPNTestDB::SelectTest(std::int32_t id) {
-    const auto found = std::find_if(tests.begin(), tests.end(),
-                                    [&](const auto& test) { return test->GetId() == id; });
-    if (found == tests.end()) {
-        return false;
-    }
-    cursor = found;
-    return true;
-}
-
-bool CPNTestDB::First() {
-    cursor = tests.begin();
-    return cursor != tests.end();
-}
-
-bool CPNTestDB::Next() {
-    if (cursor == tests.end() || std::next(cursor) == tests.end()) {
-        return false;
-    }
-    ++cursor;
-    return true;
-}
-
-std::shared_ptr<CPNTest> CPNTestDB::Current() const {
-    return cursor == tests.end() ? nullptr : *cursor;
+    return tests.SelectFirst(HasId(id));
 }
 
 void CPNTestDB::Load(const std::u16string& fileName) {
