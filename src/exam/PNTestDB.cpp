@@ -3,10 +3,7 @@
 #include <vector>
 
 #include "archive/Archive.h"
-#include "common/AtomicFile.h"
-#include "common/ConsoleLine.h"
-#include "common/FileBytes.h"
-#include "common/TextCodec.h"
+#include "archive/ObjectFile.h"
 #include "exam/FreeId.h"
 
 namespace orvane {
@@ -51,24 +48,14 @@ bool CPNTestDB::SelectTest(std::int32_t id) {
 }
 
 void CPNTestDB::Load(const std::u16string& fileName) {
-    const auto bytes = ReadFileBytes(ToUtf8(fileName));
-    if (!bytes) {
-        PrintConsoleLine("Cannot open file: " + ToUtf8(fileName));
-        return;
-    }
-    CArchive archive(*bytes);
-    Serialize(archive);
+    LoadObjectFile(*this, fileName);
 }
 
 void CPNTestDB::Save(const std::u16string& fileName) {
     if (Current() == nullptr) {
         return;  // an empty database, or no test chosen: an earlier file stays as it was
     }
-    CArchive archive;
-    Serialize(archive);
-    if (!WriteFileAtomically(ToUtf8(fileName), archive.Pieces())) {
-        PrintConsoleLine("Cannot write to file: " + ToUtf8(fileName));
-    }
+    SaveObjectFile(*this, fileName);
 }
 
 void CPNTestDB::Serialize(CArchive& archive) {

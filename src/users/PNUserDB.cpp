@@ -1,11 +1,9 @@
 #include "users/PNUserDB.h"
 
 #include "archive/Archive.h"
-#include "common/AtomicFile.h"
+#include "archive/ObjectFile.h"
 #include "common/ConsoleLine.h"
-#include "common/FileBytes.h"
 #include "common/RandomSource.h"
-#include "common/TextCodec.h"
 
 namespace orvane {
 
@@ -184,21 +182,11 @@ void CPNUserDB::Save(const std::u16string& fileName) const {
     if (accounts.IsEmpty()) {
         return;  // an earlier file stays as it was
     }
-    CArchive archive;
-    const_cast<CPNUserDB*>(this)->Serialize(archive);
-    if (!WriteFileAtomically(ToUtf8(fileName), archive.Pieces())) {
-        PrintConsoleLine("Cannot write to file: " + ToUtf8(fileName));
-    }
+    SaveObjectFile(const_cast<CPNUserDB&>(*this), fileName);
 }
 
 void CPNUserDB::Load(const std::u16string& fileName) {
-    const auto bytes = ReadFileBytes(ToUtf8(fileName));
-    if (!bytes) {
-        PrintConsoleLine("Cannot open file: " + ToUtf8(fileName));
-        return;
-    }
-    CArchive archive(*bytes);
-    Serialize(archive);
+    LoadObjectFile(*this, fileName);
 }
 
 void CPNUserDB::Serialize(CArchive& archive) {
