@@ -2,7 +2,6 @@
 
 #include <iterator>
 #include <limits>
-#include <vector>
 
 #include "archive/Archive.h"
 #include "exam/FreeId.h"
@@ -10,14 +9,6 @@
 namespace orvane {
 
 ORVANE_IMPLEMENT_SERIAL(CPNTest)
-
-namespace {
-
-auto HasId(std::int32_t id) {
-    return [id](const std::shared_ptr<CPNQuestion>& question) { return question->GetId() == id; };
-}
-
-}  // namespace
 
 void CPNTest::ReduceTimeLimit(std::int64_t amount) {
     std::int64_t reduced = 0;
@@ -66,11 +57,7 @@ bool CPNTest::RemoveQuestion(std::int32_t questionId) {
 }
 
 std::int32_t CPNTest::NextFreeQuestionId() const {
-    std::vector<std::int32_t> used;
-    for (const auto& question : questions) {
-        used.push_back(question->GetId());
-    }
-    return SmallestFreeId(used);
+    return SmallestFreeIdOf(questions);
 }
 
 bool CPNTest::SelectQuestion(std::int32_t questionId) {

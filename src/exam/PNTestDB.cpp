@@ -1,7 +1,5 @@
 #include "exam/PNTestDB.h"
 
-#include <vector>
-
 #include "archive/Archive.h"
 #include "archive/ObjectFile.h"
 #include "exam/FreeId.h"
@@ -9,14 +7,6 @@
 namespace orvane {
 
 ORVANE_IMPLEMENT_SERIAL(CPNTestDB)
-
-namespace {
-
-auto HasId(std::int32_t id) {
-    return [id](const std::shared_ptr<CPNTest>& test) { return test->GetId() == id; };
-}
-
-}  // namespace
 
 bool CPNTestDB::AddTest(std::shared_ptr<CPNTest> test) {
     if (test == nullptr) {
@@ -36,11 +26,7 @@ bool CPNTestDB::RemoveTestsOfLogin(const std::u16string& login) {
 }
 
 std::int32_t CPNTestDB::NextFreeId() const {
-    std::vector<std::int32_t> used;
-    for (const auto& test : tests) {
-        used.push_back(test->GetId());
-    }
-    return SmallestFreeId(used);
+    return SmallestFreeIdOf(tests);
 }
 
 bool CPNTestDB::SelectTest(std::int32_t id) {
