@@ -1,10 +1,11 @@
 #pragma once
-// CCursorList: the list behind every container of the model (accounts, tests, questions, the
-// elements of a net): shared items, new ones at the front, and one cursor that the walk and the
-// lookups move. First puts the cursor on the front item (no cursor when the list is empty);
-// Next moves it on and answers false at the last item, where the cursor stays, and without a
-// cursor. Taking out the item under the cursor leaves no cursor. Iterators stay valid until
-// their own item is taken out, so an owner may keep them and put the cursor on one later.
+// CCursorList: the list behind the accounts of a user database, the tests of a test database,
+// the questions of a test and the elements of a net: shared items, new ones at the front, and
+// one cursor that the walk and the lookups move. First puts the cursor on the front item (no
+// cursor when the list is empty); Next moves it on and answers false at the last item, where
+// the cursor stays, and without a cursor. Taking out the item under the cursor leaves no
+// cursor. Iterators stay valid until their own item is taken out, so an owner may keep them
+// and put the cursor on one later.
 #include <algorithm>
 #include <cstddef>
 #include <iterator>
