@@ -38,8 +38,17 @@ public:
 
     void PushFront(std::shared_ptr<T> item) { items.push_front(std::move(item)); }
 
-    bool First();
-    bool Next();
+    bool First() {
+        cursor = items.begin();
+        return cursor != items.end();
+    }
+    bool Next() {
+        if (cursor == items.end() || std::next(cursor) == items.end()) {
+            return false;
+        }
+        ++cursor;
+        return true;
+    }
     // The item under the cursor, or null.
     T* CurrentItem() const { return cursor == items.end() ? nullptr : cursor->get(); }
     std::shared_ptr<T> Current() const { return cursor == items.end() ? nullptr : *cursor; }
@@ -48,21 +57,50 @@ public:
 
     // The first item from the front for which `matches` holds, or end().
     template <class Matches>
-    iterator FindFirst(Matches matches);
+    iterator FindFirst(Matches matches) {
+        return std::find_if(items.begin(), items.end(), matches);
+    }
     template <class Matches>
-    const_iterator FindFirst(Matches matches) const;
+    const_iterator FindFirst(Matches matches) const {
+        return std::find_if(items.begin(), items.end(), matches);
+    }
     // Puts the cursor on the first match; without one the cursor stays where it was.
     template <class Matches>
-    bool SelectFirst(Matches matches);
+    bool SelectFirst(Matches matches) {
+        const iterator found = FindFirst(matches);
+        if (found == items.end()) {
+            return false;
+        }
+        cursor = found;
+        return true;
+    }
 
     // Takes the item out and answers the one that followed it.
-    iterator Erase(iterator position);
+    iterator Erase(iterator position) {
+        if (position == cursor) {
+            cursor = items.end();
+        }
+        return items.erase(position);
+    }
     // Takes out the first match; false, and nothing changes, without one.
     template <class Matches>
-    bool EraseFirst(Matches matches);
+    bool EraseFirst(Matches matches) {
+        const iterator found = FindFirst(matches);
+        const bool any = found != items.end();
+        if (any) {
+            Erase(found);
+        }
+        return any;
+    }
     // Takes out every match and answers how many went.
     template <class Matches>
-    std::size_t EraseAll(Matches matches);
+    std::size_t EraseAll(Matches matches) {
+        const std::size_t before = items.size();
+        for (iterator item = items.begin(); item != items.end();) {
+            item = matches(*item) ? Erase(item) : std::next(item);
+        }
+        return before - items.size();
+    }
     // Moves the item to just before `position`; the cursor stays on the item it was on.
     void Move(iterator item, iterator position) { items.splice(position, items, item); }
 
@@ -70,77 +108,5 @@ private:
     Items items;
     iterator cursor = items.end();  // end(): no cursor
 };
-
-template <class T>
-bool CCursorList<T>::First() {
-    cursor = items.begin();
-    return cursor != items.end();
-}
-
-template <class T>
-bool CCursorList<T>::Next() {
-    if (cursor == items.end() || std::next(cursor) == items.end()) {
-        return false;
-    }
-    ++cursor;
-    return true;
-}
-
-template <class T>
-template <class Matches>
-typename CCursorList<T>::iterator CCursorList<T>::FindFirst(Matches matches) {
-    return std::find_if(items.begin(), items.end(), matches);
-}
-
-template <class T>
-template <class Matches>
-typename CCursorList<T>::const_iterator CCursorList<T>::FindFirst(Matches matches) const {
-    return std::find_if(items.begin(), items.end(), matches);
-}
-
-template <class T>
-template <class Matches>
-bool CCursorList<T>::SelectFirst(Matches matches) {
-    const iterator found = FindFirst(matches);
-    if (found == items.end()) {
-        return false;
-    }
-    cursor = found;
-    return true;
-}
-
-template <class T>
-typename CCursorList<T>::iterator CCursorList<T>::Erase(iterator position) {
-    if (position == cursor) {
-        cursor = items.end();
-    }
-    return items.erase(position);
-}
-
-template <class T>
-template <class Matches>
-bool CCursorList<T>::EraseFirst(Matches matches) {
-    const iterator found = FindFirst(matches);
-    const bool any = found != items.end();
-    if (any) {
-        Erase(found);
-    }
-    return any;
-}
-
-template <class T>
-template <class Matches>
-std::size_t CCursorList<T>::EraseAll(Matches matches) {
-    std::size_t erased = 0;
-    for (iterator item = items.begin(); item != items.end();) {
-        if (matches(*item)) {
-            item = Erase(item);
-            ++erased;
-        } else {
-            ++item;
-        }
-    }
-    return erased;
-}
 
 }  // namespace orvane
