@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "archive/Archive.h"
+#include "archive/ArchiveError.h"
 #include "common/ConsoleLine.h"
 #include "common/TextCodec.h"
 #include "exam/PNTestDB.h"
@@ -139,6 +140,19 @@ Bytes ReloadTestFile(std::span<const std::uint8_t> bytes) {
     db.Serialize(archive);
     db.First();
     return Store(db);
+}
+
+bool RequireStableReloads(std::span<const std::uint8_t> bytes,
+                          Bytes (*reload)(std::span<const std::uint8_t>), const char* what) {
+    Bytes once;
+    try {
+        once = reload(bytes);
+    } catch (const ArchiveError&) {
+        return false;
+    }
+    const Bytes twice = reload(once);
+    Require(reload(twice) == once, what);
+    return true;
 }
 
 void Require(bool holds, const char* what) {

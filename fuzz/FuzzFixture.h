@@ -46,6 +46,11 @@ std::vector<std::string_view> SplitAt(std::string_view input, char separator, st
 // ArchiveError when they do not load.
 Bytes ReloadUserDB(std::span<const std::uint8_t> bytes);
 Bytes ReloadTestFile(std::span<const std::uint8_t> bytes);
+// The round trip of a file that loads: when `bytes` load with `reload`, two more rounds must
+// give the same stored form again (each round reverses the lists), or the run ends with
+// `what`. False when the bytes do not load: a malformed file is refused without harm.
+bool RequireStableReloads(std::span<const std::uint8_t> bytes,
+                          Bytes (*reload)(std::span<const std::uint8_t>), const char* what);
 
 // Ends the fuzz run with the message unless `holds` (the fuzzer keeps the input as a crash).
 void Require(bool holds, const char* what);

@@ -57,10 +57,10 @@ CLoadClient::Greeting CLoadClient::Connect() {
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &kPatience, sizeof kPatience);
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &kPatience, sizeof kPatience);
-    if (!Fill()) {
-        const bool refused = errno == 0 || errno == ECONNRESET;
+    const Received greeting = Fill();
+    if (greeting != Received::More) {
         Close();
-        return refused ? Greeting::Refused : Greeting::Failed;
+        return greeting == Received::Closed ? Greeting::Refused : Greeting::Failed;
     }
     return ExpectLine(kReady) ? Greeting::Ready : Greeting::Failed;
 }
@@ -77,51 +77,32 @@ bool CLoadClient::Download(std::string_view name, std::span<const std::uint8_t> 
 
 bool CLoadClient::Upload(std::string_view name, std::span<const std::uint8_t> data) {
     return SendLine("SAVE " + std::string(name) + "\r\n") && ExpectLine(kAllowedToModify) &&
-           SendAll(data.data(), data.size()) && SendLine(kEndLine) && WaitForClose();
+           Connection().Send(data.data(), data.size()) && SendLine(kEndLine) && WaitForClose();
 }
 
 bool CLoadClient::Quit() {
     return SendLine("QUIT\r\n") && WaitForClose();
 }
 
-bool CLoadClient::SendAll(const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    while (size > 0) {
-        const ssize_t sent = ::send(fd, bytes, size, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) {
-            continue;
-        }
-        if (sent <= 0) {
-            return false;
-        }
-        bytes += sent;
-        size -= static_cast<std::size_t>(sent);
-    }
-    return true;
-}
-
-bool CLoadClient::Fill() {
+CLoadClient::Received CLoadClient::Fill() {
     if (begin == end) {
         begin = end = 0;
     }
-    for (;;) {
-        errno = 0;
-        const ssize_t got = ::recv(fd, buffer.data() + end, buffer.size() - end, 0);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            return false;
-        }
-        end += static_cast<std::size_t>(got);
-        return true;
+    const long got = Connection().Receive(buffer.data() + end, buffer.size() - end);
+    if (got == 0 || (got < 0 && errno == ECONNRESET)) {
+        return Received::Closed;
     }
+    if (got < 0) {
+        return Received::Failed;
+    }
+    end += static_cast<std::size_t>(got);
+    return Received::More;
 }
 
 // Compares as the bytes arrive, so that a file of any size passes through one buffer.
 bool CLoadClient::ExpectBytes(std::span<const std::uint8_t> expected) {
     while (!expected.empty()) {
-        if (begin == end && !Fill()) {
+        if (begin == end && Fill() != Received::More) {
             return false;
         }
         const std::size_t take = std::min(expected.size(), end - begin);
@@ -139,7 +120,7 @@ bool CLoadClient::ExpectLine(std::string_view line) {
 }
 
 bool CLoadClient::WaitForClose() {
-    return begin == end && !Fill() && (errno == 0 || errno == ECONNRESET);
+    return begin == end && Fill() == Received::Closed;
 }
 
 }  // namespace orvane::load

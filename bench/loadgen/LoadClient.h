@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "server/Connection.h"
+
 namespace orvane::load {
 
 class CLoadClient {
@@ -38,10 +40,17 @@ public:
     void Close();
 
 private:
-    bool SendAll(const void* data, std::size_t size);
-    bool SendLine(std::string_view line) { return SendAll(line.data(), line.size()); }
-    // Receives more bytes into the buffer; false when the connection ends or fails.
-    bool Fill();
+    enum class Received {
+        More,    // bytes came into the buffer
+        Closed,  // the server closed or reset the connection
+        Failed,  // no reply in time, or another error
+    };
+
+    // Sends and receives as the server's sessions do.
+    CConnection Connection() const { return CConnection(fd); }
+    bool SendLine(std::string_view line) { return Connection().Send(line); }
+    // Receives more bytes into the buffer.
+    Received Fill();
     bool ExpectBytes(std::span<const std::uint8_t> expected);
     bool ExpectLine(std::string_view line);
     bool WaitForClose();

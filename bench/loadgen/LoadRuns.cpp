@@ -123,14 +123,18 @@ std::vector<CLoadClient> OpenIdleSessions(const LoadOptions& options, ClientTall
     return idle;
 }
 
-// Runs `body(index, tally)` on `count` threads at once and merges what they counted.
+// Runs `body(index, tally, random)` on `count` threads at once, each with a random source of
+// its own seeded with index + 1, and merges what they counted.
 template <class Body>
 ClientTally RunClients(std::size_t count, Body body, Clock::duration& elapsed) {
     std::vector<ClientTally> tallies(count);
     std::vector<std::thread> threads;
     const auto started = Clock::now();
     for (std::size_t i = 0; i < count; ++i) {
-        threads.emplace_back([&, i] { body(i, tallies[i]); });
+        threads.emplace_back([&, i] {
+            std::minstd_rand random(static_cast<unsigned>(i + 1));
+            body(i, tallies[i], random);
+        });
     }
     for (std::thread& thread : threads) {
         thread.join();
@@ -166,8 +170,7 @@ std::size_t RunCycles(const LoadOptions& options) {
     Clock::duration elapsed{};
     ClientTally total = RunClients(
         options.clients,
-        [&](std::size_t client, ClientTally& tally) {
-            std::minstd_rand random(static_cast<unsigned>(client + 1));
+        [&](std::size_t client, ClientTally& tally, std::minstd_rand& random) {
             for (std::size_t cycle = 0; cycle < options.cycles; ++cycle) {
                 if (!RunOneCycle(options, client, cycle, download.Bytes(), tally, random)) {
                     ++tally.errors;
@@ -195,8 +198,7 @@ std::size_t RunAuth(const LoadOptions& options) {
     Clock::duration elapsed{};
     ClientTally total = RunClients(
         options.clients,
-        [&](std::size_t client, ClientTally& tally) {
-            std::minstd_rand random(static_cast<unsigned>(client + 1));
+        [&](std::size_t, ClientTally& tally, std::minstd_rand& random) {
             CLoadClient connection(options.port);
             if (!ConnectGreeted(connection, tally, random)) {
                 ++tally.errors;
@@ -231,8 +233,7 @@ std::size_t RunTransfer(const LoadOptions& options) {
     Clock::duration elapsed{};
     ClientTally total = RunClients(
         options.clients,
-        [&](std::size_t client, ClientTally& tally) {
-            std::minstd_rand random(static_cast<unsigned>(client + 1));
+        [&](std::size_t client, ClientTally& tally, std::minstd_rand& random) {
             CLoadClient connection(options.port);
             const std::string copy = "copy-" + std::to_string(client);
             const bool done =

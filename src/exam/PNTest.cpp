@@ -1,9 +1,7 @@
 #include "exam/PNTest.h"
 
-#include <algorithm>
 #include <iterator>
 #include <limits>
-#include <vector>
 
 #include "archive/Archive.h"
 #include "exam/FreeId.h"
@@ -25,18 +23,13 @@ bool CPNTest::AddQuestion(std::shared_ptr<CPNQuestion> question) {
     if (question == nullptr) {
         return false;
     }
-    questions.push_front(std::move(question));
+    questions.PushFront(std::move(question));
     ++questionCount;
     return true;
 }
 
-CPNTest::QuestionList::iterator CPNTest::FindId(std::int32_t questionId) {
-    return std::find_if(questions.begin(), questions.end(),
-                        [&](const auto& question) { return question->GetId() == questionId; });
-}
-
 bool CPNTest::MoveQuestion(std::int32_t questionId, std::int32_t position) {
-    const auto own = FindId(questionId);
+    const auto own = questions.FindFirst(HasId(questionId));
     if (own == questions.end()) {
         return false;
     }
@@ -45,78 +38,42 @@ bool CPNTest::MoveQuestion(std::int32_t questionId, std::int32_t position) {
     // position 1, so only the front question itself can be "moved" there.
     const std::int64_t from = std::distance(questions.begin(), own) + 1;
     const std::int64_t after = from > position ? std::int64_t{position} - 1 : position;
-    if (after < 1 || after > static_cast<std::int64_t>(questions.size())) {
+    if (after < 1 || after > static_cast<std::int64_t>(questions.Size())) {
         return false;
     }
     const auto target = std::next(questions.begin(), after - 1);
     if (target != own) {
-        questions.splice(std::next(target), questions, own);
+        questions.Move(own, std::next(target));
     }
     return true;
 }
 
 bool CPNTest::RemoveQuestion(std::int32_t questionId) {
-    const auto found = FindId(questionId);
-    if (found == questions.end()) {
+    if (!questions.EraseFirst(HasId(questionId))) {
         return false;
     }
-    if (found == cursor) {
-        cursor = questions.end();
-    }
-    questions.erase(found);
     --questionCount;
     return true;
 }
 
 std::int32_t CPNTest::NextFreeQuestionId() const {
-    std::vector<std::int32_t> used;
-    for (const auto& question : questions) {
-        used.push_back(question->GetId());
-    }
-    return SmallestFreeId(used);
-}
-
-template <class Matches>
-bool CPNTest::SelectFirst(Matches matches) {
-    const auto found = std::find_if(questions.begin(), questions.end(), matches);
-    if (found == questions.end()) {
-        return false;
-    }
-    cursor = found;
-    return true;
+    return SmallestFreeIdOf(questions);
 }
 
 bool CPNTest::SelectQuestion(std::int32_t questionId) {
-    return SelectFirst([&](const auto& question) { return question->GetId() == questionId; });
+    return questions.SelectFirst(HasId(questionId));
 }
 
 bool CPNTest::SelectQuestionByTag(std::int32_t tag) {
-    return SelectFirst([&](const auto& question) { return question->GetTag() == tag; });
+    return questions.SelectFirst([&](const auto& question) { return question->GetTag() == tag; });
 }
 
 bool CPNTest::SelectQuestionAt(std::int32_t position) {
-    if (position < 1 || static_cast<std::size_t>(position) > questions.size()) {
+    if (position < 1 || static_cast<std::size_t>(position) > questions.Size()) {
         return false;
     }
-    cursor = std::next(questions.begin(), position - 1);
+    questions.Select(std::next(questions.begin(), position - 1));
     return true;
-}
-
-bool CPNTest::FirstQuestion() {
-    cursor = questions.begin();
-    return cursor != questions.end();
-}
-
-bool CPNTest::NextQuestion() {
-    if (cursor == questions.end() || std::next(cursor) == questions.end()) {
-        return false;
-    }
-    ++cursor;
-    return true;
-}
-
-std::shared_ptr<CPNQuestion> CPNTest::CurrentQuestion() const {
-    return cursor == questions.end() ? nullptr : *cursor;
 }
 
 void CPNTest::Serialize(CArchive& archive) {
@@ -133,7 +90,7 @@ void CPNTest::Serialize(CArchive& archive) {
 
 void CPNTest::Store(CArchive& archive) {
     // The number written is that of the questions that follow, so the file is always whole.
-    archive.WriteInt32(static_cast<std::int32_t>(questions.size()));
+    archive.WriteInt32(static_cast<std::int32_t>(questions.Size()));
     // The walk leaves the cursor on the last question, as storing always has.
     if (FirstQuestion()) {
         do {

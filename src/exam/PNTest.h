@@ -8,11 +8,11 @@
 // questions, and a reference to each from the front of the list. Loading puts each question
 // at the front, so every store-and-load reverses the order of the questions.
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <string>
 
 #include "archive/Object.h"
+#include "common/CursorList.h"
 #include "exam/PNQuestion.h"
 
 namespace orvane {
@@ -39,7 +39,7 @@ public:
     void ReduceTimeLimit(std::int64_t amount);
     std::int32_t GetQuestionCount() const { return questionCount; }
 
-    bool IsEmpty() const { return questions.empty(); }
+    bool IsEmpty() const { return questions.IsEmpty(); }
     // Puts the question at the front; the cursor stays. False only for no question.
     bool AddQuestion(std::shared_ptr<CPNQuestion> question);
     // Moves the question with that id to the 1-based position; see the source for when a
@@ -51,19 +51,14 @@ public:
     bool SelectQuestion(std::int32_t id);
     bool SelectQuestionByTag(std::int32_t tag);
     bool SelectQuestionAt(std::int32_t position);
-    bool FirstQuestion();
+    bool FirstQuestion() { return questions.First(); }
     // False at the last question (the cursor stays there) and without a cursor.
-    bool NextQuestion();
-    std::shared_ptr<CPNQuestion> CurrentQuestion() const;
+    bool NextQuestion() { return questions.Next(); }
+    std::shared_ptr<CPNQuestion> CurrentQuestion() const { return questions.Current(); }
 
     void Serialize(CArchive& archive) override;
 
 private:
-    using QuestionList = std::list<std::shared_ptr<CPNQuestion>>;
-
-    template <class Matches>
-    bool SelectFirst(Matches matches);
-    QuestionList::iterator FindId(std::int32_t id);
     void Store(CArchive& archive);
     void Load(CArchive& archive);
 
@@ -74,8 +69,7 @@ private:
     std::uint8_t toBeWorkedOut = 1;
     std::int64_t timeLimit = 0;
     std::int32_t questionCount = 0;
-    QuestionList questions;
-    QuestionList::iterator cursor = questions.end();  // end(): no question under the cursor
+    CCursorList<CPNQuestion> questions;
 };
 
 }  // namespace orvane

@@ -3,12 +3,12 @@
 // It refers to its tests without owning them alone. Its file holds one test: Load adds the
 // test of a file at the front, Save writes the test under the cursor.
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <string>
 
 #include "archive/ArchiveError.h"
 #include "archive/Object.h"
+#include "common/CursorList.h"
 #include "exam/PNTest.h"
 
 namespace orvane {
@@ -21,7 +21,7 @@ public:
     CPNTestDB(const CPNTestDB&) = delete;
     CPNTestDB& operator=(const CPNTestDB&) = delete;
 
-    bool IsEmpty() const { return tests.empty(); }
+    bool IsEmpty() const { return tests.IsEmpty(); }
     // Puts the test at the front; the cursor stays. False only for no test.
     bool AddTest(std::shared_ptr<CPNTest> test);
     bool RemoveTest(std::int32_t id);
@@ -29,10 +29,10 @@ public:
     std::int32_t NextFreeId() const;
 
     bool SelectTest(std::int32_t id);
-    bool First();
+    bool First() { return tests.First(); }
     // False at the last test (the cursor stays there) and without a cursor.
-    bool Next();
-    std::shared_ptr<CPNTest> Current() const;
+    bool Next() { return tests.Next(); }
+    std::shared_ptr<CPNTest> Current() const { return tests.Current(); }
 
     // Adds the test stored in the file at the front. A missing file is a console line; a
     // malformed one, or one that holds anything but a test, throws ArchiveError and adds
@@ -44,12 +44,7 @@ public:
     void Serialize(CArchive& archive) override;
 
 private:
-    using TestList = std::list<std::shared_ptr<CPNTest>>;
-
-    TestList::iterator Erase(TestList::iterator position);
-
-    TestList tests;
-    TestList::iterator cursor = tests.end();  // end(): no test under the cursor
+    CCursorList<CPNTest> tests;
 };
 
 }  // namespace orvane

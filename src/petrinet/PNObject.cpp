@@ -38,12 +38,19 @@ std::uint64_t Magnitude(std::int64_t value) {
 CPNObject::CPNObject(std::int32_t elementId, std::int32_t elementX, std::int32_t elementY)
     : id(elementId), x(elementX), y(elementY) {}
 
-std::int32_t CPNObject::BorderX(std::int32_t, std::int32_t, std::int32_t, std::int32_t) const {
-    return 0;
+std::int32_t CPNObject::BorderX(std::int32_t px, std::int32_t py, std::int32_t along,
+                                std::int32_t across) const {
+    return Border(px, py, along, across).first;
 }
 
-std::int32_t CPNObject::BorderY(std::int32_t, std::int32_t, std::int32_t, std::int32_t) const {
-    return 0;
+std::int32_t CPNObject::BorderY(std::int32_t px, std::int32_t py, std::int32_t along,
+                                std::int32_t across) const {
+    return Border(px, py, along, across).second;
+}
+
+std::pair<std::int32_t, std::int32_t> CPNObject::Border(std::int32_t, std::int32_t, std::int32_t,
+                                                        std::int32_t) const {
+    return {0, 0};
 }
 
 void CPNObject::SetPosition(std::int32_t newX, std::int32_t newY) {
@@ -130,6 +137,13 @@ double CPNObject::Distance(std::int64_t dx, std::int64_t dy) {
 
 std::int32_t CPNObject::LabelId(std::int32_t elementId) {
     return static_cast<std::int32_t>(-static_cast<std::int64_t>(elementId));
+}
+
+void CPNObject::SetNamedLabel(std::u16string_view kind, std::int32_t labelX, std::int32_t labelY) {
+    const std::string number = std::to_string(id);
+    label = std::make_shared<CPNLabel>(
+        LabelId(id), labelX, labelY,
+        std::u16string(kind) + u"." + std::u16string(number.begin(), number.end()), true);
 }
 
 void CPNObject::ExchangePosition(CArchive& archive) {

@@ -9,6 +9,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "archive/Object.h"
@@ -58,7 +59,8 @@ public:
     virtual void SetFlag(bool) {}
     virtual bool GetFlag() const { return false; }
     // Where an arc running toward (px, py) meets the element's outline, moved `along` further
-    // out on that line and `across` sideways; 0 for elements without an outline.
+    // out on that line and `across` sideways (the two coordinates of Border); 0 for elements
+    // without an outline.
     virtual std::int32_t BorderX(std::int32_t px, std::int32_t py, std::int32_t along,
                                  std::int32_t across) const;
     virtual std::int32_t BorderY(std::int32_t px, std::int32_t py, std::int32_t along,
@@ -102,6 +104,13 @@ public:
 protected:
     // The number, minus that of the element, under which an element's label goes.
     static std::int32_t LabelId(std::int32_t elementId);
+    // Gives the element its label "<kind>.<id>" at the offset (labelX, labelY), as the net's
+    // own places and transitions get one.
+    void SetNamedLabel(std::u16string_view kind, std::int32_t labelX, std::int32_t labelY);
+    // The point that BorderX and BorderY answer; (0, 0) for elements without an outline.
+    virtual std::pair<std::int32_t, std::int32_t> Border(std::int32_t px, std::int32_t py,
+                                                         std::int32_t along,
+                                                         std::int32_t across) const;
     // The items every element class stores first: id, x, y.
     void ExchangePosition(CArchive& archive);
     // A reference to the label; a null reference when there is none.

@@ -23,6 +23,11 @@ constexpr std::int64_t kNodeReach = 10;
 // Any of the three numbers of an arc triple equal to this ends the arcs.
 constexpr std::int32_t kEndMark = -1;
 
+// Matches the entry of the net that holds this very element.
+auto IsElement(const CPNObject* element) {
+    return [element](const std::shared_ptr<CPNObject>& held) { return held.get() == element; };
+}
+
 bool IsNode(const std::shared_ptr<CPNObject>& element) {
     return element != nullptr && element->GetType() == kNodeType;
 }
@@ -66,7 +71,7 @@ CPNPetriNet::~CPNPetriNet() {
 }
 
 bool CPNPetriNet::Insert(std::shared_ptr<CPNObject> element) {
-    elements.push_front(std::move(element));
+    elements.PushFront(std::move(element));
     ++count;
     return true;
 }
@@ -92,24 +97,20 @@ bool CPNPetriNet::AddElement(std::shared_ptr<CPNObject> element) {
     if (type != kPlaceType && type != kTransitionType && type != kNodeType) {
         return false;  // it could not be stored
     }
-    elements.push_front(std::move(element));
+    elements.PushFront(std::move(element));
     return true;
 }
 
 bool CPNPetriNet::RemoveElement(const CPNObject* element) {
-    const auto found = std::find_if(elements.begin(), elements.end(),
-                                    [&](const auto& held) { return held.get() == element; });
+    const auto found = elements.FindFirst(IsElement(element));
     if (element == nullptr || found == elements.end()) {
         return false;
-    }
-    if (found == cursor) {
-        cursor = elements.end();
     }
     if (removed.size() == removed.capacity()) {
         std::erase_if(removed, [](const auto& gone) { return gone.expired(); });
     }
     removed.push_back(*found);
-    elements.erase(found);
+    elements.Erase(found);
     --count;
     return true;
 }
@@ -158,8 +159,7 @@ bool CPNPetriNet::DeleteElement(const CPNObject* element) {
     // Taking out the element's own node chains may take out the element itself; it must
     // live until its arcs have been walked.
     std::shared_ptr<CPNObject> keep;
-    const auto found = std::find_if(elements.begin(), elements.end(),
-                                    [&](const auto& held) { return held.get() == element; });
+    const auto found = elements.FindFirst(IsElement(element));
     if (found != elements.end()) {
         keep = *found;
     }
@@ -170,12 +170,12 @@ bool CPNPetriNet::DeleteElement(const CPNObject* element) {
 }
 
 std::int32_t CPNPetriNet::NewId() const {
-    if (elements.empty()) {
+    if (elements.IsEmpty()) {
         return 1;
     }
     // The newest element's number is where counting starts; it is not looked at again, so
     // only the numbers of the other elements block a candidate.
-    const std::int32_t start = elements.front()->GetId();
+    const std::int32_t start = elements.Front()->GetId();
     std::unordered_set<std::int32_t> used;
     for (auto element = std::next(elements.begin()); element != elements.end(); ++element) {
         used.insert((*element)->GetId());
@@ -211,40 +211,11 @@ std::shared_ptr<CPNObject> CPNPetriNet::HitTest(std::int32_t x, std::int32_t y) 
 }
 
 bool CPNPetriNet::FindById(std::int32_t id) {
-    const auto found = std::find_if(elements.begin(), elements.end(),
-                                    [&](const auto& held) { return held->GetId() == id; });
-    if (found == elements.end()) {
-        return false;
-    }
-    cursor = found;
-    return true;
+    return elements.SelectFirst([&](const auto& held) { return held->GetId() == id; });
 }
 
 bool CPNPetriNet::FindElement(const CPNObject* element) {
-    const auto found = std::find_if(elements.begin(), elements.end(),
-                                    [&](const auto& held) { return held.get() == element; });
-    if (element == nullptr || found == elements.end()) {
-        return false;
-    }
-    cursor = found;
-    return true;
-}
-
-bool CPNPetriNet::First() {
-    cursor = elements.begin();
-    return cursor != elements.end();
-}
-
-bool CPNPetriNet::Next() {
-    if (cursor == elements.end() || std::next(cursor) == elements.end()) {
-        return false;
-    }
-    ++cursor;
-    return true;
-}
-
-std::shared_ptr<CPNObject> CPNPetriNet::Current() const {
-    return cursor == elements.end() ? nullptr : *cursor;
+    return element != nullptr && elements.SelectFirst(IsElement(element));
 }
 
 void CPNPetriNet::Serialize(CArchive& archive) {
@@ -257,7 +228,7 @@ void CPNPetriNet::Serialize(CArchive& archive) {
 
 void CPNPetriNet::Store(CArchive& archive) {
     // The number written is that of the elements that follow, so the file is always whole.
-    archive.WriteInt32(static_cast<std::int32_t>(elements.size()));
+    archive.WriteInt32(static_cast<std::int32_t>(elements.Size()));
     // Oldest first: loading puts each at the front, which gives back the same order.
     for (auto element = elements.rbegin(); element != elements.rend(); ++element) {
         archive.WriteInt32((*element)->GetType());
@@ -301,7 +272,7 @@ void CPNPetriNet::Load(CArchive& archive) {
         }
     }
     // The count is what the net really holds, also when entries were skipped.
-    count = static_cast<std::int32_t>(elements.size());
+    count = static_cast<std::int32_t>(elements.Size());
     LoadArcs(archive);
 }
 
@@ -315,7 +286,7 @@ void CPNPetriNet::LoadArcs(CArchive& archive) {
         ElementList::iterator element;
     };
     std::vector<Entry> byId;
-    byId.reserve(elements.size());
+    byId.reserve(elements.Size());
     for (auto element = elements.begin(); element != elements.end(); ++element) {
         byId.push_back({(*element)->GetId(), byId.size(), element});
     }
@@ -338,12 +309,12 @@ void CPNPetriNet::LoadArcs(CArchive& archive) {
         if (from == byId.end()) {
             continue;
         }
-        cursor = from->element;
+        elements.Select(from->element);
         const auto to = find(target);
         if (to == byId.end()) {
             continue;
         }
-        cursor = to->element;
+        elements.Select(to->element);
         // Each arc goes to the front of its element's arcs: the stored order is reversed.
         CPNObject& element = **from->element;
         element.AddArc(*to->element);

@@ -13,11 +13,11 @@
 // goes, it drops the arcs of every element it holds or took out, which breaks the cycles
 // that arcs between elements always make.
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <vector>
 
 #include "archive/Object.h"
+#include "common/CursorList.h"
 #include "petrinet/PNObject.h"
 
 namespace orvane {
@@ -34,7 +34,7 @@ public:
     CPNPetriNet(const CPNPetriNet&) = delete;
     CPNPetriNet& operator=(const CPNPetriNet&) = delete;
 
-    bool IsEmpty() const { return elements.empty(); }
+    bool IsEmpty() const { return elements.IsEmpty(); }
     std::int32_t GetCount() const { return count; }
 
     bool AddPlace(std::int32_t id, std::int32_t x, std::int32_t y);
@@ -51,14 +51,14 @@ public:
 
     bool FindById(std::int32_t id);
     bool FindElement(const CPNObject* element);
-    bool First();
-    bool Next();
-    std::shared_ptr<CPNObject> Current() const;
+    bool First() { return elements.First(); }
+    bool Next() { return elements.Next(); }
+    std::shared_ptr<CPNObject> Current() const { return elements.Current(); }
 
     void Serialize(CArchive& archive) override;
 
 private:
-    using ElementList = std::list<std::shared_ptr<CPNObject>>;
+    using ElementList = CCursorList<CPNObject>;
 
     bool Insert(std::shared_ptr<CPNObject> element);
     void RemoveChainsFrom(const CPNObject& element);
@@ -68,7 +68,6 @@ private:
     void LoadArcs(CArchive& archive);
 
     ElementList elements;
-    ElementList::iterator cursor = elements.end();  // end(): no element selected
     std::int32_t count = 0;
     // Elements taken out of the net, whose arcs the net drops when it goes.
     std::vector<std::weak_ptr<CPNObject>> removed;

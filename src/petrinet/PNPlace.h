@@ -22,18 +22,17 @@ public:
     std::int32_t GetCapacity() const override { return capacity; }
     void SetTokens(std::int32_t value) override { tokens = value; }
     std::int32_t GetTokens() const override { return tokens; }
-    std::int32_t BorderX(std::int32_t px, std::int32_t py, std::int32_t along,
-                         std::int32_t across) const override;
-    std::int32_t BorderY(std::int32_t px, std::int32_t py, std::int32_t along,
-                         std::int32_t across) const override;
 
     // Stored as: id, x, y, label reference, radius, capacity, tokens.
     void Serialize(CArchive& archive) override;
 
-private:
+protected:
+    // The circle's outline.
     std::pair<std::int32_t, std::int32_t> Border(std::int32_t px, std::int32_t py,
-                                                 std::int32_t along, std::int32_t across) const;
+                                                 std::int32_t along,
+                                                 std::int32_t across) const override;
 
+private:
     std::int32_t radius = 0;
     std::int32_t capacity = 0;
     std::int32_t tokens = 0;

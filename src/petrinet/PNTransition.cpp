@@ -1,10 +1,8 @@
 #include "petrinet/PNTransition.h"
 
 #include <cmath>
-#include <string>
 
 #include "archive/Archive.h"
-#include "petrinet/PNLabel.h"
 
 namespace orvane {
 
@@ -12,9 +10,7 @@ ORVANE_IMPLEMENT_SERIAL(CPNTransition)
 
 CPNTransition::CPNTransition(std::int32_t id, std::int32_t x, std::int32_t y)
     : CPNObject(id, x, y), width(kDefaultWidth), height(kDefaultHeight) {
-    const std::string number = std::to_string(id);
-    SetLabel(std::make_shared<CPNLabel>(
-        LabelId(id), 0, -5, u"Transition." + std::u16string(number.begin(), number.end()), true));
+    SetNamedLabel(u"Transition", 0, -5);
 }
 
 void CPNTransition::SetSize(std::int32_t newWidth, std::int32_t newHeight) {
@@ -41,16 +37,6 @@ std::pair<std::int32_t, std::int32_t> CPNTransition::Border(std::int32_t px, std
         reach = std::sqrt(static_cast<double>(height) * height + m * m);
     }
     return BorderPoint(cx, cy, px, py, along, across, reach);
-}
-
-std::int32_t CPNTransition::BorderX(std::int32_t px, std::int32_t py, std::int32_t along,
-                                    std::int32_t across) const {
-    return Border(px, py, along, across).first;
-}
-
-std::int32_t CPNTransition::BorderY(std::int32_t px, std::int32_t py, std::int32_t along,
-                                    std::int32_t across) const {
-    return Border(px, py, along, across).second;
 }
 
 void CPNTransition::Serialize(CArchive& archive) {

@@ -21,18 +21,17 @@ public:
     void SetHeight(std::int32_t value) override { height = value; }
     std::int32_t GetHeight() const override { return height; }
     void SetSize(std::int32_t newWidth, std::int32_t newHeight) override;
-    std::int32_t BorderX(std::int32_t px, std::int32_t py, std::int32_t along,
-                         std::int32_t across) const override;
-    std::int32_t BorderY(std::int32_t px, std::int32_t py, std::int32_t along,
-                         std::int32_t across) const override;
 
     // Stored as: id, x, y, label reference, width, height.
     void Serialize(CArchive& archive) override;
 
-private:
+protected:
+    // The rectangle's outline.
     std::pair<std::int32_t, std::int32_t> Border(std::int32_t px, std::int32_t py,
-                                                 std::int32_t along, std::int32_t across) const;
+                                                 std::int32_t along,
+                                                 std::int32_t across) const override;
 
+private:
     std::int32_t width = 0;
     std::int32_t height = 0;
 };

@@ -1,13 +1,9 @@
 #include "users/PNUserDB.h"
 
-#include <algorithm>
-
 #include "archive/Archive.h"
-#include "common/AtomicFile.h"
+#include "archive/ObjectFile.h"
 #include "common/ConsoleLine.h"
-#include "common/FileBytes.h"
 #include "common/RandomSource.h"
-#include "common/TextCodec.h"
 
 namespace orvane {
 
@@ -19,34 +15,18 @@ namespace {
 // database holds no account.
 constexpr std::u16string_view kFirstRunLogin = u"Tutor";
 
+auto HasLogin(const std::u16string& login) {
+    return [&login](const std::shared_ptr<CPNUser>& user) { return user->GetLogin() == login; };
+}
+
 }  // namespace
 
-bool CPNUserDB::First() {
-    cursor = accounts.begin();
-    return cursor != accounts.end();
-}
-
-bool CPNUserDB::Next() {
-    if (cursor == accounts.end() || std::next(cursor) == accounts.end()) {
-        return false;
-    }
-    ++cursor;
-    return true;
-}
-
-CPNUser* CPNUserDB::CurrentUser() const {
-    return cursor == accounts.end() ? nullptr : cursor->get();
-}
-
 bool CPNUserDB::FindLogin(const std::u16string& login) {
-    if (!First()) {
-        return false;
-    }
-    do {
-        if ((*cursor)->GetLogin() == login) {
+    for (bool more = First(); more; more = Next()) {
+        if (CurrentUser()->GetLogin() == login) {
             return true;
         }
-    } while (Next());
+    }
     return false;  // the cursor stays on the last account
 }
 
@@ -132,10 +112,10 @@ bool CPNUserDB::ChangeCurrentPassword(const std::u16string& oldPassword,
 
 bool CPNUserDB::HasTeacherRights(const std::u16string& login,
                                  const std::u16string& password) const {
-    if (accounts.empty()) {
+    if (accounts.IsEmpty()) {
         return login == kFirstRunLogin && password.empty();
     }
-    const auto account = FindFirst(login);
+    const auto account = accounts.FindFirst(HasLogin(login));
     return account != accounts.end() && (*account)->GetPassword() == password &&
            (*account)->IsTeacher();
 }
@@ -155,7 +135,7 @@ bool CPNUserDB::AddStudent(const std::u16string& login, const std::u16string& na
     if (!HasTeacherRights(rightsLogin, rightsPassword)) {
         return false;
     }
-    accounts.push_front(std::make_shared<CPNUser>(login, name, GeneratePassword(), false));
+    accounts.PushFront(std::make_shared<CPNUser>(login, name, GeneratePassword(), false));
     ++count;
     return true;
 }
@@ -164,32 +144,28 @@ bool CPNUserDB::AddUser(const std::u16string& login, const std::u16string& name,
                         const std::u16string& password, const std::u16string& confirmation,
                         bool teacher, const std::u16string& rightsLogin,
                         const std::u16string& rightsPassword) {
-    if (!HasTeacherRights(rightsLogin, rightsPassword) && !accounts.empty()) {
+    if (!HasTeacherRights(rightsLogin, rightsPassword) && !accounts.IsEmpty()) {
         return false;
     }
     if (password != confirmation) {
         return false;
     }
-    accounts.push_front(std::make_shared<CPNUser>(login, name, password, teacher));
+    accounts.PushFront(std::make_shared<CPNUser>(login, name, password, teacher));
     ++count;
     return true;
 }
 
 void CPNUserDB::InsertUser(std::shared_ptr<CPNUser> user) {
-    accounts.push_front(std::move(user));
+    accounts.PushFront(std::move(user));
     ++count;
 }
 
 bool CPNUserDB::RemoveUser(const std::u16string& login, const std::u16string& rightsLogin,
                            const std::u16string& rightsPassword) {
-    if (!HasTeacherRights(rightsLogin, rightsPassword)) {
+    if (!HasTeacherRights(rightsLogin, rightsPassword) || !accounts.EraseFirst(HasLogin(login))) {
         return false;
     }
-    const auto account = FindFirst(login);
-    if (account == accounts.end()) {
-        return false;
-    }
-    Erase(account);
+    --count;
     return true;
 }
 
@@ -198,55 +174,26 @@ void CPNUserDB::RemoveAllStudents(const std::u16string& rightsLogin,
     if (!HasTeacherRights(rightsLogin, rightsPassword)) {
         return;
     }
-    for (auto account = accounts.begin(); account != accounts.end();) {
-        account = (*account)->IsTeacher() ? std::next(account) : Erase(account);
-    }
-}
-
-CPNUserDB::AccountList::iterator CPNUserDB::FindFirst(const std::u16string& login) {
-    return std::find_if(accounts.begin(), accounts.end(),
-                        [&](const auto& user) { return user->GetLogin() == login; });
-}
-
-CPNUserDB::AccountList::const_iterator CPNUserDB::FindFirst(const std::u16string& login) const {
-    return std::find_if(accounts.begin(), accounts.end(),
-                        [&](const auto& user) { return user->GetLogin() == login; });
-}
-
-CPNUserDB::AccountList::iterator CPNUserDB::Erase(AccountList::iterator position) {
-    if (position == cursor) {
-        cursor = accounts.end();
-    }
-    --count;
-    return accounts.erase(position);
+    count -= static_cast<std::int32_t>(
+        accounts.EraseAll([](const auto& user) { return !user->IsTeacher(); }));
 }
 
 void CPNUserDB::Save(const std::u16string& fileName) const {
-    if (accounts.empty()) {
+    if (accounts.IsEmpty()) {
         return;  // an earlier file stays as it was
     }
-    CArchive archive;
-    const_cast<CPNUserDB*>(this)->Serialize(archive);
-    if (!WriteFileAtomically(ToUtf8(fileName), archive.Pieces())) {
-        PrintConsoleLine("Cannot write to file: " + ToUtf8(fileName));
-    }
+    SaveObjectFile(const_cast<CPNUserDB&>(*this), fileName);
 }
 
 void CPNUserDB::Load(const std::u16string& fileName) {
-    const auto bytes = ReadFileBytes(ToUtf8(fileName));
-    if (!bytes) {
-        PrintConsoleLine("Cannot open file: " + ToUtf8(fileName));
-        return;
-    }
-    CArchive archive(*bytes);
-    Serialize(archive);
+    LoadObjectFile(*this, fileName);
 }
 
 void CPNUserDB::Serialize(CArchive& archive) {
     if (archive.IsStoring()) {
         // The count written is the number of accounts that follow, so the file is always
         // whole, even after a load that had to skip an entry.
-        archive.WriteInt32(static_cast<std::int32_t>(accounts.size()));
+        archive.WriteInt32(static_cast<std::int32_t>(accounts.Size()));
         for (const auto& user : accounts) {
             archive.WriteObject(user);
         }
@@ -260,9 +207,9 @@ void CPNUserDB::Serialize(CArchive& archive) {
             PrintConsoleLine("Cannot load user: ");
             continue;
         }
-        accounts.push_front(std::move(user));
+        accounts.PushFront(std::move(user));
     }
-    count = static_cast<std::int32_t>(accounts.size());
+    count = static_cast<std::int32_t>(accounts.Size());
 }
 
 }  // namespace orvane

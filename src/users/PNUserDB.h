@@ -4,11 +4,11 @@
 // rights: a login and password that HasTeacherRights accepts. The database lives in the file
 // "userdb" as a count followed by the accounts; each save-and-load reverses their order.
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <string>
 
 #include "archive/Object.h"
+#include "common/CursorList.h"
 #include "users/PNUser.h"
 
 namespace orvane {
@@ -25,13 +25,13 @@ public:
     CPNUserDB(const CPNUserDB&) = delete;
     CPNUserDB& operator=(const CPNUserDB&) = delete;
 
-    bool IsEmpty() const { return accounts.empty(); }
+    bool IsEmpty() const { return accounts.IsEmpty(); }
     std::int32_t GetCount() const { return count; }
 
-    bool First();
-    bool Next();
+    bool First() { return accounts.First(); }
+    bool Next() { return accounts.Next(); }
     // The account under the cursor, or null; valid until the next change of the database.
-    CPNUser* CurrentUser() const;
+    CPNUser* CurrentUser() const { return accounts.CurrentItem(); }
     bool FindLogin(const std::u16string& login);
 
     bool CheckCurrentPassword(const std::u16string& password) const;
@@ -78,8 +78,6 @@ public:
     static std::u16string GeneratePassword();
 
 private:
-    using AccountList = std::list<std::shared_ptr<CPNUser>>;
-
     // The current account when the rights are accepted, else null.
     CPNUser* CurrentWithRights(const std::u16string& rightsLogin,
                                const std::u16string& rightsPassword) const;
@@ -87,13 +85,9 @@ private:
     template <class Change>
     bool ChangeCurrent(const std::u16string& rightsLogin, const std::u16string& rightsPassword,
                        Change change);
-    AccountList::iterator FindFirst(const std::u16string& login);
-    AccountList::const_iterator FindFirst(const std::u16string& login) const;
-    AccountList::iterator Erase(AccountList::iterator position);
 
     std::int32_t count = 0;
-    AccountList accounts;
-    AccountList::iterator cursor = accounts.end();  // end(): no current account
+    CCursorList<CPNUser> accounts;
 };
 
 }  // namespace orvane
