@@ -92,14 +92,12 @@ public:
         }
         return any;
     }
-    // Takes out every match and answers how many went.
+    // Takes out every match.
     template <class Matches>
-    std::size_t EraseAll(Matches matches) {
-        const std::size_t before = items.size();
+    void EraseAll(Matches matches) {
         for (iterator item = items.begin(); item != items.end();) {
             item = matches(*item) ? Erase(item) : std::next(item);
         }
-        return before - items.size();
     }
     // Moves the item to just before `position`; the cursor stays on the item it was on.
     void Move(iterator item, iterator position) { items.splice(position, items, item); }

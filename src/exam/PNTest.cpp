@@ -24,7 +24,6 @@ bool CPNTest::AddQuestion(std::shared_ptr<CPNQuestion> question) {
         return false;
     }
     questions.PushFront(std::move(question));
-    ++questionCount;
     return true;
 }
 
@@ -49,11 +48,7 @@ bool CPNTest::MoveQuestion(std::int32_t questionId, std::int32_t position) {
 }
 
 bool CPNTest::RemoveQuestion(std::int32_t questionId) {
-    if (!questions.EraseFirst(HasId(questionId))) {
-        return false;
-    }
-    --questionCount;
-    return true;
+    return questions.EraseFirst(HasId(questionId));
 }
 
 std::int32_t CPNTest::NextFreeQuestionId() const {

@@ -37,7 +37,7 @@ public:
     void SetTimeLimit(std::int64_t value) { timeLimit = value; }
     // Subtracts `amount` from the time limit; the result stays within 64 bits.
     void ReduceTimeLimit(std::int64_t amount);
-    std::int32_t GetQuestionCount() const { return questionCount; }
+    std::int32_t GetQuestionCount() const { return static_cast<std::int32_t>(questions.Size()); }
 
     bool IsEmpty() const { return questions.IsEmpty(); }
     // Puts the question at the front; the cursor stays. False only for no question.
@@ -68,7 +68,6 @@ private:
     // Kept as the byte read, so that a file's flag byte is written back unchanged.
     std::uint8_t toBeWorkedOut = 1;
     std::int64_t timeLimit = 0;
-    std::int32_t questionCount = 0;
     CCursorList<CPNQuestion> questions;
 };
 

@@ -63,7 +63,6 @@ bool CPNObject::AddArc(std::shared_ptr<CPNObject> target) {
         return false;
     }
     arcs.push_front(Arc{std::move(target), 1});
-    ++arcCount;
     return true;
 }
 
@@ -84,7 +83,6 @@ bool CPNObject::RemoveArc(const CPNObject* target) {
                 arcCursor = arcs.end();
             }
             arcs.erase(arc);
-            --arcCount;
             return true;
         }
     }
@@ -121,7 +119,6 @@ void CPNObject::SetArcWeight(std::int32_t weight) {
 void CPNObject::ReleaseArcs() {
     arcs.clear();
     arcCursor = arcs.end();
-    arcCount = 0;
     if (label != nullptr) {
         label->ReleaseArcs();
     }

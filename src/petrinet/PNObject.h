@@ -88,7 +88,7 @@ public:
     std::shared_ptr<CPNObject> GetArcTarget() const;
     std::int32_t GetArcWeight() const;
     void SetArcWeight(std::int32_t weight);
-    std::int32_t GetArcCount() const { return arcCount; }
+    std::int32_t GetArcCount() const { return static_cast<std::int32_t>(arcs.size()); }
     // The arcs, newest first, for walks that must not move the arc cursor.
     const std::list<Arc>& Arcs() const { return arcs; }
     // Drops every arc of the element and of its label; the net does this when it goes, so
@@ -130,7 +130,6 @@ private:
     std::int32_t y = 0;
     std::int32_t state = kCreatedState;
     std::shared_ptr<CPNLabel> label;
-    std::int32_t arcCount = 0;
 };
 
 }  // namespace orvane

@@ -136,7 +136,6 @@ bool CPNUserDB::AddStudent(const std::u16string& login, const std::u16string& na
         return false;
     }
     accounts.PushFront(std::make_shared<CPNUser>(login, name, GeneratePassword(), false));
-    ++count;
     return true;
 }
 
@@ -151,22 +150,16 @@ bool CPNUserDB::AddUser(const std::u16string& login, const std::u16string& name,
         return false;
     }
     accounts.PushFront(std::make_shared<CPNUser>(login, name, password, teacher));
-    ++count;
     return true;
 }
 
 void CPNUserDB::InsertUser(std::shared_ptr<CPNUser> user) {
     accounts.PushFront(std::move(user));
-    ++count;
 }
 
 bool CPNUserDB::RemoveUser(const std::u16string& login, const std::u16string& rightsLogin,
                            const std::u16string& rightsPassword) {
-    if (!HasTeacherRights(rightsLogin, rightsPassword) || !accounts.EraseFirst(HasLogin(login))) {
-        return false;
-    }
-    --count;
-    return true;
+    return HasTeacherRights(rightsLogin, rightsPassword) && accounts.EraseFirst(HasLogin(login));
 }
 
 void CPNUserDB::RemoveAllStudents(const std::u16string& rightsLogin,
@@ -174,8 +167,7 @@ void CPNUserDB::RemoveAllStudents(const std::u16string& rightsLogin,
     if (!HasTeacherRights(rightsLogin, rightsPassword)) {
         return;
     }
-    count -= static_cast<std::int32_t>(
-        accounts.EraseAll([](const auto& user) { return !user->IsTeacher(); }));
+    accounts.EraseAll([](const auto& user) { return !user->IsTeacher(); });
 }
 
 void CPNUserDB::Save(const std::u16string& fileName) const {
@@ -209,7 +201,6 @@ void CPNUserDB::Serialize(CArchive& archive) {
         }
         accounts.PushFront(std::move(user));
     }
-    count = static_cast<std::int32_t>(accounts.Size());
 }
 
 }  // namespace orvane

@@ -26,7 +26,7 @@ public:
     CPNUserDB& operator=(const CPNUserDB&) = delete;
 
     bool IsEmpty() const { return accounts.IsEmpty(); }
-    std::int32_t GetCount() const { return count; }
+    std::int32_t GetCount() const { return static_cast<std::int32_t>(accounts.Size()); }
 
     bool First() { return accounts.First(); }
     bool Next() { return accounts.Next(); }
@@ -86,7 +86,6 @@ private:
     bool ChangeCurrent(const std::u16string& rightsLogin, const std::u16string& rightsPassword,
                        Change change);
 
-    std::int32_t count = 0;
     CCursorList<CPNUser> accounts;
 };
 
