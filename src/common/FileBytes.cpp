@@ -40,13 +40,4 @@ std::optional<std::vector<std::uint8_t>> ReadDescriptorBytes(int fd) {
     }
 }
 
-bool CanOpenForReading(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    ::close(fd);
-    return true;
-}
-
 }  // namespace orvane

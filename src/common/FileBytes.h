@@ -13,7 +13,4 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path);
 // The bytes from an open descriptor's position to the end, or nothing on a read error.
 std::optional<std::vector<std::uint8_t>> ReadDescriptorBytes(int fd);
 
-// True when the path names something that can be opened for reading.
-bool CanOpenForReading(const std::string& path);
-
 }  // namespace orvane

@@ -155,7 +155,6 @@ CPNQuestion::CPNQuestion(std::int32_t questionId, std::u16string questionTitle,
                   std::move(questionText)) {
     workNet = std::move(work);
     keyNet = std::move(solution);
-    askedRequirements = 0;
 }
 
 CPNQuestion::CPNQuestion(std::int32_t questionId, std::u16string questionTitle,
@@ -173,7 +172,6 @@ CPNQuestion::CPNQuestion(std::int32_t questionId, std::u16string questionTitle,
                   std::move(questionText)) {
     workNet = std::make_shared<CPNPetriNet>();
     keyNet = std::move(solution);
-    askedRequirements = 0;
 }
 
 CPNQuestion::CPNQuestion(std::int32_t questionId, std::u16string questionTitle,

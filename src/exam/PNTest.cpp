@@ -87,10 +87,8 @@ void CPNTest::Store(CArchive& archive) {
     // The number written is that of the questions that follow, so the file is always whole.
     archive.WriteInt32(static_cast<std::int32_t>(questions.Size()));
     // The walk leaves the cursor on the last question, as storing always has.
-    if (FirstQuestion()) {
-        do {
-            archive.WriteObject(CurrentQuestion().get());
-        } while (NextQuestion());
+    for (bool more = FirstQuestion(); more; more = NextQuestion()) {
+        archive.WriteObject(questions.CurrentItem());
     }
 }
 

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "archive/Archive.h"
+#include "common/TextCodec.h"
 #include "petrinet/PNLabel.h"
 
 namespace orvane {
@@ -137,10 +138,9 @@ std::int32_t CPNObject::LabelId(std::int32_t elementId) {
 }
 
 void CPNObject::SetNamedLabel(std::u16string_view kind, std::int32_t labelX, std::int32_t labelY) {
-    const std::string number = std::to_string(id);
-    label = std::make_shared<CPNLabel>(
-        LabelId(id), labelX, labelY,
-        std::u16string(kind) + u"." + std::u16string(number.begin(), number.end()), true);
+    label = std::make_shared<CPNLabel>(LabelId(id), labelX, labelY,
+                                       std::u16string(kind) + u"." + FromUtf8(std::to_string(id)),
+                                       true);
 }
 
 void CPNObject::ExchangePosition(CArchive& archive) {
