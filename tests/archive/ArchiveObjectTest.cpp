@@ -6,11 +6,9 @@
 #include "users/PNUser.h"
 #include "users/PNUserDB.h"
 
-namespace orvane {
+namespace orvane::test {
 namespace {
 
-using test::Bytes;
-using test::Hex;
 using Cause = ArchiveError::Cause;
 
 // The items of an account, as CPNUser writes them after its class part.
@@ -118,4 +116,4 @@ TEST(ArchiveObject, MalformedReferencesAreReadErrorsWithTheirCause) {
 }
 
 }  // namespace
-}  // namespace orvane
+}  // namespace orvane::test

@@ -5,11 +5,9 @@
 #include "archive/Archive.h"
 #include "support/ByteBuilder.h"
 
-namespace orvane {
+namespace orvane::test {
 namespace {
 
-using test::Bytes;
-using test::Hex;
 using Cause = ArchiveError::Cause;
 
 std::vector<std::uint8_t> Stored(std::u16string_view text) {
@@ -104,4 +102,4 @@ TEST(ArchiveNumbers, AreLittleEndianAndRoundTrip) {
 }
 
 }  // namespace
-}  // namespace orvane
+}  // namespace orvane::test

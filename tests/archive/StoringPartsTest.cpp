@@ -10,7 +10,7 @@
 #include "archive/ByteBlocks.h"
 #include "archive/ObjectIndexMap.h"
 
-namespace orvane {
+namespace orvane::test {
 namespace {
 
 std::vector<std::uint8_t> Joined(const std::vector<std::span<const std::uint8_t>>& pieces) {
@@ -103,4 +103,4 @@ TEST(ObjectIndexMap, KeepsTheIndexOfObjectsWhereverTheyLie) {
 }
 
 }  // namespace
-}  // namespace orvane
+}  // namespace orvane::test

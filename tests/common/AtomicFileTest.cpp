@@ -6,12 +6,10 @@
 #include "common/FileBytes.h"
 #include "support/TempFolder.h"
 
-namespace orvane {
+namespace orvane::test {
 namespace {
 
-using test::ReadBytes;
-
-class AtomicFileTest : public test::InTempFolder {
+class AtomicFileTest : public InTempFolder {
 protected:
     // "target" holds `bytes`, and no temporary file is left beside it.
     void ExpectOnlyTarget(const std::vector<std::uint8_t>& bytes) {
@@ -21,12 +19,12 @@ protected:
 };
 
 TEST_F(AtomicFileTest, OnlyACommitReplacesTheTargetThroughAHiddenFileBesideIt) {
-    test::WriteBytes("target", {7, 7});
+    WriteBytes("target", {7, 7});
     {
         CAtomicFile dropped;
         ASSERT_TRUE(dropped.Open(folder.Path() + "/target"));
         EXPECT_EQ(dropped.TemporaryPath().rfind(folder.Path() + "/.target.", 0), 0u);
-        EXPECT_TRUE(test::Exists(dropped.TemporaryPath()));
+        EXPECT_TRUE(Exists(dropped.TemporaryPath()));
         ASSERT_TRUE(dropped.Write("new", 3));
     }
     CAtomicFile aborted;
@@ -42,7 +40,7 @@ TEST_F(AtomicFileTest, PiecesGoInOrderAndAFailedWriteKeepsTheOldFile) {
     ASSERT_TRUE(
         WriteFileAtomically("target", std::vector<std::span<const std::uint8_t>>{a, none, b}));
     ExpectOnlyTarget({1, 2, 3});
-    test::UnderFileSizeLimit(1000, [&] {
+    UnderFileSizeLimit(1000, [&] {
         EXPECT_FALSE(WriteFileAtomically("target", whole));
         EXPECT_FALSE(
             WriteFileAtomically("target", std::vector<std::span<const std::uint8_t>>{half, half}));
@@ -54,4 +52,4 @@ TEST_F(AtomicFileTest, PiecesGoInOrderAndAFailedWriteKeepsTheOldFile) {
 }
 
 }  // namespace
-}  // namespace orvane
+}  // namespace orvane::test

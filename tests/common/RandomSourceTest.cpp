@@ -2,7 +2,7 @@
 
 #include "common/RandomSource.h"
 
-namespace orvane {
+namespace orvane::test {
 namespace {
 
 // The classic C library generator with its start state 1, at every start.
@@ -21,4 +21,4 @@ TEST(RandomSource, StartsWithTheSameSequenceAndStaysWithinZeroTo32767) {
 }
 
 }  // namespace
-}  // namespace orvane
+}  // namespace orvane::test

@@ -3,7 +3,7 @@
 
 #include "common/TextCodec.h"
 
-namespace orvane {
+namespace orvane::test {
 namespace {
 
 TEST(TextCodec, Utf8RoundTripKeepsSlovakLettersAndCharactersOutsideTheBmp) {
@@ -44,4 +44,4 @@ TEST(TextCodec, Windows1250MatchesTheSystemConverterForEveryByte) {
 }
 
 }  // namespace
-}  // namespace orvane
+}  // namespace orvane::test

@@ -4,13 +4,9 @@
 #include "support/ByteBuilder.h"
 #include "support/Serialized.h"
 
-namespace orvane {
+namespace orvane::test {
 namespace {
 
-using test::Bytes;
-using test::Hex;
-using test::LoadedItems;
-using test::StoredItems;
 using Ints = std::vector<std::int32_t>;
 using Texts = std::vector<std::u16string>;
 using Cause = ArchiveError::Cause;
@@ -178,19 +174,18 @@ TEST(Question, MalformedQuestionsAreReadErrors) {
     ASSERT_TRUE(question.GetWorkNet()->AddPlace(1, 0, 0));
     const auto whole = StoredItems(question);
     for (std::size_t size = 0; size < whole.size(); ++size) {
-        EXPECT_EQ(test::LoadFailure<CPNQuestion>({whole.begin(), whole.begin() + size}),
-                  Cause::EndOfData)
+        EXPECT_EQ(LoadFailure<CPNQuestion>({whole.begin(), whole.begin() + size}), Cause::EndOfData)
             << size;
     }
     const Bytes head = Head(QuestionKind::ChooseAnswers, 1);
-    EXPECT_EQ(test::LoadFailure<CPNQuestion>(Bytes(head).I32(-1)), Cause::EndOfData);
-    EXPECT_EQ(test::LoadFailure<CPNQuestion>(Bytes(head).I32s({0x7FFFFFFF, 0})), Cause::EndOfData);
+    EXPECT_EQ(LoadFailure<CPNQuestion>(Bytes(head).I32(-1)), Cause::EndOfData);
+    EXPECT_EQ(LoadFailure<CPNQuestion>(Bytes(head).I32s({0x7FFFFFFF, 0})), Cause::EndOfData);
     const Bytes manyTexts = Bytes(head).I32s({0, 0, 0x7FFFFFFF}).Raw(std::vector<std::uint8_t>(64));
-    EXPECT_EQ(test::LoadFailure<CPNQuestion>(manyTexts), Cause::EndOfData);
+    EXPECT_EQ(LoadFailure<CPNQuestion>(manyTexts), Cause::EndOfData);
     const Bytes netSlot = Bytes(head).I32s({0, 0, 0, 0}).U32(0).I16(0).I32(1);
-    EXPECT_EQ(test::LoadFailure<CPNQuestion>(Bytes(netSlot).Class("CPNTest")), Cause::BadClass);
+    EXPECT_EQ(LoadFailure<CPNQuestion>(Bytes(netSlot).Class("CPNTest")), Cause::BadClass);
     EXPECT_EQ(LoadedItems<CPNQuestion>(Bytes(netSlot).U16(0).I32(0))->GetWorkNet(), nullptr);
 }
 
 }  // namespace
-}  // namespace orvane
+}  // namespace orvane::test

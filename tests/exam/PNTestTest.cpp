@@ -13,15 +13,9 @@
 #include "support/Serialized.h"
 #include "support/TempFolder.h"
 
-namespace orvane {
+namespace orvane::test {
 namespace {
 
-using test::Bytes;
-using test::Hex;
-using test::LoadedItems;
-using test::ReadBytes;
-using test::StoredItems;
-using test::WriteBytes;
 using Ids = std::vector<std::int32_t>;
 using Texts = std::vector<std::u16string>;
 
@@ -139,7 +133,7 @@ TEST(Test, LoadingTakesWhatTheFileSays) {
     test->SetToBeWorkedOut(false);
     EXPECT_FALSE(LoadedItems<CPNTest>(StoredItems(*test))->GetToBeWorkedOut());
     const Bytes net = Bytes(head).I32(1).Class("CPNPetriNet");
-    EXPECT_EQ(test::LoadFailure<CPNTest>(net), ArchiveError::Cause::BadClass);
+    EXPECT_EQ(LoadFailure<CPNTest>(net), ArchiveError::Cause::BadClass);
 
     test->SetTimeLimit(std::numeric_limits<std::int64_t>::min() + 1);
     test->ReduceTimeLimit(2);
@@ -149,7 +143,7 @@ TEST(Test, LoadingTakesWhatTheFileSays) {
     EXPECT_EQ(test->GetTimeLimit(), 70);
 }
 
-class TestDBTest : public test::InTempFolder {
+class TestDBTest : public InTempFolder {
 protected:
     void Add(std::int32_t id, const std::u16string& login = u"s") {
         auto test = std::make_shared<CPNTest>();
@@ -213,7 +207,7 @@ TEST_F(TestDBTest, FileOfANewTestIsItsClassRecordAndStartValues) {
     db.Save(u"testdb");
     Add(0, u"");
     db.Save(u"testdb");  // no test under the cursor yet
-    EXPECT_FALSE(test::Exists("testdb"));
+    EXPECT_FALSE(Exists("testdb"));
     ASSERT_TRUE(db.First());
     db.Save(u"testdb");
     const Bytes expected = Bytes().Class("CPNTest").Str(u"").I32(0).Byte(1).I64(0).I32(0);
@@ -320,23 +314,23 @@ std::shared_ptr<CPNTest> SampleTest(bool mirrored) {
     if (mirrored) {
         std::reverse(questions.begin(), questions.end());
     }
-    auto test = test::MakeTest(11, u"študent", true, questions);
+    auto test = MakeTest(11, u"študent", true, questions);
     test->SetTimeLimit(2700);
     return test;
 }
 
 TEST_F(TestDBTest, StoreLoadCycleSecondFileIsMirroredAndThirdEqualsTheFirst) {
-    test::WriteTestFile("first", SampleTest(false));
+    WriteTestFile("first", SampleTest(false));
     const auto once = Load(u"first");
     ASSERT_NE(once, nullptr);
     EXPECT_EQ(IdsOf(*once), (Ids{7, 6, 5, 4, 3, 2, 1, 0}));
-    test::WriteTestFile("second", once);
+    WriteTestFile("second", once);
     const auto twice = Load(u"second");
     ASSERT_NE(twice, nullptr);
-    test::WriteTestFile("third", twice);
+    WriteTestFile("third", twice);
 
     // The second file holds the questions, and each element's arcs, in reverse order.
-    test::WriteTestFile("mirrored", SampleTest(true));
+    WriteTestFile("mirrored", SampleTest(true));
     EXPECT_EQ(Hex(ReadBytes("second")), Hex(ReadBytes("mirrored")));
     EXPECT_NE(ReadBytes("second"), ReadBytes("first"));
     EXPECT_EQ(Hex(ReadBytes("third")), Hex(ReadBytes("first")));
@@ -348,12 +342,12 @@ TEST_F(TestDBTest, FuzzInputNetThatListsAnElementTwiceKeepsItsSize) {
     const auto input = ReadBytes(ORVANE_FUZZ_INPUTS "/testdb-element-listed-twice");
     ASSERT_FALSE(input.empty());
     WriteBytes("found", input);
-    test::WriteTestFile("once", Load(u"found"));
-    test::WriteTestFile("twice", Load(u"once"));
-    test::WriteTestFile("thrice", Load(u"twice"));
+    WriteTestFile("once", Load(u"found"));
+    WriteTestFile("twice", Load(u"once"));
+    WriteTestFile("thrice", Load(u"twice"));
     EXPECT_EQ(ReadBytes("twice").size(), ReadBytes("once").size());
     EXPECT_EQ(Hex(ReadBytes("thrice")), Hex(ReadBytes("once")));
 }
 
 }  // namespace
-}  // namespace orvane
+}  // namespace orvane::test

@@ -10,13 +10,9 @@
 #include "support/ByteBuilder.h"
 #include "support/Serialized.h"
 
-namespace orvane {
+namespace orvane::test {
 namespace {
 
-using test::Bytes;
-using test::Hex;
-using test::LoadedItems;
-using test::StoredItems;
 using Cause = ArchiveError::Cause;
 
 // One element as a file refers to it: its class record and its items.
@@ -367,17 +363,15 @@ TEST(PetriNet, MalformedNetsAreReadErrors) {
     Connect(net, 1, 2);
     const auto whole = StoredItems(net);
     for (std::size_t size = 0; size < whole.size(); ++size) {
-        EXPECT_EQ(test::LoadFailure<CPNPetriNet>({whole.begin(), whole.begin() + size}),
-                  Cause::EndOfData)
+        EXPECT_EQ(LoadFailure<CPNPetriNet>({whole.begin(), whole.begin() + size}), Cause::EndOfData)
             << size;
     }
-    EXPECT_EQ(test::LoadFailure<CPNPetriNet>(Bytes().I32s({2147483647, 1009})), Cause::EndOfData);
+    EXPECT_EQ(LoadFailure<CPNPetriNet>(Bytes().I32s({2147483647, 1009})), Cause::EndOfData);
     // An element of another class than its type code says, and a label of another class.
     const Bytes place = Bytes().I32s({1, 1001}).Class("CPNPlace").I32s({1, 0, 0});
-    EXPECT_EQ(test::LoadFailure<CPNPetriNet>(Bytes().I32s({1, 1001}).Class("CPNNode")),
-              Cause::BadClass);
-    EXPECT_EQ(test::LoadFailure<CPNPetriNet>(Bytes(place).Class("CPNNode")), Cause::BadClass);
+    EXPECT_EQ(LoadFailure<CPNPetriNet>(Bytes().I32s({1, 1001}).Class("CPNNode")), Cause::BadClass);
+    EXPECT_EQ(LoadFailure<CPNPetriNet>(Bytes(place).Class("CPNNode")), Cause::BadClass);
 }
 
 }  // namespace
-}  // namespace orvane
+}  // namespace orvane::test

@@ -11,13 +11,9 @@
 #include "support/TempFolder.h"
 #include "users/PNUserDB.h"
 
-namespace orvane {
+namespace orvane::test {
 namespace {
 
-using test::Bytes;
-using test::Hex;
-using test::ReadBytes;
-using test::WriteBytes;
 using Cause = ArchiveError::Cause;
 
 std::vector<std::u16string> Logins(CPNUserDB& db) {
@@ -29,7 +25,7 @@ std::vector<std::u16string> Logins(CPNUserDB& db) {
 }
 
 // A database whose accounts, front to end, are the given ones; "boss"/"pw" is a teacher.
-class UserDBTest : public test::InTempFolder {
+class UserDBTest : public InTempFolder {
 protected:
     void Add(const std::u16string& login, bool teacher, const std::u16string& password = u"p") {
         ASSERT_TRUE(
@@ -151,7 +147,7 @@ TEST_F(UserDBTest, RemovalsKeepTeachersInTheirOrderAndTheCurrentOneGoneLeavesNoC
 
 TEST_F(UserDBTest, FileIsTheCountThenTheAccountsFromTheFrontAndLoadingReversesThem) {
     db.Save(u"fresh");  // an empty database writes nothing, nor replaces a file
-    EXPECT_FALSE(test::Exists("fresh"));
+    EXPECT_FALSE(Exists("fresh"));
     WriteBytes("userdb", {1, 2, 3});
     db.Save(u"userdb");
     EXPECT_EQ(ReadBytes("userdb"), (std::vector<std::uint8_t>{1, 2, 3}));
@@ -232,7 +228,7 @@ TEST_F(UserDBTest, FileErrorsAndANullEntryAreConsoleLines) {
     }
     WriteBytes("userdb", {9, 9});
     testing::internal::CaptureStdout();
-    test::UnderFileSizeLimit(200, [&] { db.Save(u"userdb"); });  // room for the console line only
+    UnderFileSizeLimit(200, [&] { db.Save(u"userdb"); });  // room for the console line only
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Cannot write to file: userdb\n");
     EXPECT_EQ(ReadBytes("userdb"), (std::vector<std::uint8_t>{9, 9}));
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"userdb"});
@@ -241,17 +237,14 @@ TEST_F(UserDBTest, FileErrorsAndANullEntryAreConsoleLines) {
 TEST_F(UserDBTest, MalformedFilesAreReadErrors) {
     MakeBoss();
     Add(u"s", false);
-    const std::vector<std::uint8_t> whole = test::StoredItems(db);
+    const std::vector<std::uint8_t> whole = StoredItems(db);
     for (std::size_t size = 0; size < whole.size(); ++size) {
-        EXPECT_EQ(test::LoadFailure<CPNUserDB>({whole.begin(), whole.begin() + size}),
-                  Cause::EndOfData)
+        EXPECT_EQ(LoadFailure<CPNUserDB>({whole.begin(), whole.begin() + size}), Cause::EndOfData)
             << size;
     }
-    EXPECT_EQ(
-        test::LoadFailure<CPNUserDB>(Bytes().I32(0x7FFFFFFF).Raw({whole.begin() + 4, whole.end()})),
-        Cause::EndOfData);
-    EXPECT_EQ(test::LoadFailure<CPNUserDB>(Bytes().I32(1).Class("CPNUserDB").I32(0)),
-              Cause::BadClass);
+    EXPECT_EQ(LoadFailure<CPNUserDB>(Bytes().I32(0x7FFFFFFF).Raw({whole.begin() + 4, whole.end()})),
+              Cause::EndOfData);
+    EXPECT_EQ(LoadFailure<CPNUserDB>(Bytes().I32(1).Class("CPNUserDB").I32(0)), Cause::BadClass);
     WriteBytes("userdb", {whole.begin(), whole.end() - 1});
     EXPECT_THROW(db.Load(u"userdb"), ArchiveError);  // and from a file
 }
@@ -260,13 +253,13 @@ TEST_F(UserDBTest, MalformedFilesAreReadErrors) {
 TEST(PNUser, AnyNonZeroFlagByteIsATeacherAndIsWrittenBackUnchanged) {
     const std::vector<std::uint8_t> bytes = Bytes().Byte(2).Str(u"").Str(u"x").Str(u"");
     std::size_t left = 1;
-    const auto loaded = test::LoadedItems<CPNUser>(bytes, &left);
+    const auto loaded = LoadedItems<CPNUser>(bytes, &left);
     EXPECT_EQ(left, 0u);
     EXPECT_TRUE(loaded->IsTeacher());
     EXPECT_EQ(loaded->GetLogin(), u"x");
-    EXPECT_EQ(test::StoredItems(*loaded), bytes);
+    EXPECT_EQ(StoredItems(*loaded), bytes);
     loaded->SetTeacher(true);
-    EXPECT_EQ(test::StoredItems(*loaded)[0], 1);
+    EXPECT_EQ(StoredItems(*loaded)[0], 1);
 }
 
 TEST_F(UserDBTest, ReaderOnAnotherThreadAlwaysLoadsAWholeFile) {
@@ -299,4 +292,4 @@ TEST_F(UserDBTest, ReaderOnAnotherThreadAlwaysLoadsAWholeFile) {
 }
 
 }  // namespace
-}  // namespace orvane
+}  // namespace orvane::test
