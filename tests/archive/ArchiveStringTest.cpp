@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "archive/Archive.h"
 #include "support/ByteBuilder.h"
+#include "support/Serialized.h"
 
 namespace orvane::test {
 namespace {
-
-using Cause = ArchiveError::Cause;
 
 std::vector<std::uint8_t> Stored(std::u16string_view text) {
     CArchive archive;
@@ -23,35 +20,20 @@ std::u16string Loaded(const std::vector<std::uint8_t>& bytes) {
     return text;
 }
 
-Cause LoadFailure(const std::vector<std::uint8_t>& bytes) {
-    try {
-        Loaded(bytes);
-    } catch (const ArchiveError& error) {
-        return error.GetCause();
-    }
-    ADD_FAILURE() << "no read error for " << Hex(bytes);
-    return Cause::BadIndex;
-}
-
-std::vector<std::uint8_t> Head(const std::vector<std::uint8_t>& bytes, std::size_t size) {
-    return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size)};
-}
-
 // The marker FF FE FF, then the shortest length form that holds the number of UTF-16 units.
-TEST(ArchiveString, WritesEveryLengthFormAtItsSizeAndReadsItBack) {
-    using Case = std::tuple<std::u16string, std::size_t, const char*>;
-    for (const auto& [text, head, hex] : std::vector<Case>{
-             {u"", 4, "FF FE FF 00"},
-             {u"abc", 10, "FF FE FF 03 61 00 62 00 63 00"},
-             {u"č", 6, "FF FE FF 01 0D 01"},
-             {u"Predvolené konto učiteľa \U0001F600", 4, "FF FE FF 1B"},  // a surrogate pair: 2
-             {std::u16string(254, u'x'), 4, "FF FE FF FE"},
-             {std::u16string(255, u'x'), 6, "FF FE FF FF FF 00"},
-             {std::u16string(0xFFFD, u'x'), 6, "FF FE FF FF FD FF"},
-             {std::u16string(0xFFFE, u'x'), 10, "FF FE FF FF FF FF FE FF 00 00"},
-             {std::u16string(70000, u'y'), 10, "FF FE FF FF FF FF 70 11 01 00"}}) {
+TEST(ArchiveString, WritesEveryLengthFormAndReadsItBack) {
+    for (const auto& [text, head] : std::vector<std::pair<std::u16string, std::string>>{
+             {u"", "FF FE FF 00"},
+             {u"abc", "FF FE FF 03 61 00 62 00 63 00"},
+             {u"č", "FF FE FF 01 0D 01"},
+             {u"Predvolené konto učiteľa \U0001F600", "FF FE FF 1B"},  // a surrogate pair: 2
+             {std::u16string(254, u'x'), "FF FE FF FE"},
+             {std::u16string(255, u'x'), "FF FE FF FF FF 00"},
+             {std::u16string(0xFFFD, u'x'), "FF FE FF FF FD FF"},
+             {std::u16string(0xFFFE, u'x'), "FF FE FF FF FF FF FE FF 00 00"},
+             {std::u16string(70000, u'y'), "FF FE FF FF FF FF 70 11 01 00"}}) {
         const auto bytes = Stored(text);
-        EXPECT_EQ(Hex(Head(bytes, head)), hex) << text.size();
+        EXPECT_EQ(Hex(bytes).substr(0, head.size()), head) << text.size();
         EXPECT_EQ(Loaded(bytes), text) << text.size();
     }
 }
@@ -72,14 +54,12 @@ TEST(ArchiveString, ReadsEveryEightBitAndUtf16LengthForm) {
 }
 
 TEST(ArchiveString, TruncatedOrOversizedStringsAreEndOfData) {
-    const auto whole = Stored(u"abc");
-    for (std::size_t size = 0; size < whole.size(); ++size) {
-        EXPECT_EQ(LoadFailure(Head(whole, size)), Cause::EndOfData) << size;
-    }
+    ExpectEveryCutEndsTheData(Stored(u"abc"), Loaded);
     // Lengths far beyond the data fail before anything that large is allocated.
-    EXPECT_EQ(LoadFailure(Bytes{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF}.U32(0x7FFFFFFF).U16(1)),
-              Cause::EndOfData);
-    EXPECT_EQ(LoadFailure(Bytes{0xFF, 0xFF, 0xFF}.U32(0xFFFFFFFF).I64(-1)), Cause::EndOfData);
+    for (const Bytes& bytes : {Bytes{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF}.U32(0x7FFFFFFF).U16(1),
+                               Bytes{0xFF, 0xFF, 0xFF}.U32(0xFFFFFFFF).I64(-1)}) {
+        EXPECT_EQ(ReadError([&] { Loaded(bytes); }), ArchiveError::Cause::EndOfData);
+    }
 }
 
 TEST(ArchiveNumbers, AreLittleEndianAndRoundTrip) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <functional>
 #include <limits>
 
 #include "exam/PNTestDB.h"
@@ -61,7 +60,6 @@ TEST(Test, StoringWalksTheQuestionsAndLoadingReversesThem) {
     EXPECT_EQ(Hex(stored), Hex(expected.U16(0x8001).Raw(UnsetItems(1))));
     const auto loaded = LoadedItems<CPNTest>(stored);
     EXPECT_EQ(IdsOf(*loaded), (Ids{1, 2, 3}));
-    EXPECT_EQ(loaded->GetQuestionCount(), 3);
     EXPECT_EQ(loaded->GetTimeLimit(), 2700);
 }
 
@@ -81,7 +79,6 @@ TEST(Test, MoveQuestionPutsItAtThePosition) {
         EXPECT_EQ(test->MoveQuestion(move.id, move.position), move.result)
             << move.id << " to " << move.position;
         EXPECT_EQ(test->CurrentQuestion()->GetId(), 3);
-        EXPECT_EQ(test->GetQuestionCount(), 4);
         EXPECT_EQ(IdsOf(*test), move.order) << move.id << " to " << move.position;
     }
 }
@@ -111,7 +108,6 @@ TEST(Test, SelectionRemovalAndFreeIds) {
     EXPECT_EQ(test->CurrentQuestion(), nullptr);
     EXPECT_FALSE(test->NextQuestion());
     EXPECT_EQ(test->NextFreeQuestionId(), 1);
-    EXPECT_EQ(test->GetQuestionCount(), 2);
 
     // A question stands in several tests at once.
     const auto shared = std::make_shared<CPNQuestion>(5);
@@ -128,7 +124,6 @@ TEST(Test, LoadingTakesWhatTheFileSays) {
     const Bytes question = Bytes().Class("CPNQuestion").Raw(UnsetItems(4));
     const auto test = LoadedItems<CPNTest>(Bytes(head).I32(2).U16(0).Raw(question));
     EXPECT_TRUE(test->GetToBeWorkedOut());
-    EXPECT_EQ(test->GetQuestionCount(), 1);
     EXPECT_EQ(Hex(StoredItems(*test)), Hex(Bytes(head).I32(1).Raw(question)));
     test->SetToBeWorkedOut(false);
     EXPECT_FALSE(LoadedItems<CPNTest>(StoredItems(*test))->GetToBeWorkedOut());
@@ -145,16 +140,8 @@ TEST(Test, LoadingTakesWhatTheFileSays) {
 
 class TestDBTest : public InTempFolder {
 protected:
-    void Add(std::int32_t id, const std::u16string& login = u"s") {
-        auto test = std::make_shared<CPNTest>();
-        test->SetId(id);
-        test->SetLogin(login);
-        EXPECT_TRUE(db.AddTest(test));
-    }
-    static std::string Captured(const std::function<void()>& action) {
-        testing::internal::CaptureStdout();
-        action();
-        return testing::internal::GetCapturedStdout();
+    void Add(std::int32_t id, std::u16string_view login = u"s") {
+        EXPECT_TRUE(db.AddTest(MakeTest(id, login, true)));
     }
     // The test in a file with one test.
     static std::shared_ptr<CPNTest> Load(const std::u16string& name) {
@@ -187,11 +174,10 @@ TEST_F(TestDBTest, NewTestsGoToTheFrontAndIdsFillTheGaps) {
 
 TEST_F(TestDBTest, RemovingTestsKeepsTheOthersInOrder) {
     EXPECT_FALSE(db.RemoveTest(0));
-    Add(1, u"a");
-    Add(2, u"b");
-    Add(2, u"c");
-    Add(3, u"b");
-    Add(4, u"b");
+    for (const auto& [id, login] :
+         {std::pair{1, u"a"}, {2, u"b"}, {2, u"c"}, {3, u"b"}, {4, u"b"}}) {
+        Add(id, login);
+    }
     ASSERT_TRUE(db.RemoveTest(2));
     ASSERT_TRUE(db.SelectTest(2));
     EXPECT_EQ(db.Current()->GetLogin(), u"b");  // the one nearer the front went
@@ -228,38 +214,28 @@ TEST_F(TestDBTest, FileOfANewTestIsItsClassRecordAndStartValues) {
     db.Save(u"testdb");
     EXPECT_EQ(Hex(ReadBytes("testdb")), Hex(expected));
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"testdb"});
-    EXPECT_EQ(Captured([&] { db.Save(u"chýba/testdb"); }), "Cannot write to file: chýba/testdb\n");
+    EXPECT_EQ(Printed([&] { db.Save(u"chýba/testdb"); }), "Cannot write to file: chýba/testdb\n");
 }
 
 TEST_F(TestDBTest, UnreadableFilesLeaveTheDatabaseAsItWas) {
-    EXPECT_EQ(Captured([&] { db.Load(u"testdb"); }), "Cannot open file: testdb\n");
-    const Bytes test = Bytes().Class("CPNTest").Str(u"eva").I32(3).Byte(1).I64(0).I32(0);
-    const std::vector<std::uint8_t>& whole = test;
-    for (std::size_t size = 0; size < whole.size(); ++size) {
-        WriteBytes("testdb", {whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size)});
-        EXPECT_THROW(db.Load(u"testdb"), ArchiveError) << size;
-    }
-    WriteBytes("testdb", Bytes().Class("CPNQuestion").I32(2000));
-    try {
+    const auto load = [&](const std::vector<std::uint8_t>& bytes) {
+        WriteBytes("testdb", bytes);
         db.Load(u"testdb");
-        ADD_FAILURE() << "no read error";
-    } catch (const ArchiveError& error) {
-        EXPECT_EQ(error.GetCause(), ArchiveError::Cause::BadClass);
-    }
-    WriteBytes("testdb", Bytes().U16(0));
-    db.Load(u"testdb");
+    };
+    EXPECT_EQ(Printed([&] { db.Load(u"testdb"); }), "Cannot open file: testdb\n");
+    const Bytes test = Bytes().Class("CPNTest").Str(u"eva").I32(3).Byte(1).I64(0).I32(0);
+    ExpectEveryCutEndsTheData(test, load);
+    EXPECT_EQ(ReadError([&] { load(Bytes().Class("CPNQuestion").I32(2000)); }),
+              ArchiveError::Cause::BadClass);
+    load(Bytes().U16(0));
     EXPECT_TRUE(db.IsEmpty());
-
-    // Bytes after the one test are not read.
-    WriteBytes("testdb", Bytes(test).Raw({1, 2, 3}));
-    db.Load(u"testdb");
+    load(Bytes(test).Raw({1, 2, 3}));  // bytes after the one test are not read
     ASSERT_TRUE(db.First());
     EXPECT_EQ(db.Current()->GetLogin(), u"eva");
 }
 
-// Every kind of element, labelled and not, with several arcs per element; `mirrored` adds
-// each element's arcs in the opposite order, as one store and load leaves them.
-std::shared_ptr<CPNPetriNet> SampleNet(std::int32_t seed, bool mirrored) {
+// Every kind of element, labelled and not, with several arcs per element and two to one target.
+std::shared_ptr<CPNPetriNet> SampleNet(std::int32_t seed) {
     auto net = std::make_shared<CPNPetriNet>();
     const auto element = [&](std::int32_t id) {
         return net->FindById(id) ? net->Current() : nullptr;
@@ -273,36 +249,34 @@ std::shared_ptr<CPNPetriNet> SampleNet(std::int32_t seed, bool mirrored) {
     element(5)->SetTokens(seed);
     element(2)->SetSize(seed, 30);
     element(2)->GetLabel()->SetText(u"Prechod ľ" + std::u16string(1, char16_t(u'A' + seed)));
-    std::vector<std::array<std::int32_t, 3>> arcs{{1, 2, 1}, {1, 3, 2}, {1, 4, seed}, {2, 5, 1},
-                                                  {2, 1, 4}, {3, 4, 1}, {4, 2, 7},    {5, 1, 1},
-                                                  {5, 2, 2}, {5, 1, 3}};
-    if (mirrored) {
-        std::reverse(arcs.begin(), arcs.end());
-    }
-    for (const auto& [from, to, weight] : arcs) {
-        const auto source = element(from);
-        source->AddArc(element(to));
-        source->FirstArc();
-        source->SetArcWeight(weight);
+    for (const auto& [from, to, weight] : std::vector<std::array<std::int32_t, 3>>{{1, 2, 1},
+                                                                                   {1, 3, 2},
+                                                                                   {1, 4, seed},
+                                                                                   {2, 5, 1},
+                                                                                   {3, 4, 1},
+                                                                                   {4, 2, 7},
+                                                                                   {5, 1, 1},
+                                                                                   {5, 1, 3}}) {
+        element(from)->AddArc(element(to));
+        element(from)->FirstArc();
+        element(from)->SetArcWeight(weight);
     }
     return net;
 }
 
-// One question of each kind that has a constructor; `mirrored` adds them in the opposite
-// order and mirrors their nets.
-std::shared_ptr<CPNTest> SampleTest(bool mirrored) {
+// One question of each kind that has a constructor, with nets where the kind has them.
+std::shared_ptr<CPNTest> SampleTest() {
     const CPNQuestion::Requirements pairs{
         {{true, 3}, {true, 1}, {false, 1}, {true, 0}, {false, 0}, {true, 1}, {false, 1}}};
-    const auto net = [&](std::int32_t seed) { return SampleNet(seed, mirrored); };
     std::vector<std::shared_ptr<CPNQuestion>> questions{
         std::make_shared<CPNQuestion>(0),
         std::make_shared<CPNQuestion>(1, u"Výber", u"Ktoré platí?", 3, Texts{u"á", u"b", u"č"},
-                                      std::vector<bool>{true, false, true}, net(1)),
+                                      std::vector<bool>{true, false, true}, SampleNet(1)),
         std::make_shared<CPNQuestion>(2, u"Spoj", u"Spoj súvisiace", 2, Texts{u"l1", u"l2"},
                                       Texts{u"p1", u"p2"}, Ids{1, 0}, nullptr),
-        std::make_shared<CPNQuestion>(3, u"Dokonči", u"Dokonči PN", net(2), net(3)),
-        std::make_shared<CPNQuestion>(4, u"Podľa", u"požiadaviek", net(4), pairs),
-        std::make_shared<CPNQuestion>(5, u"Nakresli", u"Nakresli PN", net(5)),
+        std::make_shared<CPNQuestion>(3, u"Dokonči", u"Dokonči PN", SampleNet(2), SampleNet(3)),
+        std::make_shared<CPNQuestion>(4, u"Podľa", u"požiadaviek", SampleNet(4), pairs),
+        std::make_shared<CPNQuestion>(5, u"Nakresli", u"Nakresli PN", SampleNet(5)),
         std::make_shared<CPNQuestion>(6, u"Nakresli", u"podľa požiadaviek", pairs),
         std::make_shared<CPNQuestion>(7, u"Voľne", u"bez opravy"),
     };
@@ -311,27 +285,20 @@ std::shared_ptr<CPNTest> SampleTest(bool mirrored) {
     questions[1]->SetAnswerNumber(-3);
     questions[3]->SetKeyNumber(12);
     questions[6]->SetPoints(9);
-    if (mirrored) {
-        std::reverse(questions.begin(), questions.end());
-    }
     auto test = MakeTest(11, u"študent", true, questions);
     test->SetTimeLimit(2700);
     return test;
 }
 
-TEST_F(TestDBTest, StoreLoadCycleSecondFileIsMirroredAndThirdEqualsTheFirst) {
-    WriteTestFile("first", SampleTest(false));
+// Loading reverses the questions and each element's arcs, so the second file differs from
+// the first and the third is the first again, byte for byte.
+TEST_F(TestDBTest, TwoStoreLoadCyclesGiveBackTheFirstFile) {
+    WriteTestFile("first", SampleTest());
     const auto once = Load(u"first");
     ASSERT_NE(once, nullptr);
     EXPECT_EQ(IdsOf(*once), (Ids{7, 6, 5, 4, 3, 2, 1, 0}));
     WriteTestFile("second", once);
-    const auto twice = Load(u"second");
-    ASSERT_NE(twice, nullptr);
-    WriteTestFile("third", twice);
-
-    // The second file holds the questions, and each element's arcs, in reverse order.
-    WriteTestFile("mirrored", SampleTest(true));
-    EXPECT_EQ(Hex(ReadBytes("second")), Hex(ReadBytes("mirrored")));
+    WriteTestFile("third", Load(u"second"));
     EXPECT_NE(ReadBytes("second"), ReadBytes("first"));
     EXPECT_EQ(Hex(ReadBytes("third")), Hex(ReadBytes("first")));
 }
@@ -339,9 +306,7 @@ TEST_F(TestDBTest, StoreLoadCycleSecondFileIsMirroredAndThirdEqualsTheFirst) {
 // A file that the fuzz targets once found mishandled, kept byte for byte as it was found: a
 // net that lists an element twice keeps its size over saving and loading.
 TEST_F(TestDBTest, FuzzInputNetThatListsAnElementTwiceKeepsItsSize) {
-    const auto input = ReadBytes(ORVANE_FUZZ_INPUTS "/testdb-element-listed-twice");
-    ASSERT_FALSE(input.empty());
-    WriteBytes("found", input);
+    WriteBytes("found", ReadBytes(ORVANE_FUZZ_INPUTS "/testdb-element-listed-twice"));
     WriteTestFile("once", Load(u"found"));
     WriteTestFile("twice", Load(u"once"));
     WriteTestFile("thrice", Load(u"twice"));

@@ -68,12 +68,9 @@ void WriteUsersFile(const std::vector<Account>& accounts) {
 
 std::vector<std::pair<std::u16string, bool>> LoginsOf(CPNUserDB& users) {
     std::vector<std::pair<std::u16string, bool>> logins;
-    if (!users.First()) {
-        return logins;
-    }
-    do {
+    for (bool more = users.First(); more; more = users.Next()) {
         logins.emplace_back(users.GetCurrentLogin(), users.CurrentUser()->IsTeacher());
-    } while (users.Next());
+    }
     return logins;
 }
 

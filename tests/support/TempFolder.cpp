@@ -64,4 +64,10 @@ void UnderFileSizeLimit(std::uint64_t limit, const std::function<void()>& write)
     ::setrlimit(RLIMIT_FSIZE, &old);
 }
 
+std::string Printed(const std::function<void()>& action) {
+    testing::internal::CaptureStdout();
+    action();
+    return testing::internal::GetCapturedStdout();
+}
+
 }  // namespace orvane::test

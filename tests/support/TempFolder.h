@@ -37,5 +37,7 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 bool Exists(const std::string& path);
 // Runs `write` while no file may grow beyond `limit` bytes: a write past it fails (EFBIG).
 void UnderFileSizeLimit(std::uint64_t limit, const std::function<void()>& write);
+// What `action` writes to standard output, where the databases report trouble with files.
+std::string Printed(const std::function<void()>& action);
 
 }  // namespace orvane::test
