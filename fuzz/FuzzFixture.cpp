@@ -127,33 +127,32 @@ std::vector<std::string_view> SplitAt(std::string_view input, char separator,
     return parts;
 }
 
-Bytes ReloadUserDB(std::span<const std::uint8_t> bytes) {
-    CPNUserDB db;
-    CArchive archive(bytes);
-    db.Serialize(archive);
-    return Store(db);
-}
-
-Bytes ReloadTestFile(std::span<const std::uint8_t> bytes) {
-    CPNTestDB db;
-    CArchive archive(bytes);
-    db.Serialize(archive);
-    db.First();
-    return Store(db);
-}
-
-bool RequireStableReloads(std::span<const std::uint8_t> bytes,
-                          Bytes (*reload)(std::span<const std::uint8_t>), const char* what) {
-    Bytes once;
+template <class Database>
+std::unique_ptr<Database> LoadWithStableReloads(std::span<const std::uint8_t> bytes,
+                                                const char* what) {
+    const auto load = [](std::span<const std::uint8_t> from) {
+        auto database = std::make_unique<Database>();
+        CArchive archive(from);
+        database->Serialize(archive);
+        database->First();  // a test file stores the test under the cursor
+        return database;
+    };
+    std::unique_ptr<Database> database;
     try {
-        once = reload(bytes);
+        database = load(bytes);
     } catch (const ArchiveError&) {
-        return false;
+        return nullptr;
     }
-    const Bytes twice = reload(once);
-    Require(reload(twice) == once, what);
-    return true;
+    const Bytes once = Store(*database);
+    const Bytes twice = Store(*load(once));
+    Require(Store(*load(twice)) == once, what);
+    return database;
 }
+
+template std::unique_ptr<CPNUserDB> LoadWithStableReloads(std::span<const std::uint8_t>,
+                                                          const char*);
+template std::unique_ptr<CPNTestDB> LoadWithStableReloads(std::span<const std::uint8_t>,
+                                                          const char*);
 
 void Require(bool holds, const char* what) {
     if (!holds) {

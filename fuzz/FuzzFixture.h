@@ -5,6 +5,7 @@
 // into the client's sends.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -42,15 +43,13 @@ Bytes SampleText(std::size_t size);
 // whatever separators remain.
 std::vector<std::string_view> SplitAt(std::string_view input, char separator, std::size_t maxParts);
 
-// The stored form of a user database or test file after loading `bytes`; throws
-// ArchiveError when they do not load.
-Bytes ReloadUserDB(std::span<const std::uint8_t> bytes);
-Bytes ReloadTestFile(std::span<const std::uint8_t> bytes);
-// The round trip of a file that loads: when `bytes` load with `reload`, two more rounds must
-// give the same stored form again (each round reverses the lists), or the run ends with
-// `what`. False when the bytes do not load: a malformed file is refused without harm.
-bool RequireStableReloads(std::span<const std::uint8_t> bytes,
-                          Bytes (*reload)(std::span<const std::uint8_t>), const char* what);
+// The database (CPNUserDB or CPNTestDB, its cursor on the first entry) that `bytes` load
+// into, or null when they do not load: a malformed file is refused without harm. A file that
+// loads must also survive the round trip: its stored form, loaded and stored twice more, must
+// come back byte for byte (each round reverses the lists), or the run ends with `what`.
+template <class Database>
+std::unique_ptr<Database> LoadWithStableReloads(std::span<const std::uint8_t> bytes,
+                                                const char* what);
 
 // Ends the fuzz run with the message unless `holds` (the fuzzer keeps the input as a crash).
 void Require(bool holds, const char* what);

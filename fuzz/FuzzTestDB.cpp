@@ -7,7 +7,6 @@
 #include <cstdint>
 
 #include "FuzzFixture.h"
-#include "archive/Archive.h"
 #include "exam/PNTestDB.h"
 
 using namespace orvane;
@@ -65,16 +64,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (!RequireStableReloads({data, size}, ReloadTestFile,
-                              "a stored test changes over two reloads")) {
-        return 0;
-    }
-
-    CPNTestDB db;
-    CArchive archive(std::span<const std::uint8_t>(data, size));
-    db.Serialize(archive);
-    if (db.First()) {
-        WorkOnTest(*db.Current());
+    const auto db = LoadWithStableReloads<CPNTestDB>({data, size},
+                                                     "a stored test changes over two reloads");
+    if (db != nullptr && db->Current() != nullptr) {
+        WorkOnTest(*db->Current());
     }
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "FuzzFixture.h"
+#include "users/PNUserDB.h"
 
 using namespace orvane;
 using namespace orvane::fuzz;
@@ -15,7 +16,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    RequireStableReloads({data, size}, ReloadUserDB,
-                         "a stored user database changes over two reloads");
+    LoadWithStableReloads<CPNUserDB>({data, size},
+                                     "a stored user database changes over two reloads");
     return 0;
 }

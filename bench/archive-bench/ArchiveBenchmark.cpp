@@ -43,19 +43,11 @@ const std::vector<SampleSetup>& Samples() {
     return samples;
 }
 
-template <class Database>
-std::vector<std::uint8_t> StoredBytes(Database& database) {
-    CArchive archive;
-    database.Serialize(archive);
-    return archive.TakeData();
-}
-
 // The sample whose benchmarks run now, with its stored bytes. Only one is held at a time:
 // the benchmarks of a sample run one after another, and the large samples take a lot of memory.
 struct PreparedSample {
     std::string name;
-    std::unique_ptr<CPNUserDB> users;
-    std::unique_ptr<CPNTestDB> tests;
+    std::unique_ptr<CObject> database;
     std::vector<std::uint8_t> bytes;
 };
 
@@ -65,12 +57,13 @@ PreparedSample& Prepare(const SampleSetup& setup) {
         prepared = PreparedSample{};
         prepared.name = setup.name;
         if (setup.users) {
-            prepared.users = MakeSampleUserDB(setup.count);
-            prepared.bytes = StoredBytes(*prepared.users);
+            prepared.database = MakeSampleUserDB(setup.count);
         } else {
-            prepared.tests = MakeSampleTestDB(setup.count, setup.elementsPerNet);
-            prepared.bytes = StoredBytes(*prepared.tests);
+            prepared.database = MakeSampleTestDB(setup.count, setup.elementsPerNet);
         }
+        CArchive archive;
+        prepared.database->Serialize(archive);
+        prepared.bytes = archive.TakeData();
     }
     return prepared;
 }
@@ -116,11 +109,7 @@ void Store(benchmark::State& state, const SampleSetup& setup) {
     for (auto _ : state) {
         EmptyCaches(state);
         CArchive archive;
-        if (setup.users) {
-            prepared.users->Serialize(archive);
-        } else {
-            prepared.tests->Serialize(archive);
-        }
+        prepared.database->Serialize(archive);
         // The bytes stay in the archive's blocks, from which Save writes them.
         benchmark::DoNotOptimize(archive.Pieces().size());
     }

@@ -1,5 +1,7 @@
 #include "DatabaseFile.h"
 
+#include <optional>
+
 #include "TestJson.h"
 #include "UserDBJson.h"
 #include "archive/Archive.h"
@@ -8,11 +10,18 @@
 namespace orvane {
 namespace {
 
+Json Document(const char* type, const char* key, Json content) {
+    Json document;
+    document["type"] = type;
+    document[key] = std::move(content);
+    return document;
+}
+
 Json DumpUserDBBytes(std::span<const std::uint8_t> bytes) {
     CPNUserDB database;
     CArchive archive(bytes);
     database.Serialize(archive);
-    return DumpUserDB(database);
+    return Document("userdb", "users", DumpUsers(database));
 }
 
 Json DumpTestBytes(std::span<const std::uint8_t> bytes) {
@@ -20,27 +29,27 @@ Json DumpTestBytes(std::span<const std::uint8_t> bytes) {
     CArchive archive(bytes);
     database.Serialize(archive);
     database.First();
-    return DumpTestFile(*database.Current());
+    return Document("test", "test", DumpTest(*database.Current()));
 }
 
 }  // namespace
 
 Json DumpDatabaseFile(std::span<const std::uint8_t> bytes) {
+    std::optional<std::string> testProblem;
     if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFF) {
         try {
             return DumpTestBytes(bytes);
-        } catch (const ArchiveError& testError) {
-            try {
-                return DumpUserDBBytes(bytes);
-            } catch (const ArchiveError& userError) {
-                throw DatabaseFileError(std::string("neither a test file (") + testError.what() +
-                                        ") nor a user database (" + userError.what() + ")");
-            }
+        } catch (const ArchiveError& error) {
+            testProblem = error.what();
         }
     }
     try {
         return DumpUserDBBytes(bytes);
     } catch (const ArchiveError& error) {
+        if (testProblem) {
+            throw DatabaseFileError("neither a test file (" + *testProblem +
+                                    ") nor a user database (" + error.what() + ")");
+        }
         throw DatabaseFileError(std::string("not a user database (") + error.what() + ")");
     }
 }
@@ -51,8 +60,9 @@ std::vector<std::uint8_t> PackDatabaseDocument(const Json& json) {
     const CJsonShape type = document.Member("type");
     CArchive archive;
     if (type.Value() == "userdb") {
+        document.Object({"type", "users"});
         CPNUserDB database;
-        PackUserDB(document, database);
+        PackUsers(document.Member("users"), database);
         database.Serialize(archive);
     } else if (type.Value() == "test") {
         document.Object({"type", "test"});

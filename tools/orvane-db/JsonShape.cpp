@@ -43,6 +43,9 @@ CJsonShape CJsonShape::Element(std::size_t index) const {
 }
 
 std::size_t CJsonShape::ArraySize() const {
+    if (missing) {
+        return 0;
+    }
     if (!value.is_array()) {
         Fail("expected an array");
     }

@@ -31,13 +31,12 @@ public:
 
     bool Has(std::string_view key) const;
     bool IsNull() const { return value.is_null(); }
-    bool IsMissing() const { return missing; }
     const Json& Value() const { return value; }
-    const std::string& Path() const { return path; }
 
     CJsonShape Member(std::string_view key) const;
     CJsonShape Element(std::size_t index) const;
-    std::size_t ArraySize() const;  // refuses anything but an array
+    // 0 for a missing key, else refuses anything but an array.
+    std::size_t ArraySize() const;
 
     // A missing key gives the fallback; a present one must fit the type.
     std::int64_t Integer(std::int64_t minimum, std::int64_t maximum, std::int64_t fallback) const;

@@ -1,7 +1,7 @@
 #include "TestJson.h"
 
 #include <algorithm>
-#include <map>
+#include <ranges>
 
 #include "common/TextCodec.h"
 #include "exam/PNQuestion.h"
@@ -10,20 +10,6 @@
 
 namespace orvane {
 namespace {
-
-// Loading a test, a net's arcs or a user database puts every item read at the front; these
-// walks give the items back in the order in which they stand in the file.
-template <class T>
-Json InFileOrder(std::vector<T> items, bool reversed) {
-    if (reversed) {
-        std::reverse(items.begin(), items.end());
-    }
-    Json list = Json::array();
-    for (auto& item : items) {
-        list.push_back(std::move(item));
-    }
-    return list;
-}
 
 Json DumpLabel(const std::shared_ptr<CPNLabel>& label) {
     if (label == nullptr) {
@@ -63,22 +49,19 @@ Json DumpNet(const std::shared_ptr<CPNPetriNet>& net) {
     // The net keeps its elements newest first, the file holds them oldest first. The arcs are
     // written element by element from the front, each element's arcs newest first; loading
     // reversed every element's arc list.
-    std::vector<Json> elements;
-    std::vector<Json> arcs;
-    if (net->First()) {
-        do {
-            const CPNObject& element = *net->Current();
-            elements.push_back(DumpElement(element));
-            std::vector<Json> own;
-            for (const auto& arc : element.Arcs()) {
-                own.push_back(Json::array({element.GetId(), arc.target->GetId(), arc.weight}));
-            }
-            arcs.insert(arcs.end(), own.rbegin(), own.rend());
-        } while (net->Next());
+    Json elements = Json::array();
+    Json arcs = Json::array();
+    for (bool more = net->First(); more; more = net->Next()) {
+        const CPNObject& element = *net->Current();
+        elements.push_back(DumpElement(element));
+        for (const auto& arc : element.Arcs() | std::views::reverse) {
+            arcs.push_back(Json::array({element.GetId(), arc.target->GetId(), arc.weight}));
+        }
     }
+    std::reverse(elements.begin(), elements.end());
     Json json;
-    json["elements"] = InFileOrder(std::move(elements), true);
-    json["arcs"] = InFileOrder(std::move(arcs), false);
+    json["elements"] = std::move(elements);
+    json["arcs"] = std::move(arcs);
     return json;
 }
 
@@ -167,8 +150,7 @@ void PackElement(const CJsonShape& json, CPNPetriNet& net) {
 // of the list where that order is one the program can write (grouped by source, newest element
 // first); arcs listed in another order are written in that order instead.
 void PackArcs(const CJsonShape& json, CPNPetriNet& net) {
-    const std::size_t count = json.IsMissing() ? 0 : json.ArraySize();
-    for (std::size_t i = count; i-- > 0;) {
+    for (std::size_t i = json.ArraySize(); i-- > 0;) {
         const CJsonShape arc = json.Element(i);
         if (arc.ArraySize() != 3) {
             arc.Fail("expected [sourceId, targetId, weight]");
@@ -199,8 +181,7 @@ std::shared_ptr<CPNPetriNet> PackNet(const CJsonShape& json) {
     json.Object({"elements", "arcs"});
     auto net = std::make_shared<CPNPetriNet>();
     const CJsonShape elements = json.Member("elements");
-    const std::size_t count = elements.IsMissing() ? 0 : elements.ArraySize();
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0, count = elements.ArraySize(); i < count; ++i) {
         PackElement(elements.Element(i), *net);  // oldest first, each at the front
     }
     PackArcs(json.Member("arcs"), *net);
@@ -250,23 +231,20 @@ std::shared_ptr<CPNQuestion> PackQuestion(const CJsonShape& json) {
 
 }  // namespace
 
-Json DumpTestFile(CPNTest& test) {
-    std::vector<Json> questions;
-    if (test.FirstQuestion()) {
-        do {
-            questions.push_back(DumpQuestion(*test.CurrentQuestion()));
-        } while (test.NextQuestion());
+Json DumpTest(CPNTest& test) {
+    Json questions = Json::array();
+    for (bool more = test.FirstQuestion(); more; more = test.NextQuestion()) {
+        questions.push_back(DumpQuestion(*test.CurrentQuestion()));
     }
+    // Loading put every question at the front.
+    std::reverse(questions.begin(), questions.end());
     Json json;
     json["login"] = ToUtf8(test.GetLogin());
     json["id"] = test.GetId();
     json["toBeWorkedOut"] = test.GetToBeWorkedOut();
     json["timeLimit"] = test.GetTimeLimit();
-    json["questions"] = InFileOrder(std::move(questions), true);
-    Json document;
-    document["type"] = "test";
-    document["test"] = std::move(json);
-    return document;
+    json["questions"] = std::move(questions);
+    return json;
 }
 
 std::shared_ptr<CPNTest> PackTest(const CJsonShape& json) {
@@ -277,9 +255,8 @@ std::shared_ptr<CPNTest> PackTest(const CJsonShape& json) {
     test->SetToBeWorkedOut(json.Member("toBeWorkedOut").Boolean(true));
     test->SetTimeLimit(json.Member("timeLimit").Integer<std::int64_t>());
     const CJsonShape questions = json.Member("questions");
-    const std::size_t count = questions.IsMissing() ? 0 : questions.ArraySize();
     // Storing walks the list from the front, and each question goes in at the front.
-    for (std::size_t i = count; i-- > 0;) {
+    for (std::size_t i = questions.ArraySize(); i-- > 0;) {
         test->AddQuestion(PackQuestion(questions.Element(i)));
     }
     return test;

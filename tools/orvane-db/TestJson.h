@@ -1,6 +1,6 @@
 #pragma once
-// A test file ("testdb", "quesdb": one stored test with its questions and nets) as JSON, both
-// ways, every list in the order of the file.
+// The test of a test file ("testdb", "quesdb": one stored test with its questions and nets) as
+// a JSON object, both ways, every list in the order of the file.
 #include <memory>
 
 #include "JsonShape.h"
@@ -8,10 +8,10 @@
 
 namespace orvane {
 
-// {"type": "test", "test": {...}} for a test loaded from a file.
-Json DumpTestFile(CPNTest& test);
+// {"login", "id", "toBeWorkedOut", "timeLimit", "questions"} for a test loaded from a file.
+Json DumpTest(CPNTest& test);
 
-// The test whose store code writes what the "test" member of a document describes.
+// The test whose store code writes what the object describes.
 std::shared_ptr<CPNTest> PackTest(const CJsonShape& test);
 
 }  // namespace orvane

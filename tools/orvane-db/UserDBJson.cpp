@@ -6,33 +6,25 @@
 
 namespace orvane {
 
-Json DumpUserDB(CPNUserDB& database) {
+Json DumpUsers(CPNUserDB& database) {
     Json users = Json::array();
-    if (database.First()) {
-        do {
-            const CPNUser* user = database.CurrentUser();
-            Json entry;
-            entry["teacher"] = user->IsTeacher();
-            entry["name"] = ToUtf8(user->GetName());
-            entry["login"] = ToUtf8(user->GetLogin());
-            entry["password"] = ToUtf8(user->GetPassword());
-            users.push_back(std::move(entry));
-        } while (database.Next());
+    for (bool more = database.First(); more; more = database.Next()) {
+        const CPNUser* user = database.CurrentUser();
+        Json entry;
+        entry["teacher"] = user->IsTeacher();
+        entry["name"] = ToUtf8(user->GetName());
+        entry["login"] = ToUtf8(user->GetLogin());
+        entry["password"] = ToUtf8(user->GetPassword());
+        users.push_back(std::move(entry));
     }
     // Loading put every account at the front, so the list is the file backwards.
     std::reverse(users.begin(), users.end());
-    Json document;
-    document["type"] = "userdb";
-    document["users"] = std::move(users);
-    return document;
+    return users;
 }
 
-void PackUserDB(const CJsonShape& document, CPNUserDB& database) {
-    document.Object({"type", "users"});
-    const CJsonShape users = document.Member("users");
-    const std::size_t count = users.IsMissing() ? 0 : users.ArraySize();
+void PackUsers(const CJsonShape& users, CPNUserDB& database) {
     // Saving writes the list from the front, so the last account goes in first.
-    for (std::size_t i = count; i-- > 0;) {
+    for (std::size_t i = users.ArraySize(); i-- > 0;) {
         const CJsonShape entry = users.Element(i);
         entry.Object({"teacher", "name", "login", "password"});
         database.InsertUser(std::make_shared<CPNUser>(

@@ -1,19 +1,16 @@
 #pragma once
-// The user database file as JSON, both ways:
-//   {"type": "userdb", "users": [{"teacher", "name", "login", "password"}, ...]}
-// with the accounts in file order.
-#include <cstdint>
-#include <vector>
-
+// The accounts of a user database file as the JSON list
+//   [{"teacher", "name", "login", "password"}, ...]
+// in file order, both ways.
 #include "JsonShape.h"
 #include "users/PNUserDB.h"
 
 namespace orvane {
 
 // The accounts of a database loaded from a file, in the file's order.
-Json DumpUserDB(CPNUserDB& database);
+Json DumpUsers(CPNUserDB& database);
 
-// A database whose store code writes the accounts of the document in the document's order.
-void PackUserDB(const CJsonShape& document, CPNUserDB& database);
+// Fills the database so that its store code writes the listed accounts in the list's order.
+void PackUsers(const CJsonShape& users, CPNUserDB& database);
 
 }  // namespace orvane

@@ -1,7 +1,7 @@
 // orvane-db: the database files ("userdb", "testdb", "quesdb") as JSON, both ways.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
