@@ -2,9 +2,11 @@
 // files made by the model's own store code, protocol transcripts of whole sessions, and
 // upload streams. Run it again after a change of the stored formats and commit the result.
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "FuzzFixture.h"
@@ -76,9 +78,16 @@ std::vector<std::pair<std::string, std::string>> ScannerSeeds() {
     };
 }
 
+// A seed that cannot be written ends the run with status 1, so a wrong folder is never taken
+// for a fresh corpus.
 void Write(const std::filesystem::path& path, const std::string& bytes) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
+    std::error_code error;
+    std::filesystem::create_directories(path.parent_path(), error);
+    std::ofstream file(path, std::ios::binary);
+    if (error || !(file << bytes) || !file.flush()) {
+        std::fprintf(stderr, "fuzz-make-seeds: cannot write %s\n", path.c_str());
+        std::exit(1);
+    }
 }
 
 }  // namespace
