@@ -50,22 +50,15 @@ CTestGenerator::CTestGenerator(CPNUserDB& users, CPNTestDB& tests, CPNTest& pool
 
 CTestGenerator::~CTestGenerator() = default;
 
+// The form names each row's controls "available<row>", "requested<row>", "points<row>" and
+// "filter<row>".
 void CTestGenerator::FindRowControls() {
-    const std::array<QLineEdit*, CTestDraw::kRowCount> availableFields = {
-        ui->available0, ui->available1, ui->available2, ui->available3,
-        ui->available4, ui->available5, ui->available6, ui->available7};
-    const std::array<QLineEdit*, CTestDraw::kRowCount> requestedFields = {
-        ui->requested0, ui->requested1, ui->requested2, ui->requested3,
-        ui->requested4, ui->requested5, ui->requested6, ui->requested7};
-    const std::array<QComboBox*, CTestDraw::kRowCount> pointsCombos = {
-        ui->points0, ui->points1, ui->points2, ui->points3,
-        ui->points4, ui->points5, ui->points6, ui->points7};
-    const std::array<QCheckBox*, CTestDraw::kRowCount> filterBoxes = {
-        ui->filter0, ui->filter1, ui->filter2, ui->filter3,
-        ui->filter4, ui->filter5, ui->filter6, ui->filter7};
     for (int row = 0; row < CTestDraw::kRowCount; ++row) {
-        rowControls[row] = {availableFields[row], requestedFields[row], pointsCombos[row],
-                            filterBoxes[row]};
+        const QString number = QString::number(row);
+        rowControls[row] = {findChild<QLineEdit*>(QStringLiteral("available") + number),
+                            findChild<QLineEdit*>(QStringLiteral("requested") + number),
+                            findChild<QComboBox*>(QStringLiteral("points") + number),
+                            findChild<QCheckBox*>(QStringLiteral("filter") + number)};
     }
 }
 
