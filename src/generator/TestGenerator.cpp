@@ -64,49 +64,32 @@ void CTestGenerator::FindRowControls() {
 
 void CTestGenerator::FillRows() {
     for (int row = 0; row < CTestDraw::kRowCount; ++row) {
-        available[row] = draw.CountAll(row);
-        rowControls[row].available->setText(QString::number(available[row]));
+        rowControls[row].available->setText(QString::number(draw.CountAll(row)));
+        QStringList texts;  // each text once
         for (const std::u16string& text : draw.PointTexts(row)) {
-            AddPointText(rowControls[row].points, QString::fromStdU16String(text));
+            texts << QString::fromStdU16String(text);
         }
+        texts.sort();  // as text: "10" before "5"
+        rowControls[row].points->addItems(texts);
         // Nothing is chosen at opening: the row's points value is 0 until the teacher picks.
         rowControls[row].points->setCurrentIndex(-1);
     }
 }
 
-// The entries stay sorted as text ("10" before "5"), each text once.
-void CTestGenerator::AddPointText(QComboBox* combo, const QString& text) {
-    int position = 0;
-    while (position < combo->count()) {
-        const int order = QString::compare(combo->itemText(position), text);
-        if (order == 0) {
-            return;
-        }
-        if (order > 0) {
-            break;
-        }
-        ++position;
-    }
-    combo->insertItem(position, text);
-}
-
 // Unticking the filter gives the row back its whole count.
 void CTestGenerator::RecountRow(int row) {
     const RowControls& controls = rowControls[row];
-    if (controls.filter->isChecked()) {
-        const auto points = CTestDraw::ParsePoints(controls.points->currentText().toStdU16String());
-        available[row] = draw.CountWithPoints(row, points);
-    } else {
-        available[row] = draw.CountAll(row);
-    }
-    controls.available->setText(QString::number(available[row]));
+    const auto points = CTestDraw::ParsePoints(controls.points->currentText().toStdU16String());
+    const std::int32_t count =
+        controls.filter->isChecked() ? draw.CountWithPoints(row, points) : draw.CountAll(row);
+    controls.available->setText(QString::number(count));
 }
 
 CTestDraw::Rows CTestGenerator::ReadRows() const {
     CTestDraw::Rows rows;
     for (int row = 0; row < CTestDraw::kRowCount; ++row) {
         const RowControls& controls = rowControls[row];
-        rows[row].available = available[row];
+        rows[row].available = ReadNumber(controls.available);  // read-only: the last count
         rows[row].requested = ReadNumber(controls.requested);
         rows[row].points = CTestDraw::ParsePoints(controls.points->currentText().toStdU16String());
         rows[row].filter = controls.filter->isChecked();
