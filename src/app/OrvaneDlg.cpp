@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QSignalBlocker>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/AboutDlg.h"
@@ -64,18 +65,17 @@ QString TestLine(const CPNTest& test) {
     return QStringLiteral("ID:%1    VYPRACOVANÝ %2").arg(test.GetId()).arg(ToQt(kWorkedOutDate));
 }
 
-// The user list keeps its lines sorted as a Slovak reader sorts them, letter case aside.
-void AddSorted(QListWidget* list, const QString& line) {
+// The user list's lines as a Slovak reader sorts them, letter case aside; lines that compare
+// equal keep their database order.
+void SortForUserList(QStringList& lines) {
     static const QCollator collator = [] {
         QCollator made{QLocale(QLocale::Slovak, QLocale::Slovakia)};
         made.setCaseSensitivity(Qt::CaseInsensitive);
         return made;
     }();
-    int row = 0;
-    while (row < list->count() && collator.compare(list->item(row)->text(), line) <= 0) {
-        ++row;
-    }
-    list->insertItem(row, line);
+    std::stable_sort(lines.begin(), lines.end(), [](const QString& left, const QString& right) {
+        return collator.compare(left, right) < 0;
+    });
 }
 
 }  // namespace
@@ -253,12 +253,12 @@ void COrvaneDlg::SaveAndRefresh() {
 void COrvaneDlg::FillUserList() {
     const QSignalBlocker blocker(ui->userList);
     ui->userList->clear();
-    if (!users->First()) {
-        return;
+    QStringList logins;
+    for (bool more = users->First(); more; more = users->Next()) {
+        logins << QString::fromStdU16String(users->GetCurrentLogin());
     }
-    do {
-        AddSorted(ui->userList, QString::fromStdU16String(users->GetCurrentLogin()));
-    } while (users->Next());
+    SortForUserList(logins);
+    ui->userList->addItems(logins);
 }
 
 void COrvaneDlg::ClearQuestionView() {
