@@ -428,15 +428,11 @@ void COrvaneDlg::OnQuestionChosen() {
     ReadFields();
     const int row = ChosenRow(ui->questionList);
     const auto test = tests->Current();
-    bool found = row >= 0 && test != nullptr && test->FirstQuestion();
-    for (int step = 0; found && step < row; ++step) {
-        found = test->NextQuestion();
-    }
-    const auto question = found ? test->CurrentQuestion() : nullptr;
-    if (question == nullptr) {
+    if (row < 0 || test == nullptr || !test->SelectQuestionAt(row + 1)) {
         ClearQuestionView();
         return;
     }
+    const auto question = test->CurrentQuestion();
     fields.questionTitle = ui->questionList->item(row)->text().toStdU16String();
     fields.points = question->GetPoints();
     fields.questionText = question->GetText();
