@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QSignalBlocker>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/AboutDlg.h"
@@ -64,18 +65,17 @@ QString TestLine(const CPNTest& test) {
     return QStringLiteral("ID:%1    VYPRACOVANÝ %2").arg(test.GetId()).arg(ToQt(kWorkedOutDate));
 }
 
-// The user list keeps its lines sorted as a Slovak reader sorts them, letter case aside.
-void AddSorted(QListWidget* list, const QString& line) {
+// The user list's lines as a Slovak reader sorts them, letter case aside; lines that compare
+// equal keep their database order.
+void SortForUserList(QStringList& lines) {
     static const QCollator collator = [] {
         QCollator made{QLocale(QLocale::Slovak, QLocale::Slovakia)};
         made.setCaseSensitivity(Qt::CaseInsensitive);
         return made;
     }();
-    int row = 0;
-    while (row < list->count() && collator.compare(list->item(row)->text(), line) <= 0) {
-        ++row;
-    }
-    list->insertItem(row, line);
+    std::stable_sort(lines.begin(), lines.end(), [](const QString& left, const QString& right) {
+        return collator.compare(left, right) < 0;
+    });
 }
 
 }  // namespace
@@ -253,12 +253,12 @@ void COrvaneDlg::SaveAndRefresh() {
 void COrvaneDlg::FillUserList() {
     const QSignalBlocker blocker(ui->userList);
     ui->userList->clear();
-    if (!users->First()) {
-        return;
+    QStringList logins;
+    for (bool more = users->First(); more; more = users->Next()) {
+        logins << QString::fromStdU16String(users->GetCurrentLogin());
     }
-    do {
-        AddSorted(ui->userList, QString::fromStdU16String(users->GetCurrentLogin()));
-    } while (users->Next());
+    SortForUserList(logins);
+    ui->userList->addItems(logins);
 }
 
 void COrvaneDlg::ClearQuestionView() {
@@ -269,6 +269,12 @@ void COrvaneDlg::ClearQuestionView() {
     ShowFields();
 }
 
+void COrvaneDlg::ClearQuestions() {
+    ClearQuestionView();
+    const QSignalBlocker blocker(ui->questionList);
+    ui->questionList->clear();
+}
+
 int COrvaneDlg::ChosenRow(const QListWidget* list) {
     const QList<QListWidgetItem*> chosen = list->selectedItems();
     return chosen.isEmpty() ? -1 : list->row(chosen.front());
@@ -276,24 +282,16 @@ int COrvaneDlg::ChosenRow(const QListWidget* list) {
 
 void COrvaneDlg::FillTestCombo() {
     ui->testCombo->clear();
-    if (!tests->IsEmpty() && tests->First()) {
-        do {
-            const auto test = tests->Current();
-            if (test != nullptr && test->GetLogin() == fields.login) {
-                ui->testCombo->addItem(TestLine(*test));
-            }
-        } while (tests->Next());
+    for (bool more = tests->First(); more; more = tests->Next()) {
+        if (tests->Current()->GetLogin() == fields.login) {
+            ui->testCombo->addItem(TestLine(*tests->Current()));
+        }
     }
     ui->testCombo->setCurrentIndex(-1);  // no line is chosen until the teacher picks one
 }
 
 void COrvaneDlg::OnUserChosen() {
-    ClearQuestionView();
-    {
-        // The questions listed belong to the previous user's test.
-        const QSignalBlocker blocker(ui->questionList);
-        ui->questionList->clear();
-    }
+    ClearQuestions();  // they belong to the previous user's test
     const int row = ChosenRow(ui->userList);
     if (row < 0) {
         fields.login.clear();
@@ -301,16 +299,14 @@ void COrvaneDlg::OnUserChosen() {
         fields.password.clear();
         fields.teacher = false;
         ui->testCombo->clear();
-        ShowFields();
-        return;
+    } else {
+        fields.login = ui->userList->item(row)->text().toStdU16String();
+        users->FindLogin(fields.login);
+        fields.name = users->GetCurrentName();
+        fields.teacher = users->IsCurrentTeacher(actingLogin, actingPassword);
+        fields.password = users->GetCurrentPassword(actingLogin, actingPassword);
+        FillTestCombo();
     }
-    fields.login = ui->userList->item(row)->text().toStdU16String();
-    ShowFields();
-    users->FindLogin(fields.login);
-    fields.name = users->GetCurrentName();
-    fields.teacher = users->IsCurrentTeacher(actingLogin, actingPassword);
-    fields.password = users->GetCurrentPassword(actingLogin, actingPassword);
-    FillTestCombo();
     ShowFields();
 }
 
@@ -386,41 +382,33 @@ void COrvaneDlg::OnRemoveAllStudents() {
 }
 
 void COrvaneDlg::OnTestChosen(int index) {
-    ClearQuestionView();
+    ClearQuestions();
+    if (index < 0 || !SelectTestOfUser(index)) {
+        return;
+    }
     const QSignalBlocker blocker(ui->questionList);
-    ui->questionList->clear();
-    if (index < 0 || tests->IsEmpty() || !SelectTestOfUser(index)) {
-        return;
-    }
     const auto test = tests->Current();
-    if (!test->FirstQuestion()) {
-        return;
+    for (bool more = test->FirstQuestion(); more; more = test->NextQuestion()) {
+        const auto question = test->CurrentQuestion();
+        ui->questionList->addItem(QStringLiteral("%1: %2")
+                                      .arg(question->GetId())
+                                      .arg(QString::fromStdU16String(question->GetTitle())));
     }
-    do {
-        if (const auto question = test->CurrentQuestion()) {
-            ui->questionList->addItem(QStringLiteral("%1: %2")
-                                          .arg(question->GetId())
-                                          .arg(QString::fromStdU16String(question->GetTitle())));
-        }
-    } while (test->NextQuestion());
 }
 
 // Puts the test database's cursor on the user's test at `index` (counted from 0, in the
 // database's order, as the combo lists them). A user with fewer tests (the login was changed
 // since the combo was filled) selects none, so no other user's questions are shown.
 bool COrvaneDlg::SelectTestOfUser(int index) {
-    if (!tests->First()) {
-        return false;
-    }
-    do {
-        const auto test = tests->Current();
-        if (test != nullptr && test->GetLogin() == fields.login) {
-            if (index == 0) {
-                return true;
-            }
-            --index;
+    for (bool more = tests->First(); more; more = tests->Next()) {
+        if (tests->Current()->GetLogin() != fields.login) {
+            continue;
         }
-    } while (tests->Next());
+        if (index == 0) {
+            return true;
+        }
+        --index;
+    }
     return false;
 }
 
@@ -428,15 +416,11 @@ void COrvaneDlg::OnQuestionChosen() {
     ReadFields();
     const int row = ChosenRow(ui->questionList);
     const auto test = tests->Current();
-    bool found = row >= 0 && test != nullptr && test->FirstQuestion();
-    for (int step = 0; found && step < row; ++step) {
-        found = test->NextQuestion();
-    }
-    const auto question = found ? test->CurrentQuestion() : nullptr;
-    if (question == nullptr) {
+    if (row < 0 || test == nullptr || !test->SelectQuestionAt(row + 1)) {
         ClearQuestionView();
         return;
     }
+    const auto question = test->CurrentQuestion();
     fields.questionTitle = ui->questionList->item(row)->text().toStdU16String();
     fields.points = question->GetPoints();
     fields.questionText = question->GetText();

@@ -73,6 +73,7 @@ private:
     void SaveAndRefresh();
     void FillUserList();
     void ClearQuestionView();
+    void ClearQuestions();  // the view and the list of the chosen test's questions
     void FillTestCombo();
     static int ChosenRow(const QListWidget* list);
 

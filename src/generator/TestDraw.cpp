@@ -200,22 +200,18 @@ bool CTestDraw::DrawOne(CPNTest& test, const Rows& rows, std::array<std::int32_t
     const std::int32_t poolSize = pool.GetQuestionCount();
     for (std::int32_t looked = 0; looked < poolSize; ++looked) {
         const auto question = pool.CurrentQuestion();
-        const bool accepted = question != nullptr && Fits(*question, test, rows, drawn);
-        if (accepted) {
+        if (Fits(*question, test, rows, drawn)) {
             const int row = RowOfKind(question->GetKind());
             test.AddQuestion(question);
             if (!rows[row].filter) {
-                // The points go to the question just added, the test's first one; it is the
-                // pool's own object, so the pool and every other test holding it see them too.
-                test.FirstQuestion();
-                test.CurrentQuestion()->SetPoints(rows[row].points);
+                // The test holds the pool's own object, so the pool and every other test
+                // holding it see the new points too.
+                question->SetPoints(rows[row].points);
             }
             ++drawn[row];
-        }
-        StepPool();
-        if (accepted) {
             return true;
         }
+        StepPool();
     }
     return false;
 }

@@ -50,70 +50,46 @@ CTestGenerator::CTestGenerator(CPNUserDB& users, CPNTestDB& tests, CPNTest& pool
 
 CTestGenerator::~CTestGenerator() = default;
 
+// The form names each row's controls "available<row>", "requested<row>", "points<row>" and
+// "filter<row>".
 void CTestGenerator::FindRowControls() {
-    const std::array<QLineEdit*, CTestDraw::kRowCount> availableFields = {
-        ui->available0, ui->available1, ui->available2, ui->available3,
-        ui->available4, ui->available5, ui->available6, ui->available7};
-    const std::array<QLineEdit*, CTestDraw::kRowCount> requestedFields = {
-        ui->requested0, ui->requested1, ui->requested2, ui->requested3,
-        ui->requested4, ui->requested5, ui->requested6, ui->requested7};
-    const std::array<QComboBox*, CTestDraw::kRowCount> pointsCombos = {
-        ui->points0, ui->points1, ui->points2, ui->points3,
-        ui->points4, ui->points5, ui->points6, ui->points7};
-    const std::array<QCheckBox*, CTestDraw::kRowCount> filterBoxes = {
-        ui->filter0, ui->filter1, ui->filter2, ui->filter3,
-        ui->filter4, ui->filter5, ui->filter6, ui->filter7};
     for (int row = 0; row < CTestDraw::kRowCount; ++row) {
-        rowControls[row] = {availableFields[row], requestedFields[row], pointsCombos[row],
-                            filterBoxes[row]};
+        const QString number = QString::number(row);
+        rowControls[row] = {findChild<QLineEdit*>(QStringLiteral("available") + number),
+                            findChild<QLineEdit*>(QStringLiteral("requested") + number),
+                            findChild<QComboBox*>(QStringLiteral("points") + number),
+                            findChild<QCheckBox*>(QStringLiteral("filter") + number)};
     }
 }
 
 void CTestGenerator::FillRows() {
     for (int row = 0; row < CTestDraw::kRowCount; ++row) {
-        available[row] = draw.CountAll(row);
-        rowControls[row].available->setText(QString::number(available[row]));
+        rowControls[row].available->setText(QString::number(draw.CountAll(row)));
+        QStringList texts;  // each text once
         for (const std::u16string& text : draw.PointTexts(row)) {
-            AddPointText(rowControls[row].points, QString::fromStdU16String(text));
+            texts << QString::fromStdU16String(text);
         }
+        texts.sort();  // as text: "10" before "5"
+        rowControls[row].points->addItems(texts);
         // Nothing is chosen at opening: the row's points value is 0 until the teacher picks.
         rowControls[row].points->setCurrentIndex(-1);
     }
 }
 
-// The entries stay sorted as text ("10" before "5"), each text once.
-void CTestGenerator::AddPointText(QComboBox* combo, const QString& text) {
-    int position = 0;
-    while (position < combo->count()) {
-        const int order = QString::compare(combo->itemText(position), text);
-        if (order == 0) {
-            return;
-        }
-        if (order > 0) {
-            break;
-        }
-        ++position;
-    }
-    combo->insertItem(position, text);
-}
-
 // Unticking the filter gives the row back its whole count.
 void CTestGenerator::RecountRow(int row) {
     const RowControls& controls = rowControls[row];
-    if (controls.filter->isChecked()) {
-        const auto points = CTestDraw::ParsePoints(controls.points->currentText().toStdU16String());
-        available[row] = draw.CountWithPoints(row, points);
-    } else {
-        available[row] = draw.CountAll(row);
-    }
-    controls.available->setText(QString::number(available[row]));
+    const auto points = CTestDraw::ParsePoints(controls.points->currentText().toStdU16String());
+    const std::int32_t count =
+        controls.filter->isChecked() ? draw.CountWithPoints(row, points) : draw.CountAll(row);
+    controls.available->setText(QString::number(count));
 }
 
 CTestDraw::Rows CTestGenerator::ReadRows() const {
     CTestDraw::Rows rows;
     for (int row = 0; row < CTestDraw::kRowCount; ++row) {
         const RowControls& controls = rowControls[row];
-        rows[row].available = available[row];
+        rows[row].available = ReadNumber(controls.available);  // read-only: the last count
         rows[row].requested = ReadNumber(controls.requested);
         rows[row].points = CTestDraw::ParsePoints(controls.points->currentText().toStdU16String());
         rows[row].filter = controls.filter->isChecked();

@@ -41,14 +41,12 @@ private:
 
     void FindRowControls();
     void FillRows();
-    void AddPointText(QComboBox* combo, const QString& text);
     void RecountRow(int row);
     CTestDraw::Rows ReadRows() const;
     void ShowMessage(const std::u16string& text);
 
     std::unique_ptr<Ui::TestGenerator> ui;
     std::array<RowControls, CTestDraw::kRowCount> rowControls{};
-    std::array<std::int32_t, CTestDraw::kRowCount> available{};
     CTestDraw draw;
 };
 

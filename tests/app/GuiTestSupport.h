@@ -1,7 +1,7 @@
 #pragma once
 // What the window tests share: the test program's QApplication, controls found by their
-// number, typing, ModalAnswers (which answers the modal windows a click opens), the login
-// window's answer and a fixture with an administration window opened on sample files.
+// number, typing, ModalAnswers (which answers the modal windows a click opens) and the login
+// window's answer.
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -17,7 +17,6 @@
 #include <memory>
 
 #include "app/LoginDlg.h"
-#include "app/OrvaneDlg.h"
 #include "support/ExamFixtures.h"
 #include "support/TempFolder.h"
 
@@ -26,27 +25,19 @@ namespace orvane::test {
 // The control of `window` that carries the number `id`; fails the test unless exactly one.
 template <class T>
 T* Control(QWidget* window, int id) {
-    QList<T*> found;
-    for (T* candidate : window->findChildren<T*>()) {
-        if (candidate->property("controlId").toInt() == id) {
-            found << candidate;
-        }
-    }
+    QList<T*> found = window->findChildren<T*>();
+    found.removeIf([id](T* control) { return control->property("controlId").toInt() != id; });
     EXPECT_EQ(found.size(), 1) << "control " << id;
     return found.value(0);
 }
 
-// Types text key by key, Slovak letters included.
+// Types text key by key; a letter beyond ASCII, which QTest has no key for, comes as text alone.
 inline void TypeText(QWidget* widget, const QString& text) {
     for (const QChar letter : text) {
-        if (letter.unicode() < 0x80) {
-            QTest::keyClicks(widget, QString(letter));
-            continue;
-        }
-        // QTest knows only ASCII keys; other letters come as text without a key code.
-        for (const auto action : {QTest::Press, QTest::Release}) {
-            QTest::sendKeyEvent(action, widget, Qt::Key_unknown, QString(letter), Qt::NoModifier);
-        }
+        const char ascii = letter.unicode() < 0x80 ? static_cast<char>(letter.unicode()) : 0;
+        QTest::sendKeyEvent(QTest::Click, widget,
+                            ascii ? QTest::asciiToKey(ascii) : Qt::Key_unknown, QString(letter),
+                            Qt::NoModifier);
     }
 }
 
@@ -72,11 +63,12 @@ QStringList Lines(const T* view) {
 // unexpected window, or one left unanswered for two seconds, is closed and fails the test, so
 // no test can hang.
 class ModalAnswers {
+    using Answer = std::function<void()>;
+
 public:
     ModalAnswers() {
-        timer.setInterval(10);
         QObject::connect(&timer, &QTimer::timeout, [this] { Poll(); });
-        timer.start();
+        timer.start(10);
     }
     ~ModalAnswers() {
         EXPECT_TRUE(pending.empty()) << pending.size() << " expected window(s) never appeared";
@@ -84,8 +76,10 @@ public:
 
     template <class T>
     void Expect(std::function<void(T*)> action) {
-        pending.push_back({[](QWidget* widget) { return qobject_cast<T*>(widget) != nullptr; },
-                           [action](QWidget* widget) { action(qobject_cast<T*>(widget)); }});
+        pending.push_back([action](QWidget* widget) {
+            T* window = qobject_cast<T*>(widget);
+            return window == nullptr ? Answer() : [action, window] { action(window); };
+        });
     }
     // A message box with exactly this text, answered with `button`.
     void ExpectMessage(const QString& text, QMessageBox::StandardButton button = QMessageBox::Ok) {
@@ -96,26 +90,20 @@ public:
     }
 
 private:
-    struct Answer {
-        std::function<bool(QWidget*)> matches;
-        std::function<void(QWidget*)> action;
-    };
-
     void Poll() {
         QWidget* widget = QApplication::activePopupWidget();
         widget = widget != nullptr ? widget : QApplication::activeModalWidget();
         if (widget == nullptr || !widget->isVisible() || dispatching) {
             return;
         }
-        if (!pending.empty() && pending.front().matches(widget)) {
-            // The action runs from a timer of its own: a window that it opens runs an event
-            // loop inside the action, and this poll must go on answering that window.
-            auto action = std::move(pending.front().action);
+        if (auto answer = pending.empty() ? nullptr : pending.front()(widget)) {
             pending.pop_front();
+            // The answer runs from a timer of its own: a window that it opens runs an event
+            // loop inside the answer, and this poll must go on answering that window.
             dispatching = true;
-            QTimer::singleShot(0, widget, [this, action, widget] {
+            QTimer::singleShot(0, widget, [this, answer] {
                 dispatching = false;
-                action(widget);
+                answer();
             });
             waiting = nullptr;  // a window that stays open may be answered again
             return;
@@ -132,7 +120,8 @@ private:
     }
 
     QTimer timer;
-    std::deque<Answer> pending;
+    // Each gives the answer for a window, or none when the window is not the one expected.
+    std::deque<std::function<Answer(QWidget*)>> pending;
     bool dispatching = false;
     QWidget* waiting = nullptr;
     std::chrono::steady_clock::time_point waitingSince;
@@ -177,56 +166,6 @@ protected:
     void Click(int buttonId) { QTest::mouseClick(Ctl<QPushButton>(buttonId), Qt::LeftButton); }
 
     QWidget* shown = nullptr;
-};
-
-// An administration window opened by "ucitel", shown and active, over the accounts ucitel
-// (teacher), jana and Peter, a worked-out test of jana's and a pool of three questions.
-class WindowTest : public GuiTest {
-protected:
-    void SetUp() override {
-        WriteUsersFile({{u"ucitel", u"Ján Učiteľ", u"tajne", true},
-                        {u"jana", u"Jana Kováčová", u"j", false},
-                        {u"Peter", u"Peter Novák", u"p", false}});
-        // Loading turns the stored list round: the window lists Tretia, Druhá, Prvá.
-        WriteTestFile(
-            "testdb",
-            MakeTest(1, u"jana", false,
-                     {MakeQuestion(QuestionKind::ChooseAnswers, 4, u"Prvá", 3, u"Text 1"),
-                      MakeQuestion(QuestionKind::DrawNet, 7, u"Druhá", 5, u"Text 2"),
-                      MakeQuestion(QuestionKind::CompleteNet, 2, u"Tretia", 2, u"Text 3")}));
-        WriteTestFile("quesdb", MakeTest(0, u"", true,
-                                         {MakeQuestion(QuestionKind::DrawNet, 0, u"A"),
-                                          MakeQuestion(QuestionKind::DrawNet, 1, u"B"),
-                                          MakeQuestion(QuestionKind::DrawNet, 2, u"C")}));
-        window = std::make_unique<COrvaneDlg>();
-        shown = window.get();
-        {
-            ModalAnswers answers;
-            ExpectLogin(answers, "ucitel", "tajne");
-            ASSERT_EQ(window->Open(), COrvaneDlg::OpenResult::Accepted);
-        }
-        window->show();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-    void TearDown() override {
-        if (window != nullptr) {
-            window->done(QDialog::Rejected);
-        }
-        window.reset();
-    }
-    // Clicks the first line of a list with this text.
-    void Choose(int listId, const QString& line) {
-        auto* list = Ctl<QListWidget>(listId);
-        const auto found = list->findItems(line, Qt::MatchExactly);
-        ASSERT_FALSE(found.isEmpty()) << line.toStdString();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(found.front()).center());
-    }
-    // Moves the focus to "Import ...", which does nothing.
-    void LeaveField() { Ctl<QPushButton>(1011)->setFocus(); }
-
-    std::unique_ptr<COrvaneDlg> window;
 };
 
 }  // namespace orvane::test
