@@ -47,22 +47,26 @@ struct Scanned {
     std::string data;
 };
 
-// Feeds the text in receives cut at `cuts`, until the first marker decides.
+// Feeds the text in receives cut at `cuts`, each after the bytes held back, until the first
+// marker decides.
 Scanned Scan(const std::string& text, std::vector<std::size_t> cuts = {}) {
     CUploadScanner scanner;
     Scanned scanned;
-    std::vector<std::uint8_t> data;
+    std::string pending;
     cuts.push_back(text.size());
     std::size_t from = 0;
     for (const std::size_t cut : cuts) {
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data()) + from;
-        scanned.outcome = scanner.Feed(std::span(bytes, cut - from), data);
+        pending += text.substr(from, cut - from);
         from = cut;
-        if (scanned.outcome != Outcome::More) {
+        const auto [outcome, content] = scanner.Feed(
+            std::span(reinterpret_cast<const std::uint8_t*>(pending.data()), pending.size()));
+        scanned.outcome = outcome;
+        scanned.data += pending.substr(0, content);
+        pending.erase(0, content);
+        if (outcome != Outcome::More) {
             break;
         }
     }
-    scanned.data.assign(data.begin(), data.end());
     return scanned;
 }
 
