@@ -421,8 +421,9 @@ bool SendFile(int socket, const std::string& fileName) {
     // The kernel moves the file to the socket without a copy through the session; where it
     // cannot (an end that takes no sendfile), the file goes in blocks as read.
     const SendResult result = SendWithSendfile(socket, fd);
-    if (result == SendResult::Unsupported ? !SendInBlocks(socket, fd)
-                                          : result == SendResult::Failed) {
+    const bool whole =
+        result == SendResult::Unsupported ? SendInBlocks(socket, fd) : result == SendResult::Sent;
+    if (!whole) {
         // Without its end marker the client cannot take half a file for the whole; the
         // session sees the connection ended at its next receive.
         CConnection(socket).Shutdown();
