@@ -2,12 +2,14 @@
 // reply and every byte. See --help.
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "LoadData.h"
 #include "LoadRuns.h"
@@ -36,11 +38,14 @@ bool ParseNumber(std::string_view text, std::size_t& value) {
 }
 
 // Reads the options after the command word; nothing when one is wrong (it is printed).
-std::optional<orvane::load::LoadOptions> ParseOptions(int argc, char** argv, int first,
+std::optional<orvane::load::LoadOptions> ParseOptions(std::string_view command, int argc,
+                                                      char** argv, int first,
                                                       std::size_t& fileSize) {
     orvane::load::LoadOptions options;
-    const std::string_view command = argv[1];
     options.clients = command == "auth" ? 8 : command == "transfer" ? 1 : 100;
+    const std::pair<std::string_view, std::size_t*> counts[] = {
+        {"--idle", &options.idle}, {"--clients", &options.clients},   {"--cycles", &options.cycles},
+        {"--size", &options.size}, {"--accounts", &options.accounts}, {"--file-size", &fileSize}};
     for (int i = first; i < argc; ++i) {
         const std::string_view name = argv[i];
         if (name == "--upload") {
@@ -54,6 +59,8 @@ std::optional<orvane::load::LoadOptions> ParseOptions(int argc, char** argv, int
         const std::string_view value = argv[++i];
         std::size_t number = 0;
         const bool isNumber = ParseNumber(value, number);
+        const auto count = std::find_if(std::begin(counts), std::end(counts),
+                                        [&](const auto& entry) { return entry.first == name; });
         if (name == "--folder") {
             options.folder = value;
         } else if (name == "--file") {
@@ -62,18 +69,8 @@ std::optional<orvane::load::LoadOptions> ParseOptions(int argc, char** argv, int
             options.seconds = static_cast<double>(number);
         } else if (name == "--port" && isNumber && number > 0 && number < 65536) {
             options.port = static_cast<std::uint16_t>(number);
-        } else if (isNumber &&
-                   (name == "--idle" || name == "--clients" || name == "--cycles" ||
-                    name == "--size" || name == "--accounts" || name == "--file-size")) {
-            std::size_t* const fields[] = {&options.idle, &options.clients,  &options.cycles,
-                                           &options.size, &options.accounts, &fileSize};
-            const char* const names[] = {"--idle", "--clients",  "--cycles",
-                                         "--size", "--accounts", "--file-size"};
-            for (std::size_t f = 0; f < 6; ++f) {
-                if (name == names[f]) {
-                    *fields[f] = number;
-                }
-            }
+        } else if (count != std::end(counts) && isNumber) {
+            *count->second = number;
         } else {
             std::fprintf(stderr, "loadgen: wrong option %s %s\n", argv[i - 1], argv[i]);
             return std::nullopt;
@@ -101,7 +98,7 @@ int main(int argc, char** argv) {
     }
     const bool prepare = command == "prepare";
     std::size_t fileSize = 65536;
-    const auto options = ParseOptions(argc, argv, prepare ? 3 : 2, fileSize);
+    const auto options = ParseOptions(command, argc, argv, prepare ? 3 : 2, fileSize);
     if (!options || (prepare && argc < 3) ||
         (!prepare && command != "cycles" && command != "auth" && command != "transfer")) {
         std::fputs(kHelp, stderr);

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <exception>
 #include <thread>
 #include <vector>
@@ -335,19 +336,19 @@ CSession::Step CSession::Upload() {
 
 CSession::UploadEnd CSession::ReceiveUpload(CAtomicFile& target) {
     CUploadScanner scanner;
-    std::vector<std::uint8_t> buffer(kUploadBuffer);
-    std::vector<std::uint8_t> data;
-    data.reserve(kUploadBuffer + CUploadScanner::kEndMarker.size());
+    // The bytes that the scanner holds back stay at the front of the buffer, and the next
+    // receive lands right after them.
+    std::vector<std::uint8_t> buffer(CUploadScanner::kMostHeld + kUploadBuffer);
+    std::size_t held = 0;
     for (;;) {
-        const long got = connection.Receive(buffer.data(), buffer.size());
+        const long got = connection.Receive(buffer.data() + held, kUploadBuffer);
         if (got <= 0) {
             target.Abort();
             return UploadEnd::CutOff;
         }
-        data.clear();
-        const CUploadScanner::Outcome outcome =
-            scanner.Feed(std::span(buffer.data(), static_cast<std::size_t>(got)), data);
-        if (!target.Write(data.data(), data.size())) {
+        const std::size_t pending = held + static_cast<std::size_t>(got);
+        const auto [outcome, content] = scanner.Feed(std::span(buffer.data(), pending));
+        if (!target.Write(buffer.data(), content)) {
             return UploadEnd::NotWritten;
         }
         if (outcome == CUploadScanner::Outcome::Aborted) {
@@ -357,6 +358,8 @@ CSession::UploadEnd CSession::ReceiveUpload(CAtomicFile& target) {
         if (outcome == CUploadScanner::Outcome::Ended) {
             return target.Commit() ? UploadEnd::Saved : UploadEnd::NotWritten;
         }
+        held = pending - content;
+        std::memmove(buffer.data(), buffer.data() + content, held);
     }
 }
 
@@ -418,8 +421,9 @@ bool SendFile(int socket, const std::string& fileName) {
     // The kernel moves the file to the socket without a copy through the session; where it
     // cannot (an end that takes no sendfile), the file goes in blocks as read.
     const SendResult result = SendWithSendfile(socket, fd);
-    if (result == SendResult::Unsupported ? !SendInBlocks(socket, fd)
-                                          : result == SendResult::Failed) {
+    const bool whole =
+        result == SendResult::Unsupported ? SendInBlocks(socket, fd) : result == SendResult::Sent;
+    if (!whole) {
         // Without its end marker the client cannot take half a file for the whole; the
         // session sees the connection ended at its next receive.
         CConnection(socket).Shutdown();

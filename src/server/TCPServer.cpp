@@ -31,11 +31,10 @@ struct ListenerState {
     std::atomic<bool> running{false};
     std::thread listener;
 
-    std::mutex socketMutex;  // guards listenSocket, setUpDone and listening
+    std::mutex socketMutex;  // guards listenSocket and setUpDone
     std::condition_variable setUpEnded;
-    int listenSocket = -1;
+    int listenSocket = -1;  // -1 while no listener is accepting
     bool setUpDone = false;
-    bool listening = false;
 };
 
 ListenerState& State() {
@@ -44,10 +43,9 @@ ListenerState& State() {
     return *state;
 }
 
-void EndSetUp(ListenerState& state, int socket, bool listening) {
+void EndSetUp(ListenerState& state, int socket) {
     const std::lock_guard lock(state.socketMutex);
     state.listenSocket = socket;
-    state.listening = listening;
     state.setUpDone = true;
     state.setUpEnded.notify_all();
 }
@@ -109,7 +107,7 @@ int ListenThread(std::uint16_t port) {
     ListenerState& state = State();
     AllowDescriptorsForSessions();
     const int fd = OpenListeningSocket(port);
-    EndSetUp(state, fd, fd >= 0);
+    EndSetUp(state, fd);
     if (fd < 0) {
         return 0;  // silently: remote access stays on without a listener
     }
@@ -124,7 +122,7 @@ int ListenThread(std::uint16_t port) {
             std::this_thread::sleep_for(kAcceptPause);
         }
     }
-    EndSetUp(state, -1, false);
+    EndSetUp(state, -1);
     ::close(fd);
     return 0;
 }
@@ -178,7 +176,7 @@ int StopServer() {
 bool IsListening() {
     ListenerState& state = State();
     const std::lock_guard lock(state.socketMutex);
-    return state.listening;
+    return state.listenSocket >= 0;
 }
 
 std::size_t RunningSessions() {

@@ -43,6 +43,10 @@ bool CUserDBCache::Accounts::IsTeacher(const std::u16string& login,
            account->second.teacher;
 }
 
+CUserDBCache::Identity CUserDBCache::Identity::Of(const struct stat& info) {
+    return {info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+}
+
 bool CUserDBCache::Identity::operator==(const Identity& other) const {
     return device == other.device && inode == other.inode && size == other.size &&
            Nanoseconds(modified) == Nanoseconds(other.modified) &&
@@ -60,7 +64,7 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Current() {
     if (::stat(path.c_str(), &info) != 0) {
         return MissingDatabase();
     }
-    const Identity now{info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+    const Identity now = Identity::Of(info);
     const std::lock_guard lock(mutex);
     if (cached != nullptr && now == cachedIdentity) {
         return cached;
@@ -89,7 +93,7 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Load(Identity& ident
     }
     struct stat info {};
     ::fstat(fd, &info);
-    identity = {info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+    identity = Identity::Of(info);
     const auto bytes = ReadDescriptorBytes(fd);
     ::close(fd);
 

@@ -4,7 +4,7 @@
 // modification and change times to the nanosecond); any difference loads the file again, and
 // a file changed so recently that a later save could still give it the same identity is loaded
 // afresh at every check. So each check sees the file as last saved, as if it had loaded it.
-#include <sys/types.h>
+#include <sys/stat.h>
 #include <ctime>
 #include <memory>
 #include <mutex>
@@ -49,6 +49,7 @@ private:
         off_t size = -1;
         timespec modified{};
         timespec changed{};
+        static Identity Of(const struct stat& info);
         bool operator==(const Identity& other) const;
     };
 

@@ -4,10 +4,10 @@
 #include <sys/types.h>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "server/OperatorMessages.h"
@@ -17,25 +17,26 @@
 
 namespace orvane::test {
 
+constexpr char kLoggedIn[] = "#You are logged in!!!\r\n";
+constexpr char kAllowed[] = "#You are allowed to download.\r\n";
 constexpr char kSent[] = "#File sent successfully.\r\n";
+constexpr char kCannotDownload[] = "!You cannot download the file.\r\n";
+constexpr char kMayModify[] = "#You are allowed to modify the file.\r\n";
 
 class RecordedMessages : public COperatorMessages {
 public:
-    void Show(const std::string& message) override;
-    std::vector<std::string> Shown();
+    void Show(const std::string& message) override {
+        const std::lock_guard lock(mutex);
+        shown.push_back(message);
+    }
+    std::vector<std::string> Shown() {
+        const std::lock_guard lock(mutex);
+        return shown;
+    }
 
 private:
     std::mutex mutex;
     std::vector<std::string> shown;
-};
-
-// The descriptors and threads of this process; a server test must give back every one of
-// them that it took.
-struct ProcessResources {
-    int descriptors = 0;
-    int threads = 0;
-    static ProcessResources Now();
-    bool operator==(const ProcessResources&) const = default;
 };
 
 // A test in a temporary folder that ends by checking that the process holds as many
@@ -44,7 +45,10 @@ class ResourceCheckedTest : public InTempFolder {
 protected:
     ~ResourceCheckedTest() override;
 
-    const ProcessResources atStart = ProcessResources::Now();
+private:
+    // The open descriptors and the running threads of this process.
+    static std::pair<long, int> Resources();
+    const std::pair<long, int> atStart = Resources();
 };
 
 // The teacher ucitel/tajne, found first, and `students` students ziak with `password`.
@@ -70,25 +74,21 @@ protected:
 
     LoopbackClient Connect() { return test::Connect(port); }
     LoopbackClient Login(bool teacher) { return test::Login(port, teacher); }
-    // False when the server still runs `count` sessions or more after ten seconds.
-    static bool WaitForFewerSessions(std::size_t count);
 
     std::uint16_t port;
     RecordedMessages messages;
 };
 
 // orvane-server as a process of its own, started in the current folder, with its standard
-// output collected. Every wait is bounded; a process still running at the end is killed.
+// output collected in a file there. Every wait is bounded; a process still running at the end
+// is killed.
 class ServerProcess {
 public:
-    // Starts orvane-server with the arguments; `inChild` runs in the new process just before
-    // the program starts (to set limits or signal dispositions that it inherits).
-    explicit ServerProcess(std::vector<std::string> arguments,
-                           const std::function<void()>& inChild = {});
-    // Started with --port on a free port, and taking connections (or the test fails).
-    static ServerProcess OnFreePort(const std::function<void()>& inChild = {});
-    ServerProcess(ServerProcess&& other) noexcept;
-    ServerProcess& operator=(ServerProcess&&) = delete;
+    // Started with the arguments, without waiting for anything.
+    explicit ServerProcess(std::vector<std::string> arguments);
+    // Started with --port, and taking connections (or the test fails).
+    explicit ServerProcess(std::uint16_t onPort);
+    ServerProcess(const ServerProcess&) = delete;
     ~ServerProcess();
 
     std::uint16_t Port() const { return port; }
@@ -101,7 +101,7 @@ public:
 
 private:
     pid_t pid = -1;
-    int output = -1;
+    std::string output;  // the file of its standard output
     std::uint16_t port = 0;
 };
 

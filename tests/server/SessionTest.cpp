@@ -1,48 +1,52 @@
+// Sessions of the server of this process: commands, logins, rights, downloads and uploads, and
+// credential checks that see "userdb" as last saved, however soon and however often it is
+// saved, while an unchanged file is loaded only once.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+#include <tuple>
 
 #include "ServerFixture.h"
 #include "server/TCPServer.h"
+#include "server/UserDBCache.h"
 
 namespace orvane::test {
 namespace {
 
 using SessionTest = ServerTest;
 
-constexpr char kLoggedIn[] = "#You are logged in!!!\r\n";
+constexpr char kRefused[] = "!Wrong user / pass!!!\r\n";
 constexpr char kNoDatabase[] = "!Databaza neexistuje!\r\n";
-constexpr char kAllowed[] = "#You are allowed to download.\r\n";
-constexpr char kCannotDownload[] = "!You cannot download the file.\r\n";
-constexpr char kMayModify[] = "#You are allowed to modify the file.\r\n";
 constexpr char kCannotModify[] = "!You do not have the rights to modify the file.\r\n";
 
-// Before a login, FILE is refused and SAVE closes the connection.
-TEST_F(SessionTest, LinesThatAreNotCommandsGetNoReplyAndQuitOrSaveBeforeLoginEnds) {
+// Lines that are no commands get no reply, and before a login FILE is refused and SAVE closes
+// the connection. Logins match in UTF-8 and in Windows-1250; a refusal keeps an earlier login.
+TEST_F(SessionTest, LinesBeforeAndAfterALogin) {
     LoopbackClient client = Connect();
     for (const char* line : {"AUTH\r\n", "HELLO a b\r\n", "QUIT now\r\n", "AUTH a b c\r\n"}) {
         client.Send(line);
         ASSERT_TRUE(client.WaitUntilServerHasRead()) << line;
     }
-    EXPECT_EQ(client.Ask("auth nikto heslo\r\n"), "!Wrong user / pass!!!\r\n");  // the first reply
-    EXPECT_EQ(client.Ask("AUTH ziak HESLO"), "!Wrong user / pass!!!\r\n");
+    EXPECT_EQ(client.Ask("auth nikto heslo\r\n"), kRefused);  // the first reply
+    EXPECT_EQ(client.Ask("AUTH ziak HESLO"), kRefused);
     EXPECT_EQ(Download(client, "testdb"), "!Wrong user / pass.\r\n");
+    CPNUserDB db;
+    ASSERT_TRUE(db.AddUser(u"učiteľ", u"U", u"šťava", u"šťava", true, u"", u""));
+    db.Save(u"userdb");
+    EXPECT_EQ(client.Ask("AUTH u\xC4\x8Dite\xC4\xBE \xC5\xA1\xC5\xA5\x61va\r\n"), kLoggedIn);
+    EXPECT_EQ(client.Ask("AUTH u\xE8ite\xBE \x9A\x9D\x61va\r\n"), kLoggedIn);
+    EXPECT_EQ(client.Ask("AUTH u\xE8ite\xBE zle\r\n"), kRefused);
+    WriteText("subor", "obsah");
+    EXPECT_EQ(Download(client, "subor"), std::string(kAllowed) + "obsah" + kSent);
     client.Send(" qUiT \r\n");
     EXPECT_TRUE(client.IsClosedByServer());
     LoopbackClient saving = Connect();
     saving.Send("SAVE testdb\r\n");
     EXPECT_TRUE(saving.IsClosedByServer());
-}
-
-TEST_F(SessionTest, LoginsMatchInUtf8AndWindows1250AndARefusalKeepsAnEarlierLogin) {
-    CPNUserDB db;
-    ASSERT_TRUE(db.AddUser(u"učiteľ", u"U", u"šťava", u"šťava", true, u"", u""));
-    db.Save(u"userdb");
-    LoopbackClient client = Connect();
-    EXPECT_EQ(client.Ask("AUTH u\xC4\x8Dite\xC4\xBE \xC5\xA1\xC5\xA5\x61va\r\n"), kLoggedIn);
-    EXPECT_EQ(client.Ask("AUTH u\xE8ite\xBE \x9A\x9D\x61va\r\n"), kLoggedIn);
-    EXPECT_EQ(client.Ask("AUTH u\xE8ite\xBE zle\r\n"), "!Wrong user / pass!!!\r\n");
-    WriteText("subor", "obsah");
-    EXPECT_EQ(Download(client, "subor"), std::string(kAllowed) + "obsah" + kSent);
 }
 
 TEST_F(SessionTest, MissingOrUndecodableUserDatabaseAnswersEveryCheck) {
@@ -62,38 +66,41 @@ TEST_F(SessionTest, MissingOrUndecodableUserDatabaseAnswersEveryCheck) {
 }
 
 TEST_F(SessionTest, RightsTable) {
-    struct Row {
-        const char* name;
-        bool studentDownloads, studentUploads;
-    };
-    for (const Row row :
-         {Row{"userdb", false, false}, Row{"testdb", true, false}, Row{"testdb_bla", false, true},
-          Row{"quesdb", false, false}, Row{"odpovede", true, true}}) {
-        if (!Exists(row.name)) {
-            WriteText(row.name, row.name);
+    for (const auto& [name, studentDownloads, studentUploads] :
+         {std::tuple{"userdb", false, false}, std::tuple{"testdb", true, false},
+          std::tuple{"testdb_bla", false, true}, std::tuple{"quesdb", false, false},
+          std::tuple{"odpovede", true, true}}) {
+        if (!Exists(name)) {
+            WriteText(name, name);
         }
-        const std::string content = ReadText(row.name);
+        const std::string content = ReadText(name);
         for (const bool teacher : {false, true}) {
-            SCOPED_TRACE(std::string(row.name) + (teacher ? " teacher" : " student"));
+            SCOPED_TRACE(std::string(name) + (teacher ? " teacher" : " student"));
             LoopbackClient client = Login(teacher);
-            EXPECT_EQ(Download(client, row.name), teacher || row.studentDownloads
-                                                      ? kAllowed + content + kSent
-                                                      : kCannotDownload);
-            const bool uploads = teacher || row.studentUploads;
-            EXPECT_EQ(client.Ask(std::string("SAVE ") + row.name + "\r\n"),
+            EXPECT_EQ(Download(client, name),
+                      teacher || studentDownloads ? kAllowed + content + kSent : kCannotDownload);
+            const bool uploads = teacher || studentUploads;
+            EXPECT_EQ(client.Ask(std::string("SAVE ") + name + "\r\n"),
                       uploads ? kMayModify : kCannotModify);
             client.Send(uploads ? "!File\r\n" : "QUIT\r\n");
             EXPECT_TRUE(client.IsClosedByServer());
-            EXPECT_EQ(ReadText(row.name), content);
+            EXPECT_EQ(ReadText(name), content);
         }
     }
 }
 
-TEST_F(SessionTest, DownloadsSendRawBytesAfterTheGoAheadThenTheEndLine) {
-    LoopbackClient client = Login(false);
+// Only plain names of regular files are served, to a teacher too: no folder, path or hidden
+// name. A download is the raw bytes after the go-ahead, then the end line.
+TEST_F(SessionTest, DownloadsOfPlainNamesSendRawBytesAfterTheGoAhead) {
+    LoopbackClient client = Login(true);
     ASSERT_EQ(::mkdir("priecinok", 0755), 0);
     EXPECT_EQ(Download(client, "priecinok"), "!File does not exist.\r\n");
     EXPECT_EQ(Download(client, "nic"), "!File does not exist.\r\n");
+    for (const char* name : {"../x", "/etc/hostname", "./userdb", ".userdb", "..", "a\\b"}) {
+        EXPECT_EQ(Download(client, name), kCannotDownload) << name;
+        EXPECT_EQ(client.Ask(std::string("SAVE ") + name + "\r\n"), kCannotModify) << name;
+    }
+    EXPECT_FALSE(Exists("../x"));
     for (const std::size_t size : {0, 2048, 3 << 20}) {
         WriteText("data", Pattern(size));
         EXPECT_EQ(client.Ask("FILE data\r\n"), kAllowed);
@@ -122,17 +129,140 @@ TEST_F(SessionTest, ClientThatClosesOrVanishesEndsItsSessionWhereverItWaits) {
         gone.Send("#\r\n");
         EXPECT_EQ(gone.Receive(1000).size(), 1000u);
     }
-    EXPECT_TRUE(WaitForFewerSessions(1));
+    EXPECT_TRUE(WaitUntil([] { return RunningSessions() == 0; }));
     Connect();  // the process is alive
 }
 
-TEST_F(SessionTest, PathsAndHiddenNamesAreNeverServed) {
-    LoopbackClient client = Login(true);
-    for (const char* name : {"../x", "/etc/hostname", "./userdb", ".userdb", "..", "a\\b"}) {
-        EXPECT_EQ(Download(client, name), kCannotDownload) << name;
-        EXPECT_EQ(client.Ask(std::string("SAVE ") + name + "\r\n"), kCannotModify) << name;
+using UserDBCacheTest = ServerTest;
+
+TEST_F(UserDBCacheTest, EverySaveIsSeenByTheVeryNextLogin) {
+    LoopbackClient client = Connect();
+    for (int i = 0; i < 100; ++i) {
+        const std::string password = "heslo" + std::to_string(10 + i % 2);  // one length
+        SaveAccounts(1, std::u16string(password.begin(), password.end()));
+        ASSERT_EQ(client.Ask("AUTH ziak " + password + "\r\n"), kLoggedIn) << i;
+        ASSERT_EQ(client.Ask("AUTH ziak heslo" + std::to_string(11 - i % 2) + "\r\n"), kRefused)
+            << i;
     }
-    EXPECT_FALSE(Exists("../x"));
+}
+
+// Any change of the file loads it again, even a rewrite in place that puts the old times back;
+// an unchanged file is loaded once.
+TEST_F(UserDBCacheTest, AnUnchangedFileIsLoadedOnceAndAnyChangeLoadsItAgain) {
+    CUserDBCache cache("userdb");
+    const std::vector<std::uint8_t> first = SaveAccounts(1, u"heslo1");
+    SaveAccounts(1, u"heslo2");
+    struct stat before {};
+    ASSERT_EQ(::stat("userdb", &before), 0);
+    EXPECT_TRUE(cache.Current()->Accepts(u"ziak", u"heslo2"));
+    // The same size at the same inode, and the modification time put back.
+    const int fd = ::open("userdb", O_WRONLY);
+    ASSERT_EQ(::pwrite(fd, first.data(), first.size(), 0), static_cast<ssize_t>(first.size()));
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::futimens(fd, times), 0);
+    ::close(fd);
+    EXPECT_TRUE(cache.Current()->Accepts(u"ziak", u"heslo1"));
+
+    SaveAccounts(1, u"heslo");
+    // A file saved this very moment is loaded at every check until its times have settled.
+    EXPECT_NE(cache.Current(), cache.Current());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    const auto settled = cache.Current();
+    EXPECT_EQ(cache.Current(), settled);
+    SaveAccounts(1, u"nove5");  // the same size
+    const auto changed = cache.Current();
+    EXPECT_NE(changed, settled);
+    EXPECT_TRUE(changed->Accepts(u"ziak", u"nove5"));
+    EXPECT_FALSE(changed->Accepts(u"ziak", u"heslo"));
+    ASSERT_EQ(::unlink("userdb"), 0);
+    EXPECT_EQ(cache.Current()->state, CUserDBCache::State::Missing);
+    WriteText("userdb", "\x05");
+    EXPECT_EQ(cache.Current()->state, CUserDBCache::State::Broken);
+}
+
+TEST_F(UserDBCacheTest, TheFirstAccountWithALoginDecidesAsFindLoginDoes) {
+    CPNUserDB db;
+    db.InsertUser(std::make_shared<CPNUser>(u"dvojnik", u"Učiteľ", u"druhe", true));
+    db.InsertUser(std::make_shared<CPNUser>(u"dvojnik", u"Žiak", u"prve", false));
+    db.InsertUser(std::make_shared<CPNUser>(u"ucitel", u"Učiteľ", u"tajne", true));
+    db.Save(u"userdb");
+    CPNUserDB loaded;  // stored front first, loaded back to front
+    loaded.Load(u"userdb");
+    ASSERT_TRUE(loaded.FindLogin(u"dvojnik"));
+    ASSERT_EQ(loaded.CurrentUser()->GetPassword(), u"druhe");
+
+    const auto accounts = CUserDBCache("userdb").Current();
+    EXPECT_TRUE(accounts->Accepts(u"dvojnik", u"druhe"));
+    EXPECT_FALSE(accounts->Accepts(u"dvojnik", u"prve"));
+    EXPECT_TRUE(accounts->IsTeacher(u"dvojnik", u"druhe"));
+    EXPECT_FALSE(accounts->IsTeacher(u"dvojnik", u"prve"));
+    EXPECT_TRUE(accounts->IsTeacher(u"ucitel", u"tajne"));
+    EXPECT_FALSE(accounts->IsTeacher(u"ucitel", u"zle"));
+    EXPECT_FALSE(accounts->Accepts(u"nikto", u""));
+}
+
+// Uploads by the teacher over "odpovede", which holds its old answers.
+class UploadTest : public ServerTest {
+protected:
+    UploadTest() { WriteText("odpovede", "old"); }
+    // What "odpovede" holds after the upload.
+    std::string Upload(const std::string& data, const std::string& end = kSent,
+                       bool separately = false) {
+        LoopbackClient client = Login(true);
+        test::Upload(client, "odpovede", data, end, separately);
+        return ReadText("odpovede");
+    }
+    const std::vector<std::string> filesOfTheTest{"odpovede", "userdb"};  // no temporary file
+};
+
+// The markers in the same send as the data or in a send of their own, the end marker also
+// split across two receives; large and empty files.
+TEST_F(UploadTest, StoresExactlyTheBytesBeforeTheEndMarkerHoweverItIsSent) {
+    for (const bool separately : {false, true}) {
+        const std::string data = Pattern(300) + std::to_string(separately);
+        EXPECT_TRUE(Upload(data, kSent, separately) == data);
+    }
+    const std::string end = kSent;
+    for (std::size_t cut = 1; cut < 5; ++cut) {
+        EXPECT_EQ(Upload("data" + end.substr(0, cut), end.substr(cut), true), "data") << cut;
+    }
+    EXPECT_TRUE(Upload(Pattern(2 << 20)) == Pattern(2 << 20));
+    EXPECT_EQ(Upload(""), "");
+    EXPECT_EQ(messages.Shown(), std::vector<std::string>(8, "File has been saved"));
+    EXPECT_EQ(folder.Entries(), filesOfTheTest);
+}
+
+TEST_F(UploadTest, RefusedAbortedOrCutOffUploadsKeepTheOldFile) {
+    Upload("", "!File does not exist.\r\n");
+    Upload(Pattern(200) + "!Fi", "le", true);
+    ASSERT_EQ(::mkdir("priecinok", 0755), 0);
+    LoopbackClient client = Login(true);
+    EXPECT_EQ(client.Ask("SAVE priecinok\r\n"), "!File couldnt be opened.\r\n");
+    EXPECT_EQ(client.Ask("SAVE odpovede\r\n"), kMayModify);
+    client.Send(Pattern(5000) + "#Fi");
+    ASSERT_TRUE(client.WaitUntilServerHasRead());
+    client.ShutdownSending();
+    EXPECT_TRUE(client.IsClosedByServer());
+    EXPECT_EQ(ReadText("odpovede"), "old");
+    EXPECT_EQ(messages.Shown(),
+              (std::vector<std::string>{"File not found on server!", "File not found on server!",
+                                        "socket error socket error socket error"}));
+    ASSERT_EQ(::rmdir("priecinok"), 0);
+    EXPECT_EQ(folder.Entries(), filesOfTheTest);
+    EXPECT_TRUE(Upload(Pattern(256) + "!File") == Pattern(256) + "!File");  // past 256 bytes: data
+}
+
+TEST_F(UploadTest, TheFileIsInPlaceBeforeTheOperatorIsTold) {
+    // Reads the target as the operator is told, as a slow operator would find it.
+    struct : RecordedMessages {
+        void Show(const std::string& message) override {
+            RecordedMessages::Show(message + ": " + ReadText("odpovede"));
+        }
+    } operatorView;
+    SetOperatorMessages(&operatorView);
+    Upload("new");
+    SetOperatorMessages(&messages);
+    EXPECT_EQ(operatorView.Shown(), std::vector<std::string>{"File has been saved: new"});
 }
 
 }  // namespace

@@ -5,15 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <thread>
+#include <utility>
 
 namespace orvane::test {
 namespace {
-
-constexpr std::chrono::seconds kLimit{10};
 
 int ConnectTo(std::uint16_t port) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -28,10 +26,11 @@ int ConnectTo(std::uint16_t port) {
     return fd;
 }
 
-std::uint16_t LocalPortOf(int fd) {
+// The port of the socket's own end, or of its peer's.
+std::uint16_t PortOf(int fd, bool peer = false) {
     sockaddr_in address{};
     socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    (peer ? ::getpeername : ::getsockname)(fd, reinterpret_cast<sockaddr*>(&address), &length);
     return ntohs(address.sin_port);
 }
 
@@ -39,8 +38,7 @@ std::uint16_t LocalPortOf(int fd) {
 // sockets; -1 while it is not listed.
 long UnreadByServer(std::uint16_t server, std::uint16_t client) {
     std::ifstream table("/proc/net/tcp");
-    std::string line;
-    while (std::getline(table, line)) {
+    for (std::string line; std::getline(table, line);) {
         unsigned local = 0, remote = 0, unread = 0;
         if (std::sscanf(line.c_str(), " %*u: %*x:%x %*x:%x %*x %*x:%x", &local, &remote, &unread) ==
                 3 &&
@@ -53,22 +51,13 @@ long UnreadByServer(std::uint16_t server, std::uint16_t client) {
 
 }  // namespace
 
-LoopbackClient::LoopbackClient(std::uint16_t port) : fd(ConnectTo(port)), serverPort(port) {
-    if (fd >= 0) {
-        const timeval limit{kLimit.count(), 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-        localPort = LocalPortOf(fd);
-    }
+LoopbackClient::LoopbackClient(std::uint16_t port) : fd(ConnectTo(port)) {
+    const timeval limit{10, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
 }
 
 LoopbackClient::LoopbackClient(LoopbackClient&& other) noexcept
-    : fd(other.fd),
-      serverPort(other.serverPort),
-      localPort(other.localPort),
-      pending(std::move(other.pending)),
-      closed(other.closed) {
-    other.fd = -1;
-}
+    : fd(std::exchange(other.fd, -1)), pending(std::move(other.pending)), closed(other.closed) {}
 
 LoopbackClient::~LoopbackClient() {
     if (fd >= 0) {
@@ -112,11 +101,6 @@ std::string LoopbackClient::ReceiveUntil(std::string_view end) {
     return Receive(found == std::string::npos ? pending.size() : found + end.size());
 }
 
-std::string LoopbackClient::Ask(std::string_view line) {
-    Send(line);
-    return ReceiveUntil();
-}
-
 bool LoopbackClient::IsClosedByServer() {
     while (ReceiveMore()) {
     }
@@ -124,14 +108,8 @@ bool LoopbackClient::IsClosedByServer() {
 }
 
 bool LoopbackClient::WaitUntilServerHasRead() {
-    const auto deadline = std::chrono::steady_clock::now() + kLimit;
-    while (UnreadByServer(serverPort, localPort) != 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    const std::uint16_t server = PortOf(fd, true), client = PortOf(fd);
+    return WaitUntil([&] { return UnreadByServer(server, client) == 0; });
 }
 
 void LoopbackClient::ShutdownSending() {
@@ -143,7 +121,7 @@ std::uint16_t FreePort() {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    const std::uint16_t port = LocalPortOf(fd);
+    const std::uint16_t port = PortOf(fd);
     ::close(fd);
     return port;
 }
@@ -154,6 +132,17 @@ bool CanConnect(std::uint16_t port) {
         ::close(fd);
     }
     return fd >= 0;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }
 
 }  // namespace orvane::test

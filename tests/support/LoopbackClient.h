@@ -1,7 +1,9 @@
 #pragma once
 // A small client of the remote-access protocol for tests: one TCP connection to 127.0.0.1.
 // Every receive waits at most ten seconds, so a silent server fails a test instead of hanging.
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -14,14 +16,16 @@ public:
     LoopbackClient& operator=(LoopbackClient&&) = delete;
     ~LoopbackClient();
 
-    bool IsConnected() const { return fd >= 0; }
     void Send(std::string_view bytes);
     // Exactly `size` bytes, or fewer when the connection ends or the time limit passes.
     std::string Receive(std::size_t size);
     // Everything up to and including the first `end`, or all that came when it never does.
     std::string ReceiveUntil(std::string_view end = "\r\n");
     // Sends `line` and answers the reply line.
-    std::string Ask(std::string_view line);
+    std::string Ask(std::string_view line) {
+        Send(line);
+        return ReceiveUntil();
+    }
     // True when the server closes (or resets) the connection without sending anything more.
     bool IsClosedByServer();
     // Waits until the server has taken everything sent so far out of its socket, so that the
@@ -34,8 +38,6 @@ private:
     bool ReceiveMore();
 
     int fd;
-    std::uint16_t serverPort;
-    std::uint16_t localPort = 0;
     std::string pending;
     bool closed = false;
 };
@@ -44,5 +46,8 @@ private:
 std::uint16_t FreePort();
 // True when something listening on 127.0.0.1:port takes a connection.
 bool CanConnect(std::uint16_t port);
+// Asks `condition` every millisecond until it holds; false when it still fails after `limit`.
+bool WaitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds limit = std::chrono::seconds(10));
 
 }  // namespace orvane::test
