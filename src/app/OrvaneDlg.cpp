@@ -13,7 +13,6 @@
 
 #include "app/AboutDlg.h"
 #include "app/LoginDlg.h"
-#include "archive/ArchiveError.h"
 #include "common/TextCodec.h"
 #include "exam/PNTest.h"
 #include "exam/PNTestDB.h"
@@ -137,40 +136,45 @@ COrvaneDlg::OpenResult COrvaneDlg::Open() {
     return OpenResult::Accepted;
 }
 
-// A file that exists but cannot be read ends the program before anything is written, so a
-// damaged user database is never replaced by a first-run account.
+// Only a missing "userdb" means a first run. One that exists but cannot be read, or does not
+// decode, ends the program before anything is written, so its accounts are never replaced by
+// a first-run account. "testdb" and "quesdb" that cannot be read leave their databases empty
+// (the console line says so); only undecodable ones end the program.
 bool COrvaneDlg::LoadDatabases() {
-    return LoadFile(std::u16string(kUserFile),
-                    [this] { users->Load(std::u16string(kUserFile)); }) &&
-           LoadFile(std::u16string(kTestFile),
-                    [this] { tests->Load(std::u16string(kTestFile)); }) &&
-           LoadFile(std::u16string(kQuestionFile), [this] { LoadQuestionPool(); });
+    const CFileResult userFile = users->Load(std::u16string(kUserFile));
+    if (!userFile.IsOk() && !userFile.IsMissing()) {
+        return RefuseFile(kUserFile, userFile);
+    }
+    const CFileResult testFile = tests->Load(std::u16string(kTestFile));
+    if (testFile.GetKind() == CFileResult::Kind::Malformed) {
+        return RefuseFile(kTestFile, testFile);
+    }
+    return LoadQuestionPool();
 }
 
-bool COrvaneDlg::LoadFile(const std::u16string& fileName, const std::function<void()>& load) {
-    try {
-        load();
-        return true;
-    } catch (const ArchiveError& error) {
-        const QString text = QStringLiteral("Cannot read file: %1\n\n%2")
-                                 .arg(ToQt(fileName), QString::fromStdString(error.what()));
-        QMessageBox::critical(nullptr, QApplication::applicationName(), text);
-        return false;
-    }
+bool COrvaneDlg::RefuseFile(std::u16string_view fileName, const CFileResult& result) {
+    const QString text = QStringLiteral("Cannot read file: %1\n\n%2")
+                             .arg(ToQt(fileName), QString::fromStdString(result.Reason()));
+    QMessageBox::critical(nullptr, QApplication::applicationName(), text);
+    return false;
 }
 
 // "quesdb" holds one stored test, as "testdb" does; its questions become the pool. Without
 // the file the pool stays empty and nothing is reported.
-void COrvaneDlg::LoadQuestionPool() {
+bool COrvaneDlg::LoadQuestionPool() {
     std::error_code ignored;
     if (!std::filesystem::exists(ToUtf8(kQuestionFile), ignored)) {
-        return;
+        return true;
     }
     CPNTestDB store;
-    store.Load(std::u16string(kQuestionFile));
+    const CFileResult result = store.Load(std::u16string(kQuestionFile));
+    if (result.GetKind() == CFileResult::Kind::Malformed) {
+        return RefuseFile(kQuestionFile, result);
+    }
     if (store.First() && store.Current() != nullptr) {
         pool = store.Current();
     }
+    return true;
 }
 
 void COrvaneDlg::AddFirstRunAccount() {

@@ -10,11 +10,11 @@
 // read, not whatever is being typed.
 #include <QDialog>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
 #include "app/QtOperatorMessages.h"
+#include "common/FileResult.h"
 
 class QListWidget;
 
@@ -64,8 +64,9 @@ private:
 
     void ConnectControls();
     bool LoadDatabases();
-    bool LoadFile(const std::u16string& fileName, const std::function<void()>& load);
-    void LoadQuestionPool();
+    bool LoadQuestionPool();
+    // Shows why the file cannot be used; false, for the opening to end.
+    static bool RefuseFile(std::u16string_view fileName, const CFileResult& result);
     void AddFirstRunAccount();
 
     void ReadFields();

@@ -1,30 +1,48 @@
 #include "archive/ObjectFile.h"
 
+#include <cerrno>
+#include <new>
+#include <vector>
+
 #include "archive/Archive.h"
 #include "archive/Object.h"
-#include "common/AtomicFile.h"
 #include "common/ConsoleLine.h"
 #include "common/FileBytes.h"
 #include "common/TextCodec.h"
 
 namespace orvane {
 
-void LoadObjectFile(CObject& object, const std::u16string& fileName) {
-    const auto bytes = ReadFileBytes(ToUtf8(fileName));
-    if (!bytes) {
-        PrintConsoleLine("Cannot open file: " + ToUtf8(fileName));
-        return;
+CFileResult LoadObjectFile(CObject& object, const std::u16string& fileName) {
+    std::vector<std::uint8_t> bytes;
+    const CFileResult read = ReadFileBytes(ToUtf8(fileName), bytes);
+    if (!read.IsOk()) {
+        PrintConsoleLine(kCannotOpenFile, ToUtf8(fileName));
+        return read;
     }
-    CArchive archive(*bytes);
-    object.Serialize(archive);
+    try {
+        CArchive archive(bytes);
+        object.Serialize(archive);
+    } catch (const ArchiveError& error) {
+        return CFileResult::Malformed(error.what());
+    } catch (const std::bad_alloc&) {
+        return CFileResult::Unreadable(ENOMEM);
+    }
+    return {};
 }
 
-void SaveObjectFile(CObject& object, const std::u16string& fileName) {
-    CArchive archive;
-    object.Serialize(archive);
-    if (!WriteFileAtomically(ToUtf8(fileName), archive.Pieces())) {
-        PrintConsoleLine("Cannot write to file: " + ToUtf8(fileName));
+CFileResult SaveObjectFile(CObject& object, const std::u16string& fileName, mode_t newFileMode) {
+    CFileResult result;
+    try {
+        CArchive archive;
+        object.Serialize(archive);
+        result = WriteFileAtomically(ToUtf8(fileName), archive.Pieces(), newFileMode);
+    } catch (const std::bad_alloc&) {
+        result = CFileResult::Unwritable(ENOMEM);
     }
+    if (!result.IsOk()) {
+        PrintConsoleLine(kCannotWriteToFile, ToUtf8(fileName));
+    }
+    return result;
 }
 
 }  // namespace orvane

@@ -1,18 +1,27 @@
 #pragma once
 // A database file as a whole: the archive of one object, read in one go and written through
-// an atomic replacement. Trouble with the file itself is a console line; a file whose bytes
-// do not decode throws ArchiveError, as the object's Serialize does.
+// an atomic replacement. Every outcome is a CFileResult for the caller to judge; the console
+// lines that the databases have always printed are printed here.
+#include <sys/types.h>
+
 #include <string>
+
+#include "common/AtomicFile.h"
+#include "common/FileResult.h"
 
 namespace orvane {
 
 class CObject;
 
-// Loads the object from the file's bytes; a file that cannot be read is the console line
-// "Cannot open file: <name>" and leaves the object as it was.
-void LoadObjectFile(CObject& object, const std::u16string& fileName);
+// Loads the object from the file's bytes. A file that is missing or cannot be read is the
+// console line "Cannot open file: <name>" and leaves the object as it was. Bytes that do not
+// decode are Malformed with the archive's cause, and memory running out while they decode is
+// Unreadable (ENOMEM); either may leave the object partly loaded, so the caller drops it.
+CFileResult LoadObjectFile(CObject& object, const std::u16string& fileName);
 // Replaces the file with the object's stored form; a failed write is the console line
-// "Cannot write to file: <name>" and leaves the earlier file as it was.
-void SaveObjectFile(CObject& object, const std::u16string& fileName);
+// "Cannot write to file: <name>" and leaves the earlier file as it was. A file made new gets
+// `newFileMode` (less the umask).
+CFileResult SaveObjectFile(CObject& object, const std::u16string& fileName,
+                           mode_t newFileMode = kNewFileMode);
 
 }  // namespace orvane

@@ -64,13 +64,12 @@ CAtomicFile::~CAtomicFile() {
     Abort();
 }
 
-bool CAtomicFile::Open(const std::string& targetPath) {
+bool CAtomicFile::Open(const std::string& targetPath, mode_t newFileMode) {
     Abort();
     target = targetPath;
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporaryPath = TemporaryPathFor(target);
-        // Mode 0666 lets the process umask decide, as for any file the program creates.
-        fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, newFileMode);
         if (fd >= 0) {
             return true;
         }
@@ -147,22 +146,24 @@ void RemoveStaleTemporaryFiles(const std::string& folder) {
     ::closedir(entries);
 }
 
-bool WriteFileAtomically(const std::string& target, std::span<const std::uint8_t> bytes) {
-    return WriteFileAtomically(target, std::span(&bytes, 1));
+CFileResult WriteFileAtomically(const std::string& target, std::span<const std::uint8_t> bytes,
+                                mode_t newFileMode) {
+    return WriteFileAtomically(target, std::span(&bytes, 1), newFileMode);
 }
 
-bool WriteFileAtomically(const std::string& target,
-                         std::span<const std::span<const std::uint8_t>> pieces) {
+CFileResult WriteFileAtomically(const std::string& target,
+                                std::span<const std::span<const std::uint8_t>> pieces,
+                                mode_t newFileMode) {
     CAtomicFile file;
-    if (!file.Open(target)) {
-        return false;
+    if (!file.Open(target, newFileMode)) {
+        return CFileResult::Unwritable(errno);
     }
     for (const auto piece : pieces) {
         if (!file.Write(piece.data(), piece.size())) {
-            return false;
+            return CFileResult::Unwritable(errno);
         }
     }
-    return file.Commit();
+    return file.Commit() ? CFileResult() : CFileResult::Unwritable(errno);
 }
 
 }  // namespace orvane

@@ -4,12 +4,21 @@
 // target only when complete: a reader sees the old file or the new one, never half of one.
 // A write that fails, or a writer that is dropped before Commit, leaves the old file as it
 // was and removes the temporary file.
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 
+#include "common/FileResult.h"
+
 namespace orvane {
+
+// The mode of a file created new: 0666 lets the umask decide, as for any file the program
+// creates. A file that holds passwords is created readable by its owner only.
+inline constexpr mode_t kNewFileMode = 0666;
+inline constexpr mode_t kPrivateFileMode = 0600;
 
 class CAtomicFile {
 public:
@@ -19,7 +28,7 @@ public:
     CAtomicFile& operator=(const CAtomicFile&) = delete;
 
     // Creates the temporary file beside `target`; false when the folder cannot take it.
-    bool Open(const std::string& target);
+    bool Open(const std::string& target, mode_t newFileMode = kNewFileMode);
     // Appends bytes; false (and the temporary file is dropped) when they cannot be written.
     bool Write(const void* data, std::size_t size);
     // Renames the temporary file over the target; false when that fails.
@@ -40,10 +49,13 @@ private:
 // killed while it wrote); those of running processes, this one included, stay.
 void RemoveStaleTemporaryFiles(const std::string& folder);
 
-// Writes `bytes` to `target` through a CAtomicFile; false when anything failed.
-bool WriteFileAtomically(const std::string& target, std::span<const std::uint8_t> bytes);
+// Writes `bytes` to `target` through a CAtomicFile; Unwritable with the errno of the step
+// that failed.
+CFileResult WriteFileAtomically(const std::string& target, std::span<const std::uint8_t> bytes,
+                                mode_t newFileMode = kNewFileMode);
 // The same for bytes given in pieces, written one after the other.
-bool WriteFileAtomically(const std::string& target,
-                         std::span<const std::span<const std::uint8_t>> pieces);
+CFileResult WriteFileAtomically(const std::string& target,
+                                std::span<const std::span<const std::uint8_t>> pieces,
+                                mode_t newFileMode = kNewFileMode);
 
 }  // namespace orvane

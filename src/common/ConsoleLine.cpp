@@ -21,6 +21,12 @@ void PrintConsoleLine(std::string_view text) {
     std::fflush(stream);
 }
 
+void PrintConsoleLine(std::string_view text, std::string_view name) {
+    std::string line(text);
+    line += name;
+    PrintConsoleLine(line);
+}
+
 void SetConsoleStream(std::FILE* stream) {
     const std::lock_guard lock(mutex);
     consoleStream = stream;

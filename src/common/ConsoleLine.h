@@ -6,7 +6,15 @@
 
 namespace orvane {
 
+// The three console lines of the databases, each followed by a file name or a login. Their
+// wording is what operators and scripts know; it never changes.
+inline constexpr std::string_view kCannotOpenFile = "Cannot open file: ";
+inline constexpr std::string_view kCannotWriteToFile = "Cannot write to file: ";
+inline constexpr std::string_view kCannotLoadUser = "Cannot load user: ";
+
 void PrintConsoleLine(std::string_view text);
+// One of the lines above followed by its name: PrintConsoleLine(kCannotOpenFile, "userdb").
+void PrintConsoleLine(std::string_view text, std::string_view name);
 
 // Sends console lines to another stream (a tool whose standard output carries data uses
 // standard error); null restores standard output.

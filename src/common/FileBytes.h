@@ -2,15 +2,21 @@
 // Reads a whole file into memory in one go, so that a loader works on a snapshot of one
 // version of the file and every length it meets can be checked against the bytes that exist.
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "common/FileResult.h"
+
 namespace orvane {
 
-// The file's bytes, or nothing when it cannot be opened or read (a folder, a missing file).
-std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path);
-// The bytes from an open descriptor's position to the end, or nothing on a read error.
-std::optional<std::vector<std::uint8_t>> ReadDescriptorBytes(int fd);
+// Opens a regular file for reading into `fd`. A name that does not exist is Missing; a
+// folder, a named pipe or a device under the name is Unreadable (a named pipe is opened
+// without waiting for a writer, so it never holds the caller), as is a refused permission.
+CFileResult OpenFileForReading(const std::string& path, int& fd);
+// The whole regular file, as OpenFileForReading tells; running out of memory is Unreadable
+// (ENOMEM).
+CFileResult ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes);
+// The bytes from an open descriptor's position to its end (a file or a pipe).
+CFileResult ReadDescriptorBytes(int fd, std::vector<std::uint8_t>& bytes);
 
 }  // namespace orvane

@@ -33,15 +33,15 @@ bool CPNTestDB::SelectTest(std::int32_t id) {
     return tests.SelectFirst(HasId(id));
 }
 
-void CPNTestDB::Load(const std::u16string& fileName) {
-    LoadObjectFile(*this, fileName);
+CFileResult CPNTestDB::Load(const std::u16string& fileName) {
+    return LoadObjectFile(*this, fileName);
 }
 
-void CPNTestDB::Save(const std::u16string& fileName) {
+CFileResult CPNTestDB::Save(const std::u16string& fileName) {
     if (Current() == nullptr) {
-        return;  // an empty database, or no test chosen: an earlier file stays as it was
+        return {};  // an empty database, or no test chosen: an earlier file stays as it was
     }
-    SaveObjectFile(*this, fileName);
+    return SaveObjectFile(*this, fileName);
 }
 
 void CPNTestDB::Serialize(CArchive& archive) {

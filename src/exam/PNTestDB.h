@@ -9,6 +9,7 @@
 #include "archive/ArchiveError.h"
 #include "archive/Object.h"
 #include "common/CursorList.h"
+#include "common/FileResult.h"
 #include "exam/PNTest.h"
 
 namespace orvane {
@@ -34,12 +35,12 @@ public:
     bool Next() { return tests.Next(); }
     std::shared_ptr<CPNTest> Current() const { return tests.Current(); }
 
-    // Adds the test stored in the file at the front. A missing file is a console line; a
-    // malformed one, or one that holds anything but a test, throws ArchiveError and adds
-    // nothing.
-    void Load(const std::u16string& fileName);
+    // Adds the test stored in the file at the front. A missing or unreadable file is a
+    // console line; a malformed one, or one that holds anything but a test, is Malformed and
+    // adds nothing.
+    CFileResult Load(const std::u16string& fileName);
     // Replaces the file with the test under the cursor; nothing happens without one.
-    void Save(const std::u16string& fileName);
+    CFileResult Save(const std::u16string& fileName);
     // Storing writes the test under the cursor; loading adds the test read at the front.
     void Serialize(CArchive& archive) override;
 

@@ -328,7 +328,7 @@ CSession::Step CSession::Upload() {
             ShowOperatorMessage(kSocketErrorMessage);
             break;
         case UploadEnd::NotWritten:
-            PrintConsoleLine("Cannot write to file: " + path);
+            PrintConsoleLine(kCannotWriteToFile, path);
             break;
     }
     return Step::End;

@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <exception>
+#include <vector>
 
 #include "archive/Archive.h"
 #include "common/ConsoleLine.h"
 #include "common/FileBytes.h"
+#include "common/FileResult.h"
 #include "users/PNUserDB.h"
 
 namespace orvane {
@@ -86,37 +88,44 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Current() {
 }
 
 // Reads the file through one descriptor, so that the identity kept is that of the bytes read.
+// A file that cannot be opened or read (a folder or a named pipe under the name, a refused
+// permission) answers as an undecodable one: no session can check against it.
 std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Load(Identity& identity) const {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    auto accounts = std::make_shared<Accounts>();
+    accounts->state = State::Broken;
+    int fd = -1;
+    const CFileResult opened = OpenFileForReading(path, fd);
+    if (opened.IsMissing()) {
         return MissingDatabase();
     }
-    struct stat info {};
-    ::fstat(fd, &info);
-    identity = Identity::Of(info);
-    const auto bytes = ReadDescriptorBytes(fd);
-    ::close(fd);
-
-    auto accounts = std::make_shared<Accounts>();
-    accounts->state = State::Loaded;
-    if (!bytes) {
+    std::vector<std::uint8_t> bytes;
+    CFileResult read = opened;
+    if (opened.IsOk()) {
+        struct stat info {};
+        ::fstat(fd, &info);
+        identity = Identity::Of(info);
+        read = ReadDescriptorBytes(fd, bytes);
+        ::close(fd);
+    }
+    if (!read.IsOk()) {
         // As a database's own Load does: the line, and no accounts.
-        PrintConsoleLine("Cannot open file: " + path);
+        PrintConsoleLine(kCannotOpenFile, path);
         return accounts;
     }
-    CPNUserDB db;
     try {
-        CArchive archive(*bytes);
+        CPNUserDB db;
+        CArchive archive(bytes);
         db.Serialize(archive);
+        for (bool more = db.First(); more; more = db.Next()) {
+            const CPNUser& user = *db.CurrentUser();
+            accounts->byLogin.try_emplace(user.GetLogin(),
+                                          Accounts::Account{user.GetPassword(), user.IsTeacher()});
+        }
     } catch (const std::exception&) {
-        accounts->state = State::Broken;  // a file that cannot be decoded
-        return accounts;
+        accounts->byLogin.clear();
+        return accounts;  // a file that cannot be decoded, or too large to be held
     }
-    for (bool more = db.First(); more; more = db.Next()) {
-        const CPNUser& user = *db.CurrentUser();
-        accounts->byLogin.try_emplace(user.GetLogin(),
-                                      Accounts::Account{user.GetPassword(), user.IsTeacher()});
-    }
+    accounts->state = State::Loaded;
     return accounts;
 }
 

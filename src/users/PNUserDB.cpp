@@ -170,15 +170,16 @@ void CPNUserDB::RemoveAllStudents(const std::u16string& rightsLogin,
     accounts.EraseAll([](const auto& user) { return !user->IsTeacher(); });
 }
 
-void CPNUserDB::Save(const std::u16string& fileName) const {
+CFileResult CPNUserDB::Save(const std::u16string& fileName) const {
     if (accounts.IsEmpty()) {
-        return;  // an earlier file stays as it was
+        return {};  // an earlier file stays as it was
     }
-    SaveObjectFile(const_cast<CPNUserDB&>(*this), fileName);
+    // The file holds every password: one made new is for the server's own user only.
+    return SaveObjectFile(const_cast<CPNUserDB&>(*this), fileName, kPrivateFileMode);
 }
 
-void CPNUserDB::Load(const std::u16string& fileName) {
-    LoadObjectFile(*this, fileName);
+CFileResult CPNUserDB::Load(const std::u16string& fileName) {
+    return LoadObjectFile(*this, fileName);
 }
 
 void CPNUserDB::Serialize(CArchive& archive) {
@@ -196,7 +197,7 @@ void CPNUserDB::Serialize(CArchive& archive) {
         // Each account read goes to the front, so the list is the reverse of the file.
         std::shared_ptr<CPNUser> user = archive.ReadObjectOf<CPNUser>();
         if (user == nullptr) {
-            PrintConsoleLine("Cannot load user: ");
+            PrintConsoleLine(kCannotLoadUser);
             continue;
         }
         accounts.PushFront(std::move(user));

@@ -9,6 +9,7 @@
 
 #include "archive/Object.h"
 #include "common/CursorList.h"
+#include "common/FileResult.h"
 #include "users/PNUser.h"
 
 namespace orvane {
@@ -68,10 +69,12 @@ public:
                     const std::u16string& rightsPassword);
     void RemoveAllStudents(const std::u16string& rightsLogin, const std::u16string& rightsPassword);
 
-    // Writes the file atomically; an empty database writes nothing at all.
-    void Save(const std::u16string& fileName) const;
-    // Reads the file into this (fresh) database; a malformed file throws ArchiveError.
-    void Load(const std::u16string& fileName);
+    // Writes the file atomically (a new file gets mode 0600); an empty database writes
+    // nothing at all and succeeds.
+    CFileResult Save(const std::u16string& fileName) const;
+    // Reads the file into this (fresh) database. Only a Missing result leaves it empty as a
+    // first run expects; after an Unreadable or Malformed one it is to be dropped.
+    CFileResult Load(const std::u16string& fileName);
     void Serialize(CArchive& archive) override;
 
     // A password of ten characters of the alphabet, drawn from the shared random source.

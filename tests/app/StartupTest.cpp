@@ -4,6 +4,10 @@
 #include "app/OrvaneDlg.h"
 #include "support/ByteBuilder.h"
 
+#include <sys/stat.h>
+
+#include <filesystem>
+
 // Fontconfig, under Qt's font database, keeps a cache that it never frees; that is not ours.
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libfontconfig.so\n";
@@ -81,6 +85,18 @@ TEST_F(StartupTest, AnUnreadableFileEndsBeforeTheLoginNamingTheFile) {
         EXPECT_EQ(window.Open(), COrvaneDlg::OpenResult::Unreadable) << broken;
         EXPECT_EQ(folder.Entries(), files);
         EXPECT_EQ(test::ReadBytes(broken), bytes.Get());
+    }
+    // A "userdb" that is there but cannot be opened is no first run either.
+    for (const bool pipe : {false, true}) {
+        ASSERT_GT(std::filesystem::remove_all("userdb"), 0u);
+        ASSERT_EQ(pipe ? ::mkfifo("userdb", 0600) : ::mkdir("userdb", 0700), 0);
+        COrvaneDlg window;
+        ModalAnswers answers;
+        answers.ExpectMessage(pipe ? "Cannot read file: userdb\n\nnot a regular file"
+                                   : "Cannot read file: userdb\n\nIs a directory");
+        ::testing::internal::CaptureStdout();
+        EXPECT_EQ(window.Open(), COrvaneDlg::OpenResult::Unreadable);
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Cannot open file: userdb\n");
     }
 }
 

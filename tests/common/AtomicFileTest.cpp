@@ -2,6 +2,8 @@
 // whose saves come here.)
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "common/AtomicFile.h"
 #include "common/FileBytes.h"
 #include "support/TempFolder.h"
@@ -31,24 +33,30 @@ TEST_F(AtomicFileTest, OnlyACommitReplacesTheTargetThroughAHiddenFileBesideIt) {
     ASSERT_TRUE(aborted.Open("target"));
     aborted.Abort();
     ExpectOnlyTarget({7, 7});
-    ASSERT_TRUE(WriteFileAtomically("target", std::vector<std::uint8_t>{9}));
+    ASSERT_TRUE(WriteFileAtomically("target", std::vector<std::uint8_t>{9}).IsOk());
     ExpectOnlyTarget({9});
 }
 
 TEST_F(AtomicFileTest, PiecesGoInOrderAndAFailedWriteKeepsTheOldFile) {
     const std::vector<std::uint8_t> a{1, 2}, none, b{3}, half(600, 0xAB), whole(5000, 0xAB);
     ASSERT_TRUE(
-        WriteFileAtomically("target", std::vector<std::span<const std::uint8_t>>{a, none, b}));
+        WriteFileAtomically("target", std::vector<std::span<const std::uint8_t>>{a, none, b})
+            .IsOk());
     ExpectOnlyTarget({1, 2, 3});
     UnderFileSizeLimit(1000, [&] {
-        EXPECT_FALSE(WriteFileAtomically("target", whole));
-        EXPECT_FALSE(
-            WriteFileAtomically("target", std::vector<std::span<const std::uint8_t>>{half, half}));
+        EXPECT_EQ(WriteFileAtomically("target", whole).Error(), EFBIG);
+        EXPECT_EQ(
+            WriteFileAtomically("target", std::vector<std::span<const std::uint8_t>>{half, half})
+                .Error(),
+            EFBIG);
     });
     ExpectOnlyTarget({1, 2, 3});
-    EXPECT_FALSE(WriteFileAtomically("no/such/folder/target", a));
-    EXPECT_FALSE(ReadFileBytes("no/such/file").has_value());
-    EXPECT_FALSE(ReadFileBytes(".").has_value());  // a folder is not a file
+    EXPECT_EQ(WriteFileAtomically("no/such/folder/target", a).GetKind(),
+              CFileResult::Kind::Unwritable);
+    std::vector<std::uint8_t> read{1};
+    EXPECT_TRUE(ReadFileBytes("no/such/file", read).IsMissing());
+    EXPECT_EQ(ReadFileBytes(".", read).Error(), EISDIR);  // a folder is not a file
+    EXPECT_TRUE(read.empty());
 }
 
 }  // namespace

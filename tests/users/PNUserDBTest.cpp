@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <thread>
 
 #include "archive/Archive.h"
@@ -187,27 +190,45 @@ TEST_F(UserDBTest, LargeDatabaseIsWrittenByteForByteAndAnAccountHeldTwiceStaysOn
     EXPECT_EQ(loaded.CurrentUser(), first);       // which is the first one again
 }
 
-TEST_F(UserDBTest, FileErrorsAndANullEntryAreConsoleLines) {
-    EXPECT_EQ(Printed([&] { db.Load(u"userdb"); }), "Cannot open file: userdb\n");
+// A missing file and one that cannot be read print the same line, but only the first is
+// Missing: a folder or a named pipe under the name is Unreadable, and the pipe is not waited on.
+TEST_F(UserDBTest, FileErrorsAreTheirOwnResultsAndConsoleLines) {
+    const auto load = [&](CFileResult::Kind kind) {
+        EXPECT_EQ(Printed([&] { EXPECT_EQ(db.Load(u"userdb").GetKind(), kind); }),
+                  "Cannot open file: userdb\n");
+    };
+    load(CFileResult::Kind::Missing);
+    ASSERT_EQ(::mkfifo("userdb", 0600), 0);
+    load(CFileResult::Kind::Unreadable);
+    ASSERT_EQ(::unlink("userdb"), 0);
+    ASSERT_EQ(::mkdir("userdb", 0700), 0);
+    load(CFileResult::Kind::Unreadable);
+    ASSERT_EQ(::rmdir("userdb"), 0);
     EXPECT_TRUE(db.IsEmpty());
     // A null entry is skipped, and the file saved again holds the rest whole.
     WriteBytes("userdb",
                Bytes().I32(2).U16(0).Class("CPNUser").Byte(1).Str(u"N").Str(u"t").Str(u"p"));
-    EXPECT_EQ(Printed([&] { db.Load(u"userdb"); }), "Cannot load user: \n");
+    EXPECT_EQ(Printed([&] { EXPECT_TRUE(db.Load(u"userdb").IsOk()); }), "Cannot load user: \n");
     EXPECT_EQ(LoginsOf(db), Logins{u"t"});
-    db.Save(u"userdb");
+    // A new file holds passwords: it is for its owner alone, whatever the umask.
+    EXPECT_TRUE(db.Save(u"nove").IsOk());
+    struct stat made {};
+    ASSERT_EQ(::stat("nove", &made), 0);
+    EXPECT_EQ(made.st_mode & 07777, 0600u);
     CPNUserDB again;
-    again.Load(u"userdb");
+    again.Load(u"nove");
     EXPECT_EQ(LoginsOf(again), Logins{u"t"});
 
     for (int i = 0; i < 10; ++i) {  // a file well beyond the limit below
         db.InsertUser(std::make_shared<CPNUser>(u"student", u"S", u"p", false));
     }
     WriteBytes("userdb", {9, 9});
-    const auto save = [&] { UnderFileSizeLimit(200, [&] { db.Save(u"userdb"); }); };
+    const auto save = [&] {
+        UnderFileSizeLimit(200, [&] { EXPECT_EQ(db.Save(u"userdb").Error(), EFBIG); });
+    };
     EXPECT_EQ(Printed(save), "Cannot write to file: userdb\n");  // the line fits the limit
     EXPECT_EQ(ReadBytes("userdb"), (std::vector<std::uint8_t>{9, 9}));
-    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"userdb"});
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"nove", "userdb"}));
 }
 
 TEST_F(UserDBTest, MalformedFilesAreReadErrors) {
@@ -219,8 +240,10 @@ TEST_F(UserDBTest, MalformedFilesAreReadErrors) {
               ArchiveError::Cause::EndOfData);
     EXPECT_EQ(LoadFailure<CPNUserDB>(Bytes().I32(1).Class("CPNUserDB").I32(0)),
               ArchiveError::Cause::BadClass);
-    WriteBytes("userdb", {whole.begin(), whole.end() - 1});
-    EXPECT_THROW(db.Load(u"userdb"), ArchiveError);  // and from a file
+    WriteBytes("userdb", {whole.begin(), whole.end() - 1});  // and from a file
+    const CFileResult result = CPNUserDB().Load(u"userdb");
+    EXPECT_EQ(result.GetKind(), CFileResult::Kind::Malformed);
+    EXPECT_EQ(result.Reason().rfind("end of data", 0), 0u) << result.Reason();
 }
 
 // Any flag byte other than 0 makes a teacher, and is written back as it came.

@@ -1,10 +1,9 @@
 // orvane-db: the database files ("userdb", "testdb", "quesdb") as JSON, both ways.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "DatabaseFile.h"
 #include "common/AtomicFile.h"
@@ -38,12 +37,13 @@ int Fail(const std::string& message) {
 }
 
 int Dump(const std::string& file) {
-    const auto bytes = orvane::ReadFileBytes(file);
-    if (!bytes) {
-        return Fail(file + ": cannot read the file: " + std::strerror(errno));
+    std::vector<std::uint8_t> bytes;
+    const orvane::CFileResult read = orvane::ReadFileBytes(file, bytes);
+    if (!read.IsOk()) {
+        return Fail(file + ": cannot read the file: " + read.Reason());
     }
     try {
-        std::cout << orvane::DumpDatabaseFile(*bytes).dump(2) << '\n';
+        std::cout << orvane::DumpDatabaseFile(bytes).dump(2) << '\n';
     } catch (const std::exception& error) {
         return Fail(file + ": " + error.what());
     }
@@ -57,11 +57,12 @@ int Pack(const std::string& in, const std::string& out) {
         buffer << std::cin.rdbuf();
         text = buffer.str();
     } else {
-        const auto bytes = orvane::ReadFileBytes(in);
-        if (!bytes) {
-            return Fail(in + ": cannot read the file: " + std::strerror(errno));
+        std::vector<std::uint8_t> bytes;
+        const orvane::CFileResult read = orvane::ReadFileBytes(in, bytes);
+        if (!read.IsOk()) {
+            return Fail(in + ": cannot read the file: " + read.Reason());
         }
-        text.assign(bytes->begin(), bytes->end());
+        text.assign(bytes.begin(), bytes.end());
     }
     std::vector<std::uint8_t> archive;
     try {
@@ -69,8 +70,9 @@ int Pack(const std::string& in, const std::string& out) {
     } catch (const std::exception& error) {
         return Fail(in + ": " + error.what());
     }
-    if (!orvane::WriteFileAtomically(out, archive)) {
-        return Fail(out + ": cannot write the file: " + std::strerror(errno));
+    const orvane::CFileResult written = orvane::WriteFileAtomically(out, archive);
+    if (!written.IsOk()) {
+        return Fail(out + ": cannot write the file: " + written.Reason());
     }
     return 0;
 }
