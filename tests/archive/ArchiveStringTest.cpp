@@ -48,6 +48,8 @@ TEST(ArchiveString, ReadsEveryEightBitAndUtf16LengthForm) {
              {{0x02, 0xE8, 0xBE}, u"čľ"},  // 8-bit strings are Windows-1250, as on Slovak Windows
              {Bytes{0xFF, 0xFE, 0xFF, 0xFF}.U16(1).U16(u'z'), u"z"},
              {Bytes(wide).U32(1).U16(u'z'), u"z"},
+             // After the marker 0xFFFE is no length either: a 32-bit length follows.
+             {Bytes{0xFF, 0xFE, 0xFF, 0xFF}.U16(0xFFFE).U32(1).U16(u'z'), u"z"},
              {Bytes(wide).U32(0xFFFFFFFF).I64(1).U16(u'z'), u"z"}}) {
         EXPECT_EQ(Loaded(bytes), text) << Hex(bytes);
     }

@@ -91,6 +91,13 @@ TEST(Question, RequirementWordsFromTheSevenPairs) {
     complete.SetTag(8);
     EXPECT_EQ(complete.GetAnswerRequirements(), 1u | 0x200u);
     EXPECT_TRUE(complete.GetAnswerRequirementR0() == 1 && complete.GetAnswerRequirement(6));
+    // R0 of the answer word, set alone, also takes only 0 and 1.
+    for (const std::int32_t r0 : {2, 4, -1}) {
+        complete.SetAnswerRequirementR0(1);
+        complete.SetAnswerRequirementR0(r0);
+        EXPECT_EQ(complete.GetAnswerRequirements(), 0x200u) << r0;
+    }
+    complete.SetAnswerRequirementR0(1);
     // Neither the answer word nor the tag is stored.
     const auto loaded = LoadedItems<CPNQuestion>(StoredItems(complete));
     EXPECT_EQ(loaded->GetAnswerRequirements() + loaded->GetTag(), 0u);
@@ -113,8 +120,11 @@ TEST(Question, AddAndRemoveItems) {
     EXPECT_TRUE(choose.GetRightItems().empty());
 
     CPNQuestion removing = Connect({1, 0, 2});
+    removing.SetAnswerPair(1, 0);
+    removing.SetAnswerPair(2, 2);
     ASSERT_TRUE(removing.RemoveItem(0));
     EXPECT_EQ(removing.GetKey(), (Ints{-1, 2}));
+    EXPECT_EQ(removing.GetAnswer(), (Ints{-1, 2}));
     EXPECT_EQ(removing.GetRightItems().size(), 2u);
     ASSERT_TRUE(removing.RemoveItem(9));  // beyond the end: the last item
     EXPECT_EQ(removing.GetKey(), Ints{-1});

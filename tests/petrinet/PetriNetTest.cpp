@@ -2,6 +2,8 @@
 // geometry and the faults of damaged files.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "petrinet/PNLabel.h"
 #include "petrinet/PNNode.h"
 #include "petrinet/PNPetriNet.h"
@@ -78,6 +80,13 @@ TEST(NetElements, EachClassStoresItsItemsAndLoadsBack) {
     labelled.Class("CPNLabel").I32s({-5, 0, -5}).Str(u"").Byte(0);
     EXPECT_EQ(Hex(Referenced(CPNNode(5, 6, 7, false))), Hex(labelled));
     EXPECT_EQ(Reread<CPNNode>(labelled), Hex(labelled));
+    // A node that a net adds with a label has the label's flag set.
+    CPNPetriNet net;
+    net.AddNode(5, 6, 7, true);
+    net.First();
+    labelled = Bytes().Class("CPNNode").I32s({5, 6, 7, 1});
+    labelled.Class("CPNLabel").I32s({-5, 0, -5}).Str(u"").Byte(1);
+    EXPECT_EQ(Hex(Referenced(*net.Current())), Hex(labelled));
     // A zero says no label; the word after it carries nothing.
     EXPECT_EQ(Reread<CPNNode>(Bytes().Class("CPNNode").I32s({5, 6, 7, 0, 9})), Hex(node));
     // A label's flag byte comes back as it was read.
@@ -256,15 +265,18 @@ TEST(PetriNet, HitTestPrefersPlacesAndTransitionsNewestFirst) {
     net.AddTransition(3, 0, 0);
     net.AddNode(4, 300, 300, false);
     net.AddTransition(5, 5, 5);
-    const auto hit = [&](std::int32_t x, std::int32_t y) {
+    // A point exactly the radius away misses a place; a transition's edges are in it; a
+    // node's square ends short of 10 from its centre, on every side. Labels are never hit.
+    const std::array<std::int32_t, 3> hits[] = {
+        {100, 100, 2}, {100, 119, 2},  {100, 120, 0},
+        {0, 0, 3},     {10, 0, 3},     {0, 40, 3},
+        {6, 6, 5},     {309, 291, 4},  {291, 309, 4},
+        {290, 300, 0}, {310, 300, 0},  {300, 290, 0},
+        {300, 310, 0}, {-100, -25, 0}, {2147483647, -2147483647 - 1, 0}};
+    for (const auto& [x, y, id] : hits) {
         const auto element = net.HitTest(x, y);
-        return std::to_string(element == nullptr ? 0 : element->GetId()) + " ";
-    };
-    // (100, 120) is exactly the radius away; labels, as at (-100, -25), are never hit.
-    EXPECT_EQ(hit(100, 100) + hit(100, 119) + hit(100, 120) + hit(0, 0) + hit(10, 0) + hit(0, 40) +
-                  hit(6, 6) + hit(309, 291) + hit(310, 300) + hit(-100, -25) +
-                  hit(2147483647, -2147483647 - 1),
-              "2 2 0 3 3 3 5 4 0 0 0 ");
+        EXPECT_EQ(element == nullptr ? 0 : element->GetId(), id) << x << "," << y;
+    }
 }
 
 TEST(PetriNet, LookupsAndRemovalsMoveTheCursorAsDocumented) {
