@@ -64,24 +64,5 @@ TEST(ArchiveString, TruncatedOrOversizedStringsAreEndOfData) {
     }
 }
 
-TEST(ArchiveNumbers, AreLittleEndianAndRoundTrip) {
-    CArchive out;
-    out.WriteBool(true);
-    out.WriteInt16(-2);
-    out.WriteInt32(0x01020304);
-    out.WriteUInt32(0xFFFFFFFE);
-    out.WriteInt64(-3);
-    EXPECT_EQ(Hex(out.Data()), "01 FE FF 04 03 02 01 FE FF FF FF FD FF FF FF FF FF FF FF");
-    const std::vector<std::uint8_t> taken = out.TakeData();
-    EXPECT_TRUE(out.Data().empty());
-    CArchive in(taken);
-    EXPECT_TRUE(in.ReadBool());
-    EXPECT_EQ(in.ReadInt16(), -2);
-    EXPECT_EQ(in.ReadInt32(), 0x01020304);
-    EXPECT_EQ(in.ReadUInt32(), 0xFFFFFFFEu);
-    EXPECT_EQ(in.ReadInt64(), -3);
-    EXPECT_THROW(in.ReadByte(), ArchiveError);
-}
-
 }  // namespace
 }  // namespace orvane::test
