@@ -61,34 +61,41 @@ TEST(ArchiveObject, ClassRecordThenClassTagThenBackReferenceThenNull) {
     EXPECT_EQ(in.ReadObject(&CPNUserDB::Class()), nullptr);
 }
 
-// Classes and objects share one index sequence; indices past 15 bits take the big tag.
-TEST(ArchiveObject, IndicesBeyond15BitsUseTheBigTagBothWays) {
-    // 0x7FFF objects push the next indices past what 15 bits can hold.
-    std::vector<CPNUser> users(0x7FFF);
-    CPNUserDB database1, database2;
-    CArchive out;
-    for (const auto& user : users) {
-        out.WriteObject(&user);
+// Classes and objects share one index sequence; an index of 0x7FFF or more takes the big tag.
+TEST(ArchiveObject, IndicesFrom0x7FFFUseTheBigTagBothWays) {
+    // After the accounts: two databases, each written again, then the last account again.
+    const Bytes head = Bytes().Class("CPNUserDB").I32(0);
+    // 0x7FFC accounts: class index 0x7FFE still fits 0x8000 + c; object index 0x7FFF does not.
+    Bytes fits = Bytes(head).U16(0xFFFE).I32(0).U16(0x7FFF).U32(0x7FFF);
+    fits.U16(0x7FFF).U32(0x8000).U16(0x7FFD);
+    // 0x7FFD accounts: class index 0x7FFF goes with bit 31 set.
+    Bytes big = Bytes(head).U16(0x7FFF).U32(0x80007FFF).I32(0).U16(0x7FFF).U32(0x8000);
+    big.U16(0x7FFF).U32(0x8001).U16(0x7FFE);
+    const std::pair<std::size_t, Bytes> cases[] = {{0x7FFC, fits}, {0x7FFD, big}};
+    for (const auto& [count, tail] : cases) {
+        std::vector<CPNUser> users(count);
+        CPNUserDB first, second;
+        CArchive out;
+        for (const auto& user : users) {
+            out.WriteObject(&user);
+        }
+        const std::size_t mark = out.Data().size();
+        for (const CObject* object : std::initializer_list<const CObject*>{
+                 &first, &second, &first, &second, &users.back()}) {
+            out.WriteObject(object);
+        }
+        const auto& bytes = out.Data();
+        EXPECT_EQ(Hex({bytes.begin() + static_cast<std::ptrdiff_t>(mark), bytes.end()}), Hex(tail));
+        CArchive in(bytes);
+        std::vector<std::shared_ptr<CObject>> loaded;
+        for (std::size_t i = 0; i < count + 2; ++i) {
+            loaded.push_back(in.ReadObject(i < count ? &CPNUser::Class() : &CPNUserDB::Class()));
+        }
+        for (const std::size_t again : {count, count + 1, count - 1}) {
+            EXPECT_EQ(in.ReadObject(nullptr), loaded[again]) << count;
+        }
+        EXPECT_EQ(in.Remaining(), 0u);
     }
-    const std::size_t mark = out.Data().size();
-    out.WriteObject(&database1);     // class record 0x8001, object 0x8002
-    out.WriteObject(&database2);     // class index 0x8001 no longer fits 0x8000 + c; object 0x8003
-    out.WriteObject(&users.back());  // object index 0x8000
-    out.WriteObject(&database2);     // object index 0x8003
-    const auto& bytes = out.Data();
-    Bytes tail = Bytes().Class("CPNUserDB").I32(0).U16(0x7FFF).U32(0x80008001).I32(0);
-    tail.U16(0x7FFF).U32(0x8000).U16(0x7FFF).U32(0x8003);
-    EXPECT_EQ(Hex({bytes.begin() + static_cast<std::ptrdiff_t>(mark), bytes.end()}), Hex(tail));
-    CArchive in(bytes);
-    std::shared_ptr<CObject> lastUser;
-    for (std::size_t i = 0; i < users.size(); ++i) {
-        lastUser = in.ReadObject(&CPNUser::Class());
-    }
-    in.ReadObject(&CPNUserDB::Class());
-    const auto second = in.ReadObject(&CPNUserDB::Class());
-    EXPECT_EQ(in.ReadObject(nullptr), lastUser);
-    EXPECT_EQ(in.ReadObject(nullptr), second);
-    EXPECT_EQ(in.Remaining(), 0u);
 }
 
 TEST(ArchiveObject, MalformedReferencesAreReadErrorsWithTheirCause) {
@@ -105,6 +112,7 @@ TEST(ArchiveObject, MalformedReferencesAreReadErrorsWithTheirCause) {
     EXPECT_EQ(ReadFailure(Bytes().U16(5)), Cause::BadIndex);             // not yet assigned
     EXPECT_EQ(ReadFailure(Bytes().U16(0x8003)), Cause::BadIndex);        // no such class
     EXPECT_EQ(ReadFailure(Bytes().U16(0x8000)), Cause::BadIndex);        // class index 0
+    EXPECT_EQ(ReadFailure(Bytes(good).U16(0x8002)), Cause::BadIndex);    // an object's index
     // A back-reference to the index of a class record, and one to an object of another class.
     EXPECT_EQ(ReadFailure(Bytes(good).U16(1)), Cause::BadIndex);
     EXPECT_EQ(ReadFailure(Bytes(good).U16(2), &CPNUserDB::Class()), Cause::BadClass);

@@ -12,9 +12,15 @@ using Texts = std::vector<std::u16string>;
 using Cause = ArchiveError::Cause;
 
 // Items 1 to 8 of a stored question: kind to keyNumber.
-Bytes Head(QuestionKind kind, std::int32_t itemCount) {
+Bytes Head(QuestionKind kind, std::int32_t itemCount, std::uint32_t asked = 0) {
     Bytes head = Bytes().I32s({static_cast<std::int32_t>(kind), 1}).Str(u"Otázka");
-    return head.Str(u"Zadanie").I16(0).I32(itemCount).U32(0).I16(0);
+    return head.Str(u"Zadanie").I16(0).I32(itemCount).U32(asked).I16(0);
+}
+
+// The stored items after the head of a question without items: four empty arrays, the key
+// word and the points.
+Bytes NoItems(std::uint32_t keyRequirements = 0) {
+    return std::move(Bytes().I32s({0, 0, 0, 0}).U32(keyRequirements).I16(0));
 }
 
 CPNQuestion Connect(const Ints& key) {
@@ -27,7 +33,10 @@ TEST(Question, ChooseAnswersStoresItsArraysWithTheirCounts) {
     CPNQuestion question(1, u"Otázka", u"Zadanie", 3, {u"a", u"b", u"c"}, {true, false, true},
                          nullptr);
     question.SetPoints(4);
-    Bytes expected = Head(QuestionKind::ChooseAnswers, 3).I32s({3, 0, 0, 0, 3, 1, 0, 1, 3});
+    question.SetAnswerNumber(-3);
+    question.SetKeyNumber(12);
+    Bytes expected = Bytes().I32s({2002, 1}).Str(u"Otázka").Str(u"Zadanie").I16(-3).I32(3);
+    expected.U32(0).I16(12).I32s({3, 0, 0, 0, 3, 1, 0, 1, 3});
     expected.Str(u"a").Str(u"b").Str(u"c").I32(0).U32(0).I16(4).I32s({0, 0});
     EXPECT_EQ(Hex(StoredItems(question)), Hex(expected));
     EXPECT_EQ(Hex(StoredItems(*LoadedItems<CPNQuestion>(expected))), Hex(expected));
@@ -36,16 +45,13 @@ TEST(Question, ChooseAnswersStoresItsArraysWithTheirCounts) {
 TEST(Question, NetKindsStoreNoArraysAndTheirNets) {
     auto work = std::make_shared<CPNPetriNet>();
     auto key = std::make_shared<CPNPetriNet>();
-    const Bytes noArrays = Bytes().I32s({0, 0, 0, 0}).U32(0).I16(0);
     const Bytes emptyNet = Bytes().I32(1).Class("CPNPetriNet").I32s({0, -1, -1, -1});
     CPNQuestion complete(1, u"Otázka", u"Zadanie", work, key);
-    Bytes expected = Head(QuestionKind::CompleteNet, 0).Raw(noArrays).Raw(emptyNet);
+    Bytes expected = Head(QuestionKind::CompleteNet, 0).Raw(NoItems()).Raw(emptyNet);
     expected.I32(1).U16(0x8001).I32s({0, -1, -1, -1});
     EXPECT_EQ(Hex(StoredItems(complete)), Hex(expected));
-    const auto loaded = LoadedItems<CPNQuestion>(expected);
-    EXPECT_TRUE(loaded->GetWorkNet() && loaded->GetKeyNet() && loaded->GetKeyNet()->IsEmpty());
-    EXPECT_NE(loaded->GetWorkNet(), loaded->GetKeyNet());
-    EXPECT_EQ(Hex(StoredItems(*loaded)), Hex(expected));
+    // Two nets come back as two nets.
+    EXPECT_EQ(Hex(StoredItems(*LoadedItems<CPNQuestion>(expected))), Hex(expected));
 
     // One net in both slots is written once and comes back as one net.
     CPNQuestion same(1, u"Otázka", u"Zadanie", work, work);
@@ -54,7 +60,7 @@ TEST(Question, NetKindsStoreNoArraysAndTheirNets) {
 
     CPNQuestion free(1, u"Otázka", u"Zadanie");
     const Bytes freeBytes =
-        Head(QuestionKind::DrawNetNoCorrection, 0).Raw(noArrays).Raw(emptyNet).I32(0);
+        Head(QuestionKind::DrawNetNoCorrection, 0).Raw(NoItems()).Raw(emptyNet).I32(0);
     EXPECT_EQ(Hex(StoredItems(free)), Hex(freeBytes));
     // A net to draw starts empty.
     EXPECT_TRUE(CPNQuestion(1, u"Otázka", u"Zadanie", key).GetWorkNet()->IsEmpty());
@@ -63,38 +69,44 @@ TEST(Question, NetKindsStoreNoArraysAndTheirNets) {
 TEST(Question, RequirementWordsFromTheSevenPairs) {
     const CPNQuestion::Requirements pairs{
         {{true, 4}, {false, 1}, {true, 0}, {true, 1}, {false, 0}, {false, 0}, {true, 1}}};
-    CPNQuestion complete(1, u"t", u"x", nullptr, pairs);
-    EXPECT_EQ(complete.GetKind(), QuestionKind::CompleteNetByRequirements);
+    CPNQuestion complete(1, u"Otázka", u"Zadanie", nullptr, pairs);
     EXPECT_EQ(complete.GetAskedRequirements(), 0x001u | 0x020u | 0x040u | 0x200u);
-    EXPECT_EQ(complete.GetKeyRequirements(), 4u | 0x010u | 0x040u | 0x200u);
-
+    EXPECT_EQ(complete.GetKeyRequirementR0(), 4);
     CPNQuestion draw(1, u"t", u"x", CPNQuestion::Requirements{{{false, 5}}});
     EXPECT_EQ(draw.GetKind(), QuestionKind::DrawNetByRequirements);
     EXPECT_EQ(draw.GetKeyRequirements(), 0u);
     EXPECT_TRUE(draw.GetWorkNet()->IsEmpty());
 
-    // Setting R0 alone takes only 0 and 1 and leaves the other slots.
-    complete.SetKeyRequirementR0(2);
-    EXPECT_EQ(complete.GetKeyRequirements(), 0x010u | 0x040u | 0x200u);
-    complete.SetKeyRequirementR0(1);
+    // R0 set alone, in the key word and in the answer word, takes only 0 and 1 and leaves
+    // the other slots.
+    complete.SetAnswerRequirement(6, true);
+    for (const std::int32_t r0 : {1, 0, 2, 4, -1, 1}) {
+        for (const std::int32_t value : {1, r0}) {
+            complete.SetKeyRequirementR0(value);
+            complete.SetAnswerRequirementR0(value);
+        }
+        const std::int32_t set = r0 == 1 ? 1 : 0;
+        EXPECT_EQ(complete.GetKeyRequirements(), set | 0x010u | 0x040u | 0x200u) << r0;
+        EXPECT_EQ(complete.GetAnswerRequirements(), set | 0x200u) << r0;
+        EXPECT_TRUE(complete.GetKeyRequirementR0() == set &&
+                    complete.GetAnswerRequirementR0() == set);
+    }
     complete.SetKeyRequirement(0, true);  // slot 0 is a number, not a flag
     complete.SetKeyRequirement(7, true);
-    EXPECT_EQ(complete.GetKeyRequirements(), 1u | 0x010u | 0x040u | 0x200u);
-    EXPECT_TRUE(complete.GetKeyRequirementR0() == 1 && complete.GetKeyRequirement(6) &&
-                !complete.GetKeyRequirement(2) && !complete.GetKeyRequirement(0));
     complete.SetAskedRequirement(0, false);
     complete.SetAskedRequirement(4, true);
-    EXPECT_EQ(complete.GetAskedRequirements(), 0x020u | 0x040u | 0x080u | 0x200u);
+    EXPECT_TRUE(complete.GetKeyRequirement(6) && !complete.GetKeyRequirement(2) &&
+                !complete.GetKeyRequirement(0) && complete.GetAnswerRequirement(6));
     EXPECT_TRUE(complete.GetAskedRequirement(4) && !complete.GetAskedRequirement(0));
-    complete.SetAnswerRequirementR0(1);
-    complete.SetAnswerRequirement(6, true);
-    complete.SetTag(8);
-    EXPECT_EQ(complete.GetAnswerRequirements(), 1u | 0x200u);
-    EXPECT_TRUE(complete.GetAnswerRequirementR0() == 1 && complete.GetAnswerRequirement(6));
     // Neither the answer word nor the tag is stored.
-    const auto loaded = LoadedItems<CPNQuestion>(StoredItems(complete));
+    complete.SetTag(8);
+    const Bytes expected = Head(QuestionKind::CompleteNetByRequirements, 0, 0x2E0)
+                               .Raw(NoItems(1 | 0x010 | 0x040 | 0x200))
+                               .I32s({0, 0});
+    EXPECT_EQ(Hex(StoredItems(complete)), Hex(expected));
+    const auto loaded = LoadedItems<CPNQuestion>(expected);
     EXPECT_EQ(loaded->GetAnswerRequirements() + loaded->GetTag(), 0u);
-    EXPECT_EQ(loaded->GetAskedRequirements(), complete.GetAskedRequirements());
+    EXPECT_EQ(Hex(StoredItems(*loaded)), Hex(expected));
 }
 
 TEST(Question, AddAndRemoveItems) {
@@ -112,9 +124,11 @@ TEST(Question, AddAndRemoveItems) {
     EXPECT_TRUE(choose.GetAnswer() == Ints{0} && choose.GetKey() == Ints{0});
     EXPECT_TRUE(choose.GetRightItems().empty());
 
+    // The pairings with the removed item are cleared, on both sides; the others stay.
     CPNQuestion removing = Connect({1, 0, 2});
+    ASSERT_TRUE(removing.SetAnswerPair(1, 0) && removing.SetAnswerPair(2, 2));
     ASSERT_TRUE(removing.RemoveItem(0));
-    EXPECT_EQ(removing.GetKey(), (Ints{-1, 2}));
+    EXPECT_TRUE(removing.GetKey() == (Ints{-1, 2}) && removing.GetAnswer() == (Ints{-1, 2}));
     EXPECT_EQ(removing.GetRightItems().size(), 2u);
     ASSERT_TRUE(removing.RemoveItem(9));  // beyond the end: the last item
     EXPECT_EQ(removing.GetKey(), Ints{-1});
@@ -134,8 +148,7 @@ TEST(Question, PairsAndFlagsCheckTheirIndex) {
                  question.SetKeyPair(-1, 0));
     ASSERT_TRUE(question.SetKeyPair(0, -1));
     EXPECT_EQ(question.GetKey(), (Ints{-1, -1, 0}));
-    EXPECT_EQ(question.GetKeyPair(3), 0);
-    EXPECT_EQ(question.GetAnswerPair(3), -2);
+    EXPECT_TRUE(question.GetKeyPair(3) == 0 && question.GetAnswerPair(3) == -2);
     ASSERT_TRUE(question.SetAnswerPair(1, 0));
     EXPECT_EQ(question.GetAnswerPair(1), 0);
 
@@ -170,7 +183,7 @@ TEST(Question, MalformedQuestionsAreReadErrors) {
     EXPECT_EQ(LoadFailure<CPNQuestion>(Bytes(head).I32s({0x7FFFFFFF, 0})), Cause::EndOfData);
     const Bytes manyTexts = Bytes(head).I32s({0, 0, 0x7FFFFFFF}).Raw(std::vector<std::uint8_t>(64));
     EXPECT_EQ(LoadFailure<CPNQuestion>(manyTexts), Cause::EndOfData);
-    const Bytes netSlot = Bytes(head).I32s({0, 0, 0, 0}).U32(0).I16(0).I32(1);
+    const Bytes netSlot = Bytes(head).Raw(NoItems()).I32(1);
     EXPECT_EQ(LoadFailure<CPNQuestion>(Bytes(netSlot).Class("CPNTest")), Cause::BadClass);
     EXPECT_EQ(LoadedItems<CPNQuestion>(Bytes(netSlot).U16(0).I32(0))->GetWorkNet(), nullptr);
 }

@@ -33,20 +33,14 @@ protected:
         }
     }
 
-    std::vector<std::shared_ptr<CPNTest>> Tests() {
-        std::vector<std::shared_ptr<CPNTest>> all;
-        for (bool more = tests.First(); more; more = tests.Next()) {
-            all.push_back(tests.Current());
+    // The ids of the questions of every test made, each set in ascending order.
+    std::vector<std::set<std::int32_t>> IdSets() {
+        std::vector<std::set<std::int32_t>> sets;
+        for (const auto& made : test::TestsOf(tests)) {
+            const Ids ids = test::QuestionIds(*made);
+            sets.emplace_back(ids.begin(), ids.end());
         }
-        return all;
-    }
-
-    static Ids QuestionIds(CPNTest& test) {
-        Ids ids;
-        for (bool more = test.FirstQuestion(); more; more = test.NextQuestion()) {
-            ids.push_back(test.CurrentQuestion()->GetId());
-        }
-        return ids;
+        return sets;
     }
 
     // Walked as: jana, peter, ucitel, eva.
@@ -64,8 +58,7 @@ TEST_F(TestDrawTest, RowsCountTheirKindOnlyAndReadPointsAsOneWholeNumber) {
     Pool({MakeQuestion(kChooseKind, 1, u"a", 10), MakeQuestion(QuestionKind::Unset, 2, u"b", 10),
           MakeQuestion(kChooseKind, 3, u"c", 5), MakeQuestion(2003, 4, u"d", 10),
           MakeQuestion(kChooseKind, 5, u"e", 10)});
-    EXPECT_EQ(draw->CountAll(kChoose), 3);
-    EXPECT_EQ(draw->CountAll(kDrawNet), 0);
+    EXPECT_TRUE(draw->CountAll(kChoose) == 3 && draw->CountAll(kDrawNet) == 0);
     EXPECT_EQ(draw->CountWithPoints(kChoose, 10), 2);
     EXPECT_EQ(draw->PointTexts(kChoose), (std::vector<std::u16string>{u"10", u"5"}));
     for (const auto& [text, points] : std::vector<std::pair<std::u16string, int>>{
@@ -89,13 +82,11 @@ TEST_F(TestDrawTest, EveryStudentGetsOneTestWithTheNextFreeIdsAndTeachersNone) {
     }
     Pool({});
     EXPECT_EQ(draw->Generate(rows, 999999999).testsMade, 2);
-    const auto all = Tests();
+    const auto all = test::TestsOf(tests);
     ASSERT_EQ(all.size(), 5u);
     // Students in database order, each new test at the front.
-    EXPECT_EQ(all[0]->GetLogin(), u"peter");
-    EXPECT_EQ(all[0]->GetId(), 4);
-    EXPECT_EQ(all[1]->GetLogin(), u"jana");
-    EXPECT_EQ(all[1]->GetId(), 2);
+    EXPECT_TRUE(all[0]->GetLogin() == u"peter" && all[0]->GetId() == 4);
+    EXPECT_TRUE(all[1]->GetLogin() == u"jana" && all[1]->GetId() == 2);
     EXPECT_TRUE(all[1]->GetToBeWorkedOut() && all[1]->IsEmpty());
     EXPECT_EQ(all[1]->GetTimeLimit(), 59999999940LL) << "minutes times 60, without wrapping";
 }
@@ -117,7 +108,7 @@ TEST_F(TestDrawTest, DrawStartsAtTheRandomValueModuloTheQuestionsPerTest) {
         Pool(questions);
         rows[kDrawNet].requested = 3;
         draw->Generate(rows, 0);
-        EXPECT_EQ(QuestionIds(*Tests().front()), drawn) << "pool of " << poolSize;
+        EXPECT_EQ(test::QuestionIds(*test::TestsOf(tests).front()), drawn) << poolSize;
     }
 }
 
@@ -132,14 +123,12 @@ TEST_F(TestDrawTest, DrawnQuestionsGetTheRowsPointsUnlessTheFilterKeepsThem) {
     rows[kDrawNet] = {draw->CountWithPoints(kDrawNet, 5), 2, 5, true};
     draw->Generate(rows, 0);
     // The tests hold the pool's own questions: the new points show in the pool too.
-    EXPECT_TRUE(a->GetPoints() == 7 && b->GetPoints() == 7 && d->GetPoints() == 4);
-    for (const auto& made : Tests()) {
-        const Ids ids = QuestionIds(*made);
-        EXPECT_EQ(std::set<std::int32_t>(ids.begin(), ids.end()),
-                  (std::set<std::int32_t>{1, 2, 3, 5}));
+    EXPECT_TRUE(a->GetPoints() == 7 && b->GetPoints() == 7 && c->GetPoints() == 5 &&
+                d->GetPoints() == 4);
+    EXPECT_EQ(IdSets(), (std::vector<std::set<std::int32_t>>(2, {1, 2, 3, 5})));
+    for (const auto& made : test::TestsOf(tests)) {
         ASSERT_TRUE(made->SelectQuestion(3));
         EXPECT_EQ(made->CurrentQuestion(), c);
-        EXPECT_EQ(c->GetPoints(), 5);
     }
 }
 
@@ -148,19 +137,14 @@ TEST_F(TestDrawTest, ATestNeverHoldsOneIdTwiceAndAPoolWithTooFewDistinctQuestion
           MakeQuestion(kChooseKind, 2, u"c"), MakeQuestion(kChooseKind, 3, u"d")});
     rows[kChoose].requested = 3;
     ASSERT_EQ(draw->Generate(rows, 0).testsMade, 2);
-    for (const auto& made : Tests()) {
-        const Ids ids = QuestionIds(*made);
-        EXPECT_EQ(std::set<std::int32_t>(ids.begin(), ids.end()),
-                  (std::set<std::int32_t>{1, 2, 3}));
-    }
+    EXPECT_EQ(IdSets(), (std::vector<std::set<std::int32_t>>(2, {1, 2, 3})));
 
     Pool({MakeQuestion(kChooseKind, 1, u"a"), MakeQuestion(kChooseKind, 1, u"b"),
           MakeQuestion(kDraw, 2, u"c")});
     rows[kChoose].requested = 2;
     const auto result = draw->Generate(rows, 0);
-    EXPECT_EQ(result.outcome, CTestDraw::Outcome::PoolTooSmall);
-    EXPECT_EQ(result.testsMade, 0);
-    EXPECT_EQ(Tests().size(), 2u) << "the test being built is not added; earlier ones stay";
+    EXPECT_TRUE(result.outcome == CTestDraw::Outcome::PoolTooSmall && result.testsMade == 0);
+    EXPECT_EQ(test::TestsOf(tests).size(), 2u) << "the test being built is not added";
 }
 
 }  // namespace

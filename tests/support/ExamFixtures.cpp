@@ -41,6 +41,22 @@ std::shared_ptr<CPNTest> MakeTest(std::int32_t id, std::u16string_view login, bo
     return test;
 }
 
+std::vector<std::int32_t> QuestionIds(CPNTest& test) {
+    std::vector<std::int32_t> ids;
+    for (bool more = test.FirstQuestion(); more; more = test.NextQuestion()) {
+        ids.push_back(test.CurrentQuestion()->GetId());
+    }
+    return ids;
+}
+
+std::vector<std::shared_ptr<CPNTest>> TestsOf(CPNTestDB& tests) {
+    std::vector<std::shared_ptr<CPNTest>> all;
+    for (bool more = tests.First(); more; more = tests.Next()) {
+        all.push_back(tests.Current());
+    }
+    return all;
+}
+
 void WriteTestFile(const std::string& fileName, const std::shared_ptr<CPNTest>& test) {
     CPNTestDB database;
     database.AddTest(test);

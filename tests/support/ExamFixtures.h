@@ -26,6 +26,10 @@ std::shared_ptr<CPNQuestion> MakeQuestion(QuestionKind kind, std::int32_t id,
 std::shared_ptr<CPNTest> MakeTest(std::int32_t id, std::u16string_view login, bool toBeWorkedOut,
                                   const std::vector<std::shared_ptr<CPNQuestion>>& questions = {});
 
+// The ids of the test's questions, and the tests of the database, in walk order.
+std::vector<std::int32_t> QuestionIds(CPNTest& test);
+std::vector<std::shared_ptr<CPNTest>> TestsOf(CPNTestDB& tests);
+
 // Writes one test as a test database file ("testdb", "quesdb").
 void WriteTestFile(const std::string& fileName, const std::shared_ptr<CPNTest>& test);
 
