@@ -26,7 +26,8 @@ set(CPACK_DEBIAN_WINDOW_PACKAGE_NAME orvane)
 set(CPACK_DEBIAN_WINDOW_PACKAGE_SECTION education)
 # The window needs a platform plugin (xcb, wayland) beside the Qt libraries it links.
 set(CPACK_DEBIAN_WINDOW_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_WINDOW_PACKAGE_RECOMMENDS "orvane-server")
+# Suggested only: the window has remote access of its own on the same port.
+set(CPACK_DEBIAN_WINDOW_PACKAGE_SUGGESTS "orvane-server")
 set(CPACK_COMPONENT_WINDOW_DESCRIPTION
 "administration window of the Orvane Petri-net examination server
 Orvane is the server side of a Petri-net examination system. Its window
