@@ -27,3 +27,6 @@ SCREENSHOT_PACKAGES=(xvfb openbox xdotool imagemagick fonts-dejavu-core)
 BENCH_PACKAGES=(libbenchmark-dev)
 # What the fuzz targets need on top of the build packages (scripts/fuzz).
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# What scripts/package needs on top of building: dpkg-shlibdeps for the dependencies of the
+# binaries, and file, with which CPack finds them.
+PACKAGE_PACKAGES=(dpkg-dev file)

@@ -1,10 +1,54 @@
 // Orvane: the administration window of the Petri-net examination server.
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 
 #include "app/OrvaneApp.h"
 
+namespace {
+
+constexpr char kHelp[] =
+    "Usage: orvane [--version | --help]\n"
+    "Opens the login window \"Server: Prihlásenie\" of the Orvane examination system and\n"
+    "works on the files userdb, testdb and quesdb of the current folder: start it there.\n"
+    "Qt's own options (-platform NAME, -style NAME, ...) are accepted too.\n"
+    "Exit status: 0 when the window is closed, 1 when sockets cannot be made or a file\n"
+    "cannot be read, 2 for a wrong command line. See orvane(1).\n";
+
+bool IsOwnOption(const char* argument) {
+    return std::strcmp(argument, "--version") == 0 || std::strcmp(argument, "--help") == 0;
+}
+
+// The command line left over once Qt has taken its own options: -1 to go on and open the
+// window, else the exit status.
+int HandleCommandLine(int argc, char* argv[]) {
+    if (argc == 1) {
+        return -1;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("orvane %s\n", ORVANE_VERSION);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    const char* wrong = IsOwnOption(argv[1]) ? argv[2] : argv[1];
+    std::fprintf(stderr, "orvane: unknown or extra argument: %s\nTry 'orvane --help'.\n", wrong);
+    return 2;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    // Asked first, so that --version and --help work without a display.
+    if (argc == 2 && IsOwnOption(argv[1])) {
+        return HandleCommandLine(argc, argv);
+    }
     QApplication application(argc, argv);
+    if (const int status = HandleCommandLine(argc, argv); status >= 0) {
+        return status;
+    }
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     QApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
     return orvane::COrvaneApp().Run();

@@ -1,0 +1,57 @@
+# The Debian packages (cpack -G DEB, see scripts/package), one per install component:
+#   orvane         the administration window; needs the Qt 6 runtime
+#   orvane-server  orvane-server and orvane-db with the systemd units; no Qt at all
+# Library dependencies come from the binaries (dpkg-shlibdeps).
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME orvane)
+set(CPACK_PACKAGE_VENDOR "Orvane developers")
+set(CPACK_PACKAGE_CONTACT "Orvane developers <maintainers@users.noreply.c-seed-fbe8450a.example>")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL server)
+if(TARGET orvane)
+    list(APPEND CPACK_COMPONENTS_ALL window)
+endif()
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+set(CPACK_DEBIAN_WINDOW_PACKAGE_NAME orvane)
+set(CPACK_DEBIAN_WINDOW_PACKAGE_SECTION education)
+# The window needs a platform plugin (xcb, wayland) beside the Qt libraries it links.
+set(CPACK_DEBIAN_WINDOW_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# Suggested only: the window has remote access of its own on the same port.
+set(CPACK_DEBIAN_WINDOW_PACKAGE_SUGGESTS "orvane-server")
+set(CPACK_COMPONENT_WINDOW_DESCRIPTION
+"administration window of the Orvane Petri-net examination server
+Orvane is the server side of a Petri-net examination system. Its window
+(in Slovak) manages the student and teacher accounts, shows each user's
+tests and questions, generates one random test per student from a question
+pool, and switches on remote access for the client programs on TCP port
+20248. It works on the files userdb, testdb and quesdb of the folder it is
+started in.")
+
+set(CPACK_DEBIAN_SERVER_PACKAGE_NAME orvane-server)
+set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_SERVER_PACKAGE_DEPENDS "adduser")
+set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA
+    ${PROJECT_SOURCE_DIR}/packaging/debian/conffiles
+    ${PROJECT_SOURCE_DIR}/packaging/debian/postinst
+    ${PROJECT_SOURCE_DIR}/packaging/debian/prerm
+    ${PROJECT_SOURCE_DIR}/packaging/debian/postrm)
+set(CPACK_COMPONENT_SERVER_DESCRIPTION
+"Orvane Petri-net examination server, without a desktop
+orvane-server lets the students' and teachers' client programs of the
+Petri-net examination system log in on TCP port 20248, download the
+database files and upload changed ones. It runs as the systemd service
+orvane-server (user orvane, data in /var/lib/orvane), or once per course
+as orvane-server@COURSE. orvane-db turns the database files into JSON and
+back.")
+
+include(CPack)
