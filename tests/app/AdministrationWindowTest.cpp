@@ -7,11 +7,13 @@
 #include <QMenu>
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 #include "GuiTestSupport.h"
 #include "app/AboutDlg.h"
 #include "app/OrvaneDlg.h"
+#include "common/ExamFolders.h"
 #include "generator/TestGenerator.h"
 #include "support/LoopbackClient.h"
 
@@ -45,6 +47,11 @@ protected:
                                            {test::MakeQuestion(QuestionKind::DrawNet, 0, u"A"),
                                             test::MakeQuestion(QuestionKind::DrawNet, 1, u"B"),
                                             test::MakeQuestion(QuestionKind::DrawNet, 2, u"C")}));
+        OpenWindow();
+    }
+    // Opens a new window, as a new start of the program does.
+    void OpenWindow() {
+        TearDown();
         window = std::make_unique<COrvaneDlg>();
         shown = window.get();
         {
@@ -90,9 +97,11 @@ protected:
     QStringList TestLines() { return test::Lines(Ctl<QComboBox>(1007)); }
     QStringList Questions() { return test::Lines(Ctl<QListWidget>(1020)); }
 
-    void ChooseFirstTestLine() {
+    void ChooseTestLine(int line = 0) {
         Ctl<QComboBox>(1007)->setFocus();
-        QTest::keyClick(Ctl<QComboBox>(1007), Qt::Key_Down);
+        for (int down = 0; down <= line; ++down) {
+            QTest::keyClick(Ctl<QComboBox>(1007), Qt::Key_Down);
+        }
     }
     // Title line, points, question text and answer.
     QStringList View() {
@@ -177,14 +186,17 @@ TEST_F(AdministrationWindow, PlusMinusAndVycistitSaveAtOnceButNeverRemoveTheActi
     EXPECT_EQ(Saved(), (Logins{{u"ucitel", true}}));
 }
 
-TEST_F(AdministrationWindow, AUsersTestsListTheirQuestionsAndGeneratedOnesShowInMemoryOnly) {
+// Generated tests are kept beside "testdb": they show again, with their ids, in a new window;
+// one that cannot be written is reported and stays in memory. A kept submission of a student
+// shows after the student's tests with its date and the student's answers.
+TEST_F(AdministrationWindow, AUsersTestsListTheirQuestionsAndGeneratedOnesAreKept) {
     const auto saved = test::ReadBytes("testdb");
     Choose(1006, "Peter");
     EXPECT_TRUE(TestLines().isEmpty());
     Choose(1006, "jana");
     EXPECT_EQ(TestLines(), QStringList{"ID:1    VYPRACOVANÝ 1.1.2009"});
     EXPECT_EQ(Ctl<QComboBox>(1007)->currentIndex(), -1);
-    ChooseFirstTestLine();
+    ChooseTestLine();
     EXPECT_EQ(Questions(), (QStringList{"2: Tretia", "7: Druhá", "4: Prvá"}));
     EXPECT_EQ(View(), kCleared);
     Choose(1020, "7: Druhá");
@@ -210,9 +222,52 @@ TEST_F(AdministrationWindow, AUsersTestsListTheirQuestionsAndGeneratedOnesShowIn
     Choose(1006, "jana");
     EXPECT_EQ(TestLines(),
               (QStringList{"ID:0    NA VYPRACOVANIE", "ID:1    VYPRACOVANÝ 1.1.2009"}));
-    ChooseFirstTestLine();
+    ChooseTestLine();
     EXPECT_EQ(Questions().size(), 2);
     EXPECT_EQ(test::ReadBytes("testdb"), saved);
+
+    OpenWindow();
+    auto chosen = std::make_shared<CPNQuestion>(5, u"Voľba", u"Vyberte.", 2,
+                                                std::vector<std::u16string>{u"áno", u"nie"},
+                                                std::vector<bool>{true, false}, nullptr);
+    chosen->SetAnswerFlag(1, true);
+    ASSERT_TRUE(MakePrivateFolder(kSubmissionsFolder, "jana").IsOk());
+    const auto arrived =
+        std::chrono::sys_days(std::chrono::March / 5 / 2026) + std::chrono::hours(12);
+    test::WriteTestFile("submissions/jana/" + KeptFileName(arrived, "testdb_bla"),
+                        test::MakeTest(6, u"jana", false, {chosen}));
+    test::WriteBytes(
+        "submissions/jana/" + KeptFileName(arrived + std::chrono::hours(1), "testdb_bla"), {1});
+    const std::string printed = test::Printed([&] {
+        Choose(1006, "jana");
+        Choose(1006, "Peter");
+        EXPECT_EQ(TestLines(), QStringList{"ID:2    NA VYPRACOVANIE"});
+        Choose(1006, "jana");
+    });
+    EXPECT_EQ(QString::fromStdString(printed).count("Súbor sa nedá načítať ako test"), 1);
+    EXPECT_EQ(TestLines(), (QStringList{"ID:0    NA VYPRACOVANIE", "ID:1    VYPRACOVANÝ 1.1.2009",
+                                        "ID:6    VYPRACOVANÝ 5.3.2026"}));
+    ChooseTestLine(2);
+    Choose(1020, "5: Voľba");
+    EXPECT_EQ(View(), (QStringList{"5: Voľba", "0", "Vyberte.", "Vybrané odpovede:\n- nie"}));
+
+    std::filesystem::rename("tests", "ulozene");
+    test::WriteBytes("tests", {});
+    {
+        ModalAnswers answers;
+        answers.Expect<CTestGenerator>([](CTestGenerator* generator) {
+            QTest::mouseClick(test::Control<QPushButton>(generator, 1), Qt::LeftButton);
+        });
+        answers.Expect<QMessageBox>([](QMessageBox* box) {
+            EXPECT_TRUE(
+                box->text().startsWith("Niektoré vygenerované testy sa nepodarilo uložiť."));
+            EXPECT_TRUE(box->text().contains("tests/Peter: Not a directory"));
+            box->button(QMessageBox::Ok)->click();
+        });
+        Click(1019);
+    }
+    Choose(1006, "Peter");
+    EXPECT_EQ(TestLines(), (QStringList{"ID:3    NA VYPRACOVANIE", "ID:2    NA VYPRACOVANIE"}));
 }
 
 // The only case on the fixed port, so that no two test processes race for it: "Zapnúť"
