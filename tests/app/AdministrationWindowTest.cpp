@@ -151,8 +151,12 @@ TEST_F(AdministrationWindow, ChosenAccountsShowTheirFieldsAndEveryChangeIsSavedA
     EXPECT_EQ(users->GetCurrentName(), u"Peter Nový");
 }
 
+// A removed student's kept tests go too.
 TEST_F(AdministrationWindow, PlusMinusAndVycistitSaveAtOnceButNeverRemoveTheActingAccount) {
     const auto before = test::ReadBytes("userdb");
+    for (const char* login : {"jana", "Peter", "ucitel"}) {
+        ASSERT_TRUE(MakePrivateFolder(kKeptTestsFolder, login).IsOk());
+    }
     // Enter does nothing, nor do "Import ...", "Export ...", minus without a login (as at
     // opening) or on the acting account, and "Vyčistiť" answered No.
     Ctl<QPushButton>(1008)->setFocus();
@@ -170,6 +174,7 @@ TEST_F(AdministrationWindow, PlusMinusAndVycistitSaveAtOnceButNeverRemoveTheActi
     Choose(1006, "jana");
     Click(1009);
     EXPECT_EQ(Text(1003), QStringLiteral("Jana Kováčová")) << "the fields keep their values";
+    EXPECT_EQ(LoginFolders(kKeptTestsFolder).size(), 2u);
     Click(1008);
     Click(1008);
     const QString added = QStringLiteral("zadajte_novy_login");
@@ -184,6 +189,7 @@ TEST_F(AdministrationWindow, PlusMinusAndVycistitSaveAtOnceButNeverRemoveTheActi
     Vycistit(QMessageBox::Yes);
     EXPECT_EQ(Users(), QStringList{"ucitel"});
     EXPECT_EQ(Saved(), (Logins{{u"ucitel", true}}));
+    EXPECT_EQ(LoginFolders(kKeptTestsFolder), std::vector<std::string>{"ucitel"});
 }
 
 // Generated tests are kept beside "testdb": they show again, with their ids, in a new window;
