@@ -327,28 +327,6 @@ TEST(PetriNet, DeleteElementTakesItsNodeChainsAlong) {
     EXPECT_TRUE(ring.IsEmpty());
 }
 
-TEST(PetriNet, ElementsOutliveTheirNetOnlyWhileHeldFromOutside) {
-    std::weak_ptr<CPNObject> place;
-    std::weak_ptr<CPNObject> removed;
-    std::shared_ptr<CPNObject> kept;
-    {
-        CPNPetriNet net;
-        net.AddPlace(1, 0, 0);
-        net.AddTransition(2, 0, 0);
-        net.AddNode(3, 0, 0, true);
-        for (const auto& [from, to] : {std::pair{1, 2}, {2, 1}, {3, 2}, {2, 3}}) {
-            Connect(net, from, to);
-        }
-        place = Element(net, 1);
-        removed = Element(net, 3);
-        kept = Element(net, 2);
-        net.RemoveElement(removed.lock().get());
-        EXPECT_FALSE(removed.expired());
-    }
-    EXPECT_TRUE(place.expired() && removed.expired());
-    EXPECT_TRUE(kept->Arcs().empty());
-}
-
 TEST(PetriNet, MalformedNetsAreReadErrors) {
     CPNPetriNet net;
     net.AddPlace(1, 0, 0);
