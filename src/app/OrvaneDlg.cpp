@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCollator>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -14,6 +15,7 @@
 #include "app/AboutDlg.h"
 #include "app/LoginDlg.h"
 #include "common/TextCodec.h"
+#include "exam/AnswerText.h"
 #include "exam/PNTest.h"
 #include "exam/PNTestDB.h"
 #include "generator/TestGenerator.h"
@@ -34,7 +36,8 @@ constexpr std::u16string_view kNewStudentLogin = u"zadajte_novy_login";
 constexpr std::u16string_view kNewStudentName = u"Zadajte celé meno používateľa";
 constexpr std::u16string_view kNoQuestion = u"Nie je zvolená žiadna otázka";
 constexpr std::u16string_view kNoQuestionText = u"...";
-// A completed test stores no date; this text stands where one would be shown.
+// A worked test stores no date; for one that is not a kept submission this text stands where
+// the date would be shown.
 constexpr std::u16string_view kWorkedOutDate = u"1.1.2009";
 constexpr std::chrono::milliseconds kSessionEndWait{1000};
 
@@ -57,11 +60,43 @@ void ShowText(QPlainTextEdit* field, const std::u16string& value) {
     }
 }
 
+QString WorkedOutLine(const CPNTest& test, const QString& date) {
+    return QStringLiteral("ID:%1    VYPRACOVANÝ %2").arg(test.GetId()).arg(date);
+}
+
 QString TestLine(const CPNTest& test) {
     if (test.GetToBeWorkedOut()) {
         return QStringLiteral("ID:%1    NA VYPRACOVANIE").arg(test.GetId());
     }
-    return QStringLiteral("ID:%1    VYPRACOVANÝ %2").arg(test.GetId()).arg(ToQt(kWorkedOutDate));
+    return WorkedOutLine(test, ToQt(kWorkedOutDate));
+}
+
+// A kept submission is a worked test whose date is known: the day it arrived, local time.
+QString SubmittedLine(const SubmittedTest& submitted) {
+    const auto milliseconds = std::chrono::floor<std::chrono::milliseconds>(submitted.time);
+    const QDateTime arrived =
+        QDateTime::fromMSecsSinceEpoch(milliseconds.time_since_epoch().count());
+    return WorkedOutLine(*submitted.test, arrived.toString(QStringLiteral("d.M.yyyy")));
+}
+
+std::vector<std::u16string> AllLogins(CPNUserDB& users) {
+    std::vector<std::u16string> logins;
+    for (bool more = users.First(); more; more = users.Next()) {
+        logins.push_back(users.GetCurrentLogin());
+    }
+    return logins;
+}
+
+// A login that no account has any more takes its tests along, from memory and from disk, so
+// that no later account of that login is handed them; its submissions stay.
+void ForgetRemovedLogins(CPNUserDB& users, CPNTestDB& tests,
+                         const std::vector<std::u16string>& before) {
+    for (const std::u16string& login : before) {
+        if (!users.FindLogin(login)) {
+            tests.RemoveTestsOfLogin(login);
+            RemoveKeptTests(login);
+        }
+    }
 }
 
 // The user list's lines as a Slovak reader sorts them, letter case aside; lines that compare
@@ -149,6 +184,7 @@ bool COrvaneDlg::LoadDatabases() {
     if (testFile.GetKind() == CFileResult::Kind::Malformed) {
         return RefuseFile(kTestFile, testFile);
     }
+    LoadKeptTests(*tests);
     return LoadQuestionPool();
 }
 
@@ -291,6 +327,13 @@ void COrvaneDlg::FillTestCombo() {
             ui->testCombo->addItem(TestLine(*tests->Current()));
         }
     }
+    // Read again at every choice, so that submissions that arrived meanwhile show too.
+    firstSubmissionLine = ui->testCombo->count();
+    chosenSubmission = nullptr;
+    submissions = LoadSubmittedTests(fields.login);
+    for (const SubmittedTest& submitted : submissions) {
+        ui->testCombo->addItem(SubmittedLine(submitted));
+    }
     ui->testCombo->setCurrentIndex(-1);  // no line is chosen until the teacher picks one
 }
 
@@ -369,7 +412,9 @@ void COrvaneDlg::OnRemoveUser() {
     if (fields.login.empty() || fields.login == actingLogin) {
         return;
     }
+    const auto before = AllLogins(*users);
     users->RemoveUser(fields.login, actingLogin, actingPassword);
+    ForgetRemovedLogins(*users, *tests, before);
     SaveAndRefresh();
 }
 
@@ -381,17 +426,23 @@ void COrvaneDlg::OnRemoveAllStudents() {
     if (answer != QMessageBox::Yes) {
         return;
     }
+    const auto before = AllLogins(*users);
     users->RemoveAllStudents(actingLogin, actingPassword);
+    ForgetRemovedLogins(*users, *tests, before);
     SaveAndRefresh();
 }
 
 void COrvaneDlg::OnTestChosen(int index) {
     ClearQuestions();
-    if (index < 0 || !SelectTestOfUser(index)) {
+    const int submission = index - firstSubmissionLine;
+    chosenSubmission = submission >= 0 && submission < static_cast<int>(submissions.size())
+                           ? submissions[static_cast<std::size_t>(submission)].test
+                           : nullptr;
+    if (index < 0 || (chosenSubmission == nullptr && !SelectTestOfUser(index))) {
         return;
     }
     const QSignalBlocker blocker(ui->questionList);
-    const auto test = tests->Current();
+    const auto test = chosenSubmission != nullptr ? chosenSubmission : tests->Current();
     for (bool more = test->FirstQuestion(); more; more = test->NextQuestion()) {
         const auto question = test->CurrentQuestion();
         ui->questionList->addItem(QStringLiteral("%1: %2")
@@ -419,7 +470,7 @@ bool COrvaneDlg::SelectTestOfUser(int index) {
 void COrvaneDlg::OnQuestionChosen() {
     ReadFields();
     const int row = ChosenRow(ui->questionList);
-    const auto test = tests->Current();
+    const auto test = chosenSubmission != nullptr ? chosenSubmission : tests->Current();
     if (row < 0 || test == nullptr || !test->SelectQuestionAt(row + 1)) {
         ClearQuestionView();
         return;
@@ -428,14 +479,36 @@ void COrvaneDlg::OnQuestionChosen() {
     fields.questionTitle = ui->questionList->item(row)->text().toStdU16String();
     fields.points = question->GetPoints();
     fields.questionText = question->GetText();
-    fields.answerText.clear();
+    // Only a submission shows what the student answered.
+    fields.answerText = chosenSubmission != nullptr ? AnswerText(*question) : std::u16string();
     ShowFields();
 }
 
 void COrvaneDlg::OnGenerateTests() {
+    const auto before = TestsIn(*tests);
     CTestGenerator generator(*users, *tests, *pool, actingLogin, actingPassword, this);
     if (generator.exec() == QDialog::Accepted) {
         SaveAndRefresh();
+    }
+    KeepGeneratedTests(before);
+}
+
+// Each new test is written at once, so that it outlives the window and the server can hand it
+// to its student. One that cannot be written stays in memory, and the teacher is told.
+void COrvaneDlg::KeepGeneratedTests(const std::set<const CPNTest*>& before) {
+    QString failures;
+    for (const KeptTest& kept : KeepNewTests(*tests, before)) {
+        if (!kept.result.IsOk()) {
+            failures += QStringLiteral("\n%1: %2")
+                            .arg(QString::fromStdString(kept.path),
+                                 QString::fromStdString(kept.result.Reason()));
+        }
+    }
+    if (!failures.isEmpty()) {
+        QMessageBox::warning(this, QApplication::applicationName(),
+                             QStringLiteral("Niektoré vygenerované testy sa nepodarilo uložiť. "
+                                            "Zostávajú len v pamäti, kým program beží:\n") +
+                                 failures);
     }
 }
 

@@ -15,6 +15,7 @@
 
 #include "app/QtOperatorMessages.h"
 #include "common/FileResult.h"
+#include "exam/KeptTests.h"
 
 class QListWidget;
 
@@ -90,6 +91,7 @@ private:
     bool SelectTestOfUser(int index);
     void OnQuestionChosen();
     void OnGenerateTests();
+    void KeepGeneratedTests(const std::set<const CPNTest*>& before);
     void ShowAbout();
 
     std::unique_ptr<Ui::OrvaneDlg> ui;
@@ -101,6 +103,11 @@ private:
     std::shared_ptr<CPNTest> pool;
     CQtOperatorMessages operatorMessages;
     bool closing = false;
+    // The chosen user's kept submissions, listed in the test combo after the user's tests
+    // from the line `firstSubmissionLine` on, and the one chosen there (null for none).
+    std::vector<SubmittedTest> submissions;
+    int firstSubmissionLine = 0;
+    std::shared_ptr<CPNTest> chosenSubmission;
 };
 
 }  // namespace orvane

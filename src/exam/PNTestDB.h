@@ -34,6 +34,8 @@ public:
     // False at the last test (the cursor stays there) and without a cursor.
     bool Next() { return tests.Next(); }
     std::shared_ptr<CPNTest> Current() const { return tests.Current(); }
+    // Every test from the front, for walks that must not move the cursor.
+    const CCursorList<CPNTest>& All() const { return tests; }
 
     // Adds the test stored in the file at the front. A missing or unreadable file is a
     // console line; a malformed one, or one that holds anything but a test, is Malformed and

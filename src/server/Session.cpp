@@ -20,7 +20,9 @@
 #include "common/AtomicFile.h"
 #include "common/ConsoleLine.h"
 #include "common/TextCodec.h"
+#include "server/KeptSubmission.h"
 #include "server/OperatorMessages.h"
+#include "server/PersonalTest.h"
 #include "server/SessionList.h"
 #include "server/UploadScanner.h"
 #include "server/UserDBCache.h"
@@ -240,6 +242,8 @@ void CSession::Auth() {
     // A refused login leaves an earlier accepted one in force.
     if (accounts->Accepts(meno, heslo)) {
         loggedIn = true;
+        acceptedLogin = meno;
+        acceptedPassword = heslo;
         connection.Send(kLoggedIn);
     } else {
         connection.Send(kAuthRefused);
@@ -274,7 +278,7 @@ CSession::Step CSession::Download() {
     if (!MayUse(kTeacherOnlyDownloads, kCannotDownload)) {
         return Step::Continue;
     }
-    const std::string path = ToUtf8(file);
+    const std::string path = PathToSend(file, acceptedLogin, acceptedPassword);
     if (!FileExists(path)) {
         connection.Send(kFileMissing);
         return Step::Continue;
@@ -356,7 +360,12 @@ CSession::UploadEnd CSession::ReceiveUpload(CAtomicFile& target) {
             return UploadEnd::Aborted;
         }
         if (outcome == CUploadScanner::Outcome::Ended) {
-            return target.Commit() ? UploadEnd::Saved : UploadEnd::NotWritten;
+            CKeptSubmission kept(acceptedLogin, file, target);
+            if (!target.Commit()) {
+                return UploadEnd::NotWritten;
+            }
+            kept.Confirm();
+            return UploadEnd::Saved;
         }
         held = pending - content;
         std::memmove(buffer.data(), buffer.data() + content, held);

@@ -43,6 +43,10 @@ private:
     std::u16string heslo;  // password of the last line with two arguments
     std::u16string file;   // file name of the last line with one argument
     bool loggedIn = false;
+    // The pair of the last accepted AUTH: whose test a download hands out and whose upload is
+    // kept, even after a refused AUTH has put another login into `meno`.
+    std::u16string acceptedLogin;
+    std::u16string acceptedPassword;
 };
 
 // The thread procedure of one accepted connection: runs its session, then closes the socket.

@@ -12,6 +12,7 @@
 #include "GuiTestSupport.h"
 #include "app/AboutDlg.h"
 #include "app/OrvaneDlg.h"
+#include "common/ExamFolders.h"
 #include "generator/TestGenerator.h"
 #include "support/LoopbackClient.h"
 
@@ -45,6 +46,11 @@ protected:
                                            {test::MakeQuestion(QuestionKind::DrawNet, 0, u"A"),
                                             test::MakeQuestion(QuestionKind::DrawNet, 1, u"B"),
                                             test::MakeQuestion(QuestionKind::DrawNet, 2, u"C")}));
+        OpenWindow();
+    }
+    // Opens a new window, as a new start of the program does.
+    void OpenWindow() {
+        TearDown();
         window = std::make_unique<COrvaneDlg>();
         shown = window.get();
         {
@@ -90,9 +96,11 @@ protected:
     QStringList TestLines() { return test::Lines(Ctl<QComboBox>(1007)); }
     QStringList Questions() { return test::Lines(Ctl<QListWidget>(1020)); }
 
-    void ChooseFirstTestLine() {
+    void ChooseTestLine(int line = 0) {
         Ctl<QComboBox>(1007)->setFocus();
-        QTest::keyClick(Ctl<QComboBox>(1007), Qt::Key_Down);
+        for (int down = 0; down <= line; ++down) {
+            QTest::keyClick(Ctl<QComboBox>(1007), Qt::Key_Down);
+        }
     }
     // Title line, points, question text and answer.
     QStringList View() {
@@ -142,8 +150,12 @@ TEST_F(AdministrationWindow, ChosenAccountsShowTheirFieldsAndEveryChangeIsSavedA
     EXPECT_EQ(users->GetCurrentName(), u"Peter Nový");
 }
 
+// A removed student's kept tests go too.
 TEST_F(AdministrationWindow, PlusMinusAndVycistitSaveAtOnceButNeverRemoveTheActingAccount) {
     const auto before = test::ReadBytes("userdb");
+    for (const char* login : {"jana", "Peter", "ucitel"}) {
+        ASSERT_TRUE(MakePrivateFolder(kKeptTestsFolder, login).IsOk());
+    }
     // Enter does nothing, nor do "Import ...", "Export ...", minus without a login (as at
     // opening) or on the acting account, and "Vyčistiť" answered No.
     Ctl<QPushButton>(1008)->setFocus();
@@ -161,6 +173,7 @@ TEST_F(AdministrationWindow, PlusMinusAndVycistitSaveAtOnceButNeverRemoveTheActi
     Choose(1006, "jana");
     Click(1009);
     EXPECT_EQ(Text(1003), QStringLiteral("Jana Kováčová")) << "the fields keep their values";
+    EXPECT_EQ(LoginFolders(kKeptTestsFolder).size(), 2u);
     Click(1008);
     Click(1008);
     const QString added = QStringLiteral("zadajte_novy_login");
@@ -175,16 +188,20 @@ TEST_F(AdministrationWindow, PlusMinusAndVycistitSaveAtOnceButNeverRemoveTheActi
     Vycistit(QMessageBox::Yes);
     EXPECT_EQ(Users(), QStringList{"ucitel"});
     EXPECT_EQ(Saved(), (Logins{{u"ucitel", true}}));
+    EXPECT_EQ(LoginFolders(kKeptTestsFolder), std::vector<std::string>{"ucitel"});
 }
 
-TEST_F(AdministrationWindow, AUsersTestsListTheirQuestionsAndGeneratedOnesShowInMemoryOnly) {
+// Generated tests are kept beside "testdb" and show again, with their ids, in a new window;
+// one that cannot be written is reported and lives in memory only. A kept submission shows
+// after the student's tests with its date and the student's answers.
+TEST_F(AdministrationWindow, AUsersTestsListTheirQuestionsAndGeneratedOnesAreKept) {
     const auto saved = test::ReadBytes("testdb");
     Choose(1006, "Peter");
     EXPECT_TRUE(TestLines().isEmpty());
     Choose(1006, "jana");
     EXPECT_EQ(TestLines(), QStringList{"ID:1    VYPRACOVANÝ 1.1.2009"});
     EXPECT_EQ(Ctl<QComboBox>(1007)->currentIndex(), -1);
-    ChooseFirstTestLine();
+    ChooseTestLine();
     EXPECT_EQ(Questions(), (QStringList{"2: Tretia", "7: Druhá", "4: Prvá"}));
     EXPECT_EQ(View(), kCleared);
     Choose(1020, "7: Druhá");
@@ -194,12 +211,20 @@ TEST_F(AdministrationWindow, AUsersTestsListTheirQuestionsAndGeneratedOnesShowIn
     EXPECT_TRUE(Questions().isEmpty()) << "the old test's questions go with the old user";
 
     Choose(1006, "jana");
+    ASSERT_TRUE(MakePrivateFolder(kKeptTestsFolder, "jana").IsOk());
+    test::WriteBytes("tests/Peter", {});
     {
         ModalAnswers answers;
         answers.Expect<CTestGenerator>([](CTestGenerator* generator) {
             EXPECT_EQ(test::Control<QLineEdit>(generator, 1030)->text(), QStringLiteral("3"));
             test::Type(test::Control<QLineEdit>(generator, 1024), "2");
             QTest::mouseClick(test::Control<QPushButton>(generator, 1), Qt::LeftButton);
+        });
+        answers.Expect<QMessageBox>([](QMessageBox* box) {
+            EXPECT_TRUE(
+                box->text().contains("Zostávajú len v pamäti, kým program beží:\n\n"
+                                     "tests/Peter/"));
+            box->button(QMessageBox::Ok)->click();
         });
         Click(1019);
     }
@@ -210,9 +235,34 @@ TEST_F(AdministrationWindow, AUsersTestsListTheirQuestionsAndGeneratedOnesShowIn
     Choose(1006, "jana");
     EXPECT_EQ(TestLines(),
               (QStringList{"ID:0    NA VYPRACOVANIE", "ID:1    VYPRACOVANÝ 1.1.2009"}));
-    ChooseFirstTestLine();
+    ChooseTestLine();
     EXPECT_EQ(Questions().size(), 2);
     EXPECT_EQ(test::ReadBytes("testdb"), saved);
+
+    OpenWindow();
+    auto chosen = std::make_shared<CPNQuestion>(5, u"Voľba", u"Vyberte.", 2,
+                                                std::vector<std::u16string>{u"áno", u"nie"},
+                                                std::vector<bool>{true, false}, nullptr);
+    chosen->SetAnswerFlag(1, true);
+    ASSERT_TRUE(MakePrivateFolder(kSubmissionsFolder, "jana").IsOk());
+    const auto arrived =
+        std::chrono::sys_days(std::chrono::March / 5 / 2026) + std::chrono::hours(12);
+    test::WriteTestFile("submissions/jana/" + KeptFileName(arrived, "testdb_bla"),
+                        test::MakeTest(6, u"jana", false, {chosen}));
+    test::WriteBytes(
+        "submissions/jana/" + KeptFileName(arrived + std::chrono::hours(1), "testdb_bla"), {1});
+    const std::string printed = test::Printed([&] {
+        Choose(1006, "jana");
+        Choose(1006, "Peter");
+        EXPECT_TRUE(TestLines().isEmpty());
+        Choose(1006, "jana");
+    });
+    EXPECT_EQ(QString::fromStdString(printed).count("Súbor sa nedá načítať ako test"), 1);
+    EXPECT_EQ(TestLines(), (QStringList{"ID:0    NA VYPRACOVANIE", "ID:1    VYPRACOVANÝ 1.1.2009",
+                                        "ID:6    VYPRACOVANÝ 5.3.2026"}));
+    ChooseTestLine(2);
+    Choose(1020, "5: Voľba");
+    EXPECT_EQ(View(), (QStringList{"5: Voľba", "0", "Vyberte.", "Vybrané odpovede:\n- nie"}));
 }
 
 // The only case on the fixed port, so that no two test processes race for it: "Zapnúť"
@@ -258,7 +308,7 @@ TEST_F(AdministrationWindow, TheContextMenuOpensTheAboutWindow) {
         EXPECT_EQ(about->windowTitle(), QStringLiteral("About Orvane"));
         const auto* version = about->findChild<QLabel*>(QStringLiteral("versionLabel"));
         ASSERT_NE(version, nullptr);
-        EXPECT_EQ(version->text(), QStringLiteral("Version 1.0.0"));
+        EXPECT_EQ(version->text(), QStringLiteral("Version " ORVANE_VERSION));
         about->accept();
     });
     const QPoint inside(10, 10);

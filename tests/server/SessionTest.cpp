@@ -11,8 +11,11 @@
 #include <tuple>
 
 #include "ServerFixture.h"
+#include "exam/KeptTests.h"
+#include "generator/TestDraw.h"
 #include "server/TCPServer.h"
 #include "server/UserDBCache.h"
+#include "support/ExamFixtures.h"
 
 namespace orvane::test {
 namespace {
@@ -133,6 +136,67 @@ TEST_F(SessionTest, ClientThatClosesOrVanishesEndsItsSessionWhereverItWaits) {
     Connect();  // the process is alive
 }
 
+// Tests generated twice for two students are kept, and each student downloads the newest of
+// their own as "testdb", also after a refused AUTH under the other's login; the teacher gets
+// the shared one. Each completed upload is kept under its uploader's login in a private
+// folder, whatever the login, and the served file is the last one; a cut-off one is not kept.
+TEST_F(SessionTest, EachStudentGetsTheirOwnTestAndEveryCompletedUploadIsKept) {
+    WriteUsersFile({{u"ucitel", u"U", u"tajne", true},
+                    {u"ziak", u"A", u"heslo", false},
+                    {u"../x", u"B", u"heslo", false}});
+    WriteText("testdb", "spolocny");
+    CPNTestDB tests;
+    CPNTest pool;
+    const auto users = LoadUsersFile();
+    CTestDraw draw(*users, tests, pool, u"ucitel", u"tajne");
+    std::map<std::u16string, std::string> newest;
+    for (int run = 0; run < 2; ++run) {
+        const auto before = TestsIn(tests);
+        ASSERT_EQ(draw.Generate({}, 45).testsMade, 2);
+        for (const KeptTest& kept : KeepNewTests(tests, before)) {
+            ASSERT_TRUE(kept.result.IsOk()) << kept.path;
+            newest[kept.test->GetLogin()] = ReadText(kept.path);
+        }
+    }
+    const auto as = [this](const std::string& login) {
+        LoopbackClient client = Connect();
+        EXPECT_EQ(client.Ask("AUTH " + login + (login == "ucitel" ? " tajne\r\n" : " heslo\r\n")),
+                  kLoggedIn);
+        return client;
+    };
+    LoopbackClient a = as("ziak");
+    EXPECT_EQ(Download(a, "testdb"), kAllowed + newest[u"ziak"] + kSent);
+    EXPECT_EQ(a.Ask("AUTH ../x zle\r\n"), kRefused);
+    EXPECT_EQ(Download(a, "testdb"), kAllowed + newest[u"ziak"] + kSent);
+    LoopbackClient b = as("../x");
+    EXPECT_EQ(Download(b, "testdb"), kAllowed + newest[u"../x"] + kSent);
+    LoopbackClient teacher = as("ucitel");
+    EXPECT_EQ(Download(teacher, "testdb"), std::string(kAllowed) + "spolocny" + kSent);
+
+    for (const std::string data : {"a1", "b1", "a2", "b2"}) {
+        LoopbackClient client = as(data[0] == 'a' ? "ziak" : "../x");
+        Upload(client, "testdb_bla", data);
+    }
+    LoopbackClient cut = as("ziak");
+    EXPECT_EQ(cut.Ask("SAVE testdb_bla\r\n"), kMayModify);
+    cut.Send("a3");
+    cut.ShutdownSending();
+    EXPECT_TRUE(cut.IsClosedByServer());
+    EXPECT_EQ(ReadText("testdb_bla"), "b2");
+    for (const auto& [path, uploads] : {std::pair{"submissions/ziak", std::string("a1a2")},
+                                        std::pair{"submissions/%2E.%2Fx", std::string("b1b2")}}) {
+        std::string kept;
+        for (const std::string& name : KeptFileNames(path)) {
+            kept += ReadText(std::string(path) + "/" + name);
+        }
+        EXPECT_EQ(kept, uploads);
+        struct stat info {};
+        EXPECT_EQ(::stat(path, &info) == 0 ? info.st_mode & 0777 : 0, 0700u);
+    }
+    EXPECT_EQ(LoginFolders("submissions").size() + LoginFolders("tests").size(), 4u);
+    EXPECT_FALSE(Exists("x"));
+}
+
 using UserDBCacheTest = ServerTest;
 
 TEST_F(UserDBCacheTest, EverySaveIsSeenByTheVeryNextLogin) {
@@ -229,7 +293,7 @@ TEST_F(UploadTest, StoresExactlyTheBytesBeforeTheEndMarkerHoweverItIsSent) {
     EXPECT_TRUE(Upload(Pattern(2 << 20)) == Pattern(2 << 20));
     EXPECT_EQ(Upload(""), "");
     EXPECT_EQ(messages.Shown(), std::vector<std::string>(8, "File has been saved"));
-    EXPECT_EQ(folder.Entries(), filesOfTheTest);
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"odpovede", "submissions", "userdb"}));
 }
 
 TEST_F(UploadTest, RefusedAbortedOrCutOffUploadsKeepTheOldFile) {

@@ -1,0 +1,193 @@
+#include "common/ExamFolders.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+
+#include "common/TextCodec.h"
+
+namespace orvane {
+namespace {
+
+using namespace std::chrono;
+
+constexpr std::size_t kLongestLoginName = 128;
+constexpr std::size_t kLongestFileName = 255;
+constexpr std::size_t kTimeLength = 23;  // "20261207T014148.123456Z"
+
+bool IsPlain(char16_t c, bool first) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+           c == u'-' || c == u'_' || (c == u'.' && !first);
+}
+
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+void AppendHex(std::string& text, unsigned value, int digits) {
+    char buffer[17];
+    std::snprintf(buffer, sizeof buffer, "%0*X", digits, value);
+    text += buffer;
+}
+
+// FNV-1a over the UTF-16 code units: only names that are cut carry it, beside the part of
+// the name that they keep.
+std::uint64_t LoginHash(std::u16string_view login) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const char16_t unit : login) {
+        for (const unsigned byte : {unit & 0xFFu, unsigned(unit) >> 8}) {
+            hash = (hash ^ byte) * 1099511628211ULL;
+        }
+    }
+    return hash;
+}
+
+bool IsFolder(int folder, const char* name, bool wantFolder) {
+    struct stat info {};
+    if (name[0] == '.' || ::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        return false;
+    }
+    return wantFolder ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode);
+}
+
+// The entries of a folder that are folders (or regular files); links are never followed.
+std::vector<std::string> Entries(const std::string& path, bool folders) {
+    std::vector<std::string> names;
+    DIR* const folder = ::opendir(path.c_str());
+    if (folder == nullptr) {
+        return names;
+    }
+    while (const dirent* entry = ::readdir(folder)) {
+        if (IsFolder(::dirfd(folder), entry->d_name, folders)) {
+            names.emplace_back(entry->d_name);
+        }
+    }
+    ::closedir(folder);
+    return names;
+}
+
+bool ReadNumber(std::string_view text, std::size_t from, std::size_t length, int& value) {
+    value = 0;
+    for (std::size_t i = from; i < from + length; ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return false;
+        }
+        value = value * 10 + (text[i] - '0');
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string LoginFileName(std::u16string_view login) {
+    if (login.empty()) {
+        return "%";
+    }
+    std::string name;
+    std::size_t keptPart = 0;  // the longest whole-character prefix that a cut name keeps
+    constexpr std::size_t kCutLength = kLongestLoginName - 17;  // less "~" and the hash
+    for (std::size_t i = 0; i < login.size(); ++i) {
+        const char16_t c = login[i];
+        if (IsPlain(c, i == 0)) {
+            name += static_cast<char>(c);
+        } else if (c < 0x80) {
+            name += '%';
+            AppendHex(name, c, 2);
+        } else if (IsHighSurrogate(c) && i + 1 < login.size() && IsLowSurrogate(login[i + 1])) {
+            name += ToUtf8(login.substr(i++, 2));
+        } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+            name += "%u";
+            AppendHex(name, c, 4);
+        } else {
+            name += ToUtf8(login.substr(i, 1));
+        }
+        keptPart = name.size() <= kCutLength ? name.size() : keptPart;
+    }
+    if (name.size() > kLongestLoginName) {
+        name.resize(keptPart);
+        name += '~';
+        const std::uint64_t hash = LoginHash(login);
+        AppendHex(name, static_cast<unsigned>(hash >> 32), 8);
+        AppendHex(name, static_cast<unsigned>(hash & 0xFFFFFFFFu), 8);
+    }
+    return name;
+}
+
+std::string KeptTestsFolderOf(std::u16string_view login) {
+    return std::string(kKeptTestsFolder) + "/" + LoginFileName(login);
+}
+
+std::string SubmissionsFolderOf(std::u16string_view login) {
+    return std::string(kSubmissionsFolder) + "/" + LoginFileName(login);
+}
+
+std::string KeptFileName(KeptTime time, std::string_view what) {
+    const sys_days day = floor<days>(time);
+    const year_month_day date(day);
+    const hh_mm_ss clock(time - day);
+    char stamp[40];
+    std::snprintf(stamp, sizeof stamp, "%04d%02u%02uT%02d%02d%02d.%06dZ-", int(date.year()),
+                  unsigned(date.month()), unsigned(date.day()), int(clock.hours().count()),
+                  int(clock.minutes().count()), int(clock.seconds().count()),
+                  int(clock.subseconds().count()));
+    std::string name(stamp);
+    std::size_t room = std::min(what.size(), kLongestFileName - name.size());
+    while (room < what.size() && room > 0 && (what[room] & 0xC0) == 0x80) {
+        --room;  // not inside a character
+    }
+    return name += what.substr(0, room);
+}
+
+std::optional<std::pair<KeptTime, std::string_view>> ParseKeptFileName(std::string_view name) {
+    int part[7];
+    constexpr std::size_t kFrom[7] = {0, 4, 6, 9, 11, 13, 16};
+    constexpr std::size_t kLength[7] = {4, 2, 2, 2, 2, 2, 6};
+    if (name.size() <= kTimeLength + 1 || name[8] != 'T' || name[15] != '.' ||
+        name.substr(kTimeLength - 1, 2) != "Z-") {
+        return std::nullopt;
+    }
+    for (int i = 0; i < 7; ++i) {
+        if (!ReadNumber(name, kFrom[i], kLength[i], part[i])) {
+            return std::nullopt;
+        }
+    }
+    const year_month_day date{year{part[0]}, month{unsigned(part[1])}, day{unsigned(part[2])}};
+    if (!date.ok() || part[3] > 23 || part[4] > 59 || part[5] > 59) {
+        return std::nullopt;
+    }
+    const KeptTime time = sys_days(date) + hours(part[3]) + minutes(part[4]) + seconds(part[5]) +
+                          microseconds(part[6]);
+    return std::pair(time, name.substr(kTimeLength + 1));
+}
+
+std::vector<std::string> KeptFileNames(const std::string& folder) {
+    std::vector<std::string> names = Entries(folder, false);
+    std::erase_if(names, [](const std::string& name) { return !ParseKeptFileName(name); });
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> LoginFolders(std::string_view root) {
+    return Entries(std::string(root), true);
+}
+
+CFileResult MakePrivateFolder(std::string_view root, const std::string& name) {
+    const std::string rootPath(root);
+    for (const std::string& path : {rootPath, rootPath + "/" + name}) {
+        if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+            return CFileResult::Unwritable(errno);
+        }
+    }
+    return {};
+}
+
+}  // namespace orvane

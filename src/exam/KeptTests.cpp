@@ -1,0 +1,127 @@
+#include "exam/KeptTests.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <mutex>
+
+#include "common/ConsoleLine.h"
+#include "common/TextCodec.h"
+
+namespace orvane {
+namespace {
+
+constexpr std::string_view kNotATest = "Súbor sa nedá načítať ako test: ";
+
+// A kept file that does not decode is named once per run, however often it is looked at.
+void ReportBrokenFile(const std::string& path, const CFileResult& result) {
+    static std::mutex mutex;
+    static std::set<std::string> named;
+    const std::lock_guard lock(mutex);
+    if (named.insert(path).second) {
+        PrintConsoleLine(std::string(kNotATest) + path + " (" + result.Reason() + ")");
+    }
+}
+
+// The test of a kept file, or null. A file that cannot be read has had its console line
+// from the loader already.
+std::shared_ptr<CPNTest> LoadTestFile(const std::string& path) {
+    CPNTestDB file;
+    const CFileResult result = file.Load(FromUtf8(path));
+    if (result.GetKind() == CFileResult::Kind::Malformed) {
+        ReportBrokenFile(path, result);
+    }
+    return result.IsOk() && file.First() ? file.Current() : nullptr;
+}
+
+// Now, or just after the newest file of the folder, so that the newest test of a login is
+// always the one kept last, even when the clock has gone back.
+KeptTime NextKeptTime(const std::string& folder) {
+    KeptTime time = std::chrono::floor<std::chrono::microseconds>(std::chrono::system_clock::now());
+    const std::vector<std::string> names = KeptFileNames(folder);
+    if (!names.empty()) {
+        time =
+            std::max(time, ParseKeptFileName(names.back())->first + std::chrono::microseconds(1));
+    }
+    return time;
+}
+
+KeptTest Keep(const std::shared_ptr<CPNTest>& test) {
+    const std::string folderName = LoginFileName(test->GetLogin());
+    KeptTest kept{test, std::string(kKeptTestsFolder) + "/" + folderName, {}};
+    kept.result = MakePrivateFolder(kKeptTestsFolder, folderName);
+    if (!kept.result.IsOk()) {
+        return kept;
+    }
+    kept.path +=
+        "/" + KeptFileName(NextKeptTime(kept.path), "test" + std::to_string(test->GetId()));
+    CPNTestDB file;
+    file.AddTest(test);
+    file.First();
+    kept.result = file.Save(FromUtf8(kept.path));
+    return kept;
+}
+
+}  // namespace
+
+std::set<const CPNTest*> TestsIn(const CPNTestDB& tests) {
+    std::set<const CPNTest*> held;
+    for (const auto& test : tests.All()) {
+        held.insert(test.get());
+    }
+    return held;
+}
+
+std::vector<KeptTest> KeepNewTests(const CPNTestDB& tests, const std::set<const CPNTest*>& before) {
+    std::vector<KeptTest> kept;
+    // From the back: of two new tests of one login, the one nearer the front is the newer.
+    for (auto test = tests.All().rbegin(); test != tests.All().rend(); ++test) {
+        if (!before.contains(test->get())) {
+            kept.push_back(Keep(*test));
+        }
+    }
+    return kept;
+}
+
+void LoadKeptTests(CPNTestDB& tests) {
+    std::vector<std::pair<std::string, std::string>> files;  // (name, path)
+    for (const std::string& login : LoginFolders(kKeptTestsFolder)) {
+        const std::string folder = std::string(kKeptTestsFolder) + "/" + login;
+        for (const std::string& name : KeptFileNames(folder)) {
+            files.emplace_back(name, folder + "/" + name);
+        }
+    }
+    std::sort(files.begin(), files.end());
+    for (const auto& [name, path] : files) {
+        tests.AddTest(LoadTestFile(path));  // a file that does not load adds nothing
+    }
+}
+
+CFileResult RemoveKeptTests(std::u16string_view login) {
+    std::error_code error;
+    const std::string folder = KeptTestsFolderOf(login);
+    std::filesystem::remove_all(folder, error);
+    if (error) {
+        PrintConsoleLine("Uložené testy sa nepodarilo odstrániť: " + folder + " (" +
+                         error.message() + ")");
+        return CFileResult::Unwritable(error.value());
+    }
+    return {};
+}
+
+std::vector<SubmittedTest> LoadSubmittedTests(std::u16string_view login) {
+    std::vector<SubmittedTest> submitted;
+    const std::string folder = SubmissionsFolderOf(login);
+    for (const std::string& name : KeptFileNames(folder)) {
+        const auto [time, what] = *ParseKeptFileName(name);
+        if (what != kWorkedTestName) {
+            continue;
+        }
+        if (auto test = LoadTestFile(folder + "/" + name)) {
+            submitted.push_back({time, std::move(test)});
+        }
+    }
+    std::reverse(submitted.begin(), submitted.end());
+    return submitted;
+}
+
+}  // namespace orvane

@@ -1,0 +1,50 @@
+#pragma once
+// The tests of an exam that live in files beside "testdb": every test that the generator
+// made, kept as "tests/<login>/<time>-test<id>" (the bytes that a "testdb" holding it would
+// have), and every "testdb_bla" that a student uploaded, kept by the server as
+// "submissions/<login>/<time>-testdb_bla". The server hands a student the newest of their
+// kept tests instead of the shared "testdb"; the administration window loads the kept tests
+// at start-up and lists a student's submissions after the student's tests.
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/ExamFolders.h"
+#include "common/FileResult.h"
+#include "exam/PNTest.h"
+#include "exam/PNTestDB.h"
+
+namespace orvane {
+
+// What a worked test is uploaded as.
+inline constexpr std::string_view kWorkedTestName = "testdb_bla";
+
+struct KeptTest {
+    std::shared_ptr<CPNTest> test;
+    std::string path;
+    CFileResult result;
+};
+
+struct SubmittedTest {
+    KeptTime time;
+    std::shared_ptr<CPNTest> test;
+};
+
+// The tests that the database holds now, to tell the new ones after a generation.
+std::set<const CPNTest*> TestsIn(const CPNTestDB& tests);
+// Writes every test of the database that is not in `before`, each into its login's folder.
+// A test that cannot be written stays in memory; its result says why.
+std::vector<KeptTest> KeepNewTests(const CPNTestDB& tests, const std::set<const CPNTest*>& before);
+// Adds every kept test to the database, oldest first, so that the newest stands at the front
+// as after its generation. A file that does not load as a test is named on the console.
+void LoadKeptTests(CPNTestDB& tests);
+// Removes the login's kept tests from disk (a failure is a console line); its submissions
+// stay.
+CFileResult RemoveKeptTests(std::u16string_view login);
+
+// The login's kept "testdb_bla" files that load as a test, newest first. A file that does not
+// load is left on disk and named on the console, once per run.
+std::vector<SubmittedTest> LoadSubmittedTests(std::u16string_view login);
+
+}  // namespace orvane

@@ -1,0 +1,64 @@
+#include "server/KeptSubmission.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+
+#include "common/AtomicFile.h"
+#include "common/ConsoleLine.h"
+#include "common/ExamFolders.h"
+#include "common/TextCodec.h"
+
+namespace orvane {
+namespace {
+
+// Two uploads of one login kept within the same microsecond take the next free one.
+constexpr int kLinkAttempts = 16;
+
+}  // namespace
+
+CKeptSubmission::CKeptSubmission(const std::u16string& uploader, const std::u16string& fileName,
+                                 const CAtomicFile& upload)
+    : login(uploader), name(ToUtf8(fileName)) {
+    const std::string folderName = LoginFileName(login);
+    CFileResult result = MakePrivateFolder(kSubmissionsFolder, folderName);
+    const std::string folder = std::string(kSubmissionsFolder) + "/" + folderName;
+    KeptTime time = std::chrono::floor<std::chrono::microseconds>(std::chrono::system_clock::now());
+    for (int attempt = 0; result.IsOk() && path.empty() && attempt < kLinkAttempts; ++attempt) {
+        const std::string candidate = folder + "/" + KeptFileName(time, name);
+        if (::link(upload.TemporaryPath().c_str(), candidate.c_str()) == 0) {
+            path = candidate;
+        } else if (errno != EEXIST || attempt + 1 == kLinkAttempts) {
+            result = CFileResult::Unwritable(errno);
+        }
+        time += std::chrono::microseconds(1);
+    }
+    if (!result.IsOk()) {
+        PrintConsoleLine("Odovzdaný súbor sa nepodarilo uschovať v " + folder + ": " +
+                         result.Reason());
+    }
+}
+
+CKeptSubmission::~CKeptSubmission() {
+    if (!confirmed && !path.empty()) {
+        ::unlink(path.c_str());
+    }
+}
+
+void CKeptSubmission::Confirm() {
+    confirmed = true;
+    struct stat info {};
+    if (!path.empty() && ::stat(path.c_str(), &info) == 0) {
+        ReportKeptSubmission(login, name, static_cast<std::uint64_t>(info.st_size), path);
+    }
+}
+
+void ReportKeptSubmission(const std::u16string& login, const std::string& name, std::uint64_t size,
+                          const std::string& path) {
+    PrintConsoleLine("Odovzdanie uschované: login " + ToUtf8(login) + ", súbor " + name + ", " +
+                     std::to_string(size) + " B, " + path);
+}
+
+}  // namespace orvane
