@@ -31,6 +31,8 @@ public:
 
     bool Has(std::string_view key) const;
     bool IsNull() const { return value.is_null(); }
+    // Refuses a key that is not there: "users[3].password: missing".
+    const CJsonShape& Required() const;
     const Json& Value() const { return value; }
 
     CJsonShape Member(std::string_view key) const;
