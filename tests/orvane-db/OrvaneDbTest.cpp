@@ -141,7 +141,7 @@ TEST(DumpPackTest, TestFileListsQuestionsElementsAndArcsInFileOrderAndPacksBack)
 TEST(DumpPackTest, HandWrittenPoolSurvivesPackAndDump) {
     Json written = Json::parse(R"({"type": "test", "test": {
       "login": "", "id": 0, "toBeWorkedOut": false, "timeLimit": -5, "questions": [
-      {"kind": 2004, "id": 3, "title": "Spoj súvisiace 𝄞", "text": "ľ\nš\t\"\\\u0001\u007f",
+      {"kind": 2004, "id": 3, "title": "Spoj súvisiace 𝄞", "text": "ľ\nš\t\"\\\u001b\u007f",
        "answerNumber": -2, "itemCount": 2, "askedRequirements": 4294967295, "keyNumber": 7,
        "answer": [-1, -1], "key": [1, 0], "items": ["ä", "ô"], "rightItems": ["x", "y"],
        "keyRequirements": 1023, "points": -32768, "workNet": null, "keyNet": null},
