@@ -35,9 +35,10 @@ pack  writes the file that Orvane itself writes for a JSON document of the same
       the link stays and the file it points to is replaced (or made). IN.json may
       be "-" for standard input, OUT "-" for standard output. Every account needs
       its "login" and "password" ("" for an empty password).
+--version  prints "orvane-db" and the version of Orvane.
 
-Errors, running out of memory included, are one line on standard error, with exit
-status 1 (2 for a wrong command line).
+Exit status 0 on success. Errors, running out of memory included, are one line on
+standard error ("orvane-db: ..."), with exit status 1; a wrong command line is 2.
 
 Example: write a question pool and look at it again
   orvane-db dump quesdb > pool.json      # or write pool.json by hand:
