@@ -128,9 +128,10 @@ TEST(DumpPackTest, TestFileListsQuestionsElementsAndArcsInFileOrderAndPacksBack)
     EXPECT_EQ(choose["key"], Json::parse("[1, 0, 1]"));
     EXPECT_EQ(choose["items"][2], "č");
     const Json& net = choose["workNet"];
-    EXPECT_EQ(net["elements"][0].dump(),
-              R"({"type":1001,"id":1,"x":100,"y":50,"label":{"id":-1,"x":-20,"y":-25,)"
-              R"("text":"Place.1","flag":true},"radius":20,"capacity":32767,"tokens":0})");
+    EXPECT_EQ(net["elements"][0],
+              Json::parse(R"({"type":1001,"id":1,"x":100,"y":50,"label":{"id":-1,"x":-20,)"
+                          R"("y":-25,"text":"Place.1","flag":true},"radius":20,"capacity":32767,)"
+                          R"("tokens":0})"));
     EXPECT_EQ(net["elements"][3]["label"], nullptr);
     // Elements from the newest, each element's arcs newest first.
     EXPECT_EQ(net["arcs"], Json::parse("[[3, 2, 1], [2, 1, 1], [2, 5, 3], [1, 3, 1], [1, 2, 1]]"));
@@ -163,7 +164,9 @@ TEST(DumpPackTest, HandWrittenPoolSurvivesPackAndDump) {
     }
     const std::string dumped = DumpText(PackDatabaseDocument(written).bytes);
     written["test"]["questions"][1]["key"] = nullptr;  // [] and null are both "no array"
-    EXPECT_EQ(dumped, written.dump(2) + "\n");         // as the JSON library writes it
+    EXPECT_EQ(Json::parse(dumped), written);
+    // Laid out as the JSON library lays it out, keys in the order they are written.
+    EXPECT_EQ(dumped, nlohmann::ordered_json::parse(dumped).dump(2) + "\n");
 }
 
 TEST(DumpPackTest, ShapeErrorsNameTheKey) {
@@ -299,9 +302,13 @@ TEST_F(CommandLineTest, RunningOutOfMemoryAnywhereIsOneLineAndExitOne) {
     test::WriteBytes("testdb", SampleTestFile());
     std::ofstream("users.json")
         << R"({"type": "userdb", "users": [{"login": "a", "password": ""}]})";
+    std::ofstream("test.json") << R"({"type": "test", "test": {"questions": [{"workNet": {
+        "elements": [{"type": 1001, "id": 1, "x": 0, "y": 0}], "arcs": [[1, 1, 2]]}}]}})";
     std::FILE* nowhere = std::fopen("/dev/null", "w");
     for (const std::vector<const char*>& arguments :
-         {std::vector<const char*>{"", "dump", "testdb"}, {"", "pack", "users.json", "o"}}) {
+         {std::vector<const char*>{"", "dump", "testdb"},
+          {"", "pack", "users.json", "o"},
+          {"", "pack", "test.json", "-"}}) {
         for (int status = 1, failing = 0; status != 0; ++failing) {
             const std::string line = test::Printed([&] {
                 failFrom = allocations + failing;
@@ -314,7 +321,8 @@ TEST_F(CommandLineTest, RunningOutOfMemoryAnywhereIsOneLineAndExitOne) {
         }
     }
     std::fclose(nowhere);
-    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"o", "testdb", "users.json"}));
+    EXPECT_EQ(folder.Entries(),
+              (std::vector<std::string>{"o", "test.json", "testdb", "users.json"}));
 }
 
 // The files whose bytes the loaders turn into the most memory, and one of the program's own.
