@@ -308,6 +308,7 @@ TEST_F(CommandLineTest, RunningOutOfMemoryAnywhereIsOneLineAndExitOne) {
     for (const std::vector<const char*>& arguments :
          {std::vector<const char*>{"", "dump", "testdb"},
           {"", "pack", "users.json", "o"},
+          {"", "dump", "o"},
           {"", "pack", "test.json", "-"}}) {
         for (int status = 1, failing = 0; status != 0; ++failing) {
             const std::string line = test::Printed([&] {
