@@ -25,7 +25,7 @@ constexpr int kMaxDepth = 256;
 CArchive::CArchive() : storing(true) {}
 
 CArchive::CArchive(std::span<const std::uint8_t> data) : storing(false), input(data) {
-    loaded.push_back({nullptr, nullptr});  // index 0: no object
+    loadedObjects.emplace_back();  // index 0: no object
 }
 
 void CArchive::ThrowEndOfData(std::uint64_t size) const {
@@ -201,26 +201,29 @@ const CRuntimeClass& CArchive::ReadClassRecord(const CRuntimeClass* expected) {
         throw ArchiveError(ArchiveError::Cause::BadSchema,
                            "schema " + std::to_string(schema) + " of " + std::string(name));
     }
-    loaded.push_back({runtimeClass, nullptr});
-    TakeIndex();
+    loadedClasses.emplace_back(TakeIndex(), runtimeClass);
+    loadedObjects.emplace_back();
     return *runtimeClass;
 }
 
 const CRuntimeClass& CArchive::ClassAtIndex(std::uint32_t index) const {
-    if (index == 0 || index >= loaded.size() || loaded[index].object != nullptr) {
+    const auto found = std::lower_bound(
+        loadedClasses.begin(), loadedClasses.end(), index,
+        [](const auto& record, std::uint32_t wanted) { return record.first < wanted; });
+    if (found == loadedClasses.end() || found->first != index) {
         throw ArchiveError(ArchiveError::Cause::BadIndex,
                            "no class record under index " + std::to_string(index));
     }
-    return *loaded[index].runtimeClass;
+    return *found->second;
 }
 
 std::shared_ptr<CObject> CArchive::ObjectAtIndex(std::uint32_t index,
                                                  const CRuntimeClass* expected) const {
-    if (index >= loaded.size() || loaded[index].object == nullptr) {
+    if (index >= loadedObjects.size() || loadedObjects[index] == nullptr) {
         throw ArchiveError(ArchiveError::Cause::BadIndex,
                            "no object under index " + std::to_string(index));
     }
-    const std::shared_ptr<CObject>& object = loaded[index].object;
+    const std::shared_ptr<CObject>& object = loadedObjects[index];
     if (expected != nullptr && !object->IsKindOf(*expected)) {
         throw ArchiveError(ArchiveError::Cause::BadClass,
                            "a " + std::string(object->GetRuntimeClass().className) + " where a " +
@@ -249,7 +252,7 @@ std::shared_ptr<CObject> CArchive::ReadObject(const CRuntimeClass* expected) {
         throw ArchiveError(ArchiveError::Cause::BadClass, "objects nested too deeply");
     }
     std::shared_ptr<CObject> object = runtimeClass.createObject();
-    loaded.push_back({&runtimeClass, object});
+    loadedObjects.push_back(object);
     TakeIndex();
     struct DepthGuard {
         int& depth;

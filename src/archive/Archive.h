@@ -9,6 +9,7 @@
 // the data is checked against what is really left before anything is allocated.
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <span>
 #include <string>
@@ -85,14 +86,9 @@ public:
     std::size_t Remaining() const { return input.size() - position; }
     // Objects and class records read so far (loading): a reference that leaves it unchanged
     // named an object read before, or none.
-    std::size_t LoadedCount() const { return loaded.size(); }
+    std::size_t LoadedCount() const { return loadedObjects.size(); }
 
 private:
-    struct LoadEntry {
-        const CRuntimeClass* runtimeClass;  // the class an index stands for
-        std::shared_ptr<CObject> object;    // null for the index of a class record
-    };
-
     template <class U>
     void WriteLittleEndian(U value) {
         std::uint8_t* bytes = output.Extend(sizeof(U));
@@ -139,7 +135,12 @@ private:
     // loading
     std::span<const std::uint8_t> input;
     std::size_t position = 0;
-    std::vector<LoadEntry> loaded;
+    // The object under each index, null under 0 and under a class record's index. A file of
+    // small objects has one entry for every few bytes, so the table is kept lean: blocks that
+    // never move, so that growing it never holds two copies of it at once.
+    std::deque<std::shared_ptr<CObject>> loadedObjects;
+    // The index and class of each class record, in the order read (so sorted by index).
+    std::vector<std::pair<std::uint32_t, const CRuntimeClass*>> loadedClasses;
 };
 
 template <class T>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
 #include <unordered_set>
 #include <vector>
 
@@ -59,13 +60,26 @@ bool HitsNode(const CPNObject& element, std::int64_t px, std::int64_t py) {
 }  // namespace
 
 CPNPetriNet::~CPNPetriNet() {
-    std::vector<std::shared_ptr<CPNObject>> all(elements.begin(), elements.end());
+    // Removed elements are held while the arcs go, so that a long chain of them is not
+    // destroyed one inside the other. A destructor must not throw: without memory to hold
+    // them (a load that ran out of memory is unwinding), they let go of their arcs in place.
+    std::vector<std::shared_ptr<CPNObject>> held;
+    try {
+        held.reserve(removed.size());
+    } catch (const std::bad_alloc&) {
+    }
     for (const auto& element : removed) {
-        if (auto alive = element.lock()) {
-            all.push_back(std::move(alive));
+        auto alive = element.lock();
+        if (alive != nullptr && held.size() < held.capacity()) {
+            held.push_back(std::move(alive));
+        } else if (alive != nullptr) {
+            alive->ReleaseArcs();
         }
     }
-    for (const auto& element : all) {
+    for (const auto& element : elements) {
+        element->ReleaseArcs();
+    }
+    for (const auto& element : held) {
         element->ReleaseArcs();
     }
 }

@@ -1,50 +1,73 @@
 #include "DatabaseFile.h"
 
+#include <functional>
+#include <limits>
 #include <optional>
+#include <string>
+#include <string_view>
 
+#include "JsonWriter.h"
 #include "TestJson.h"
 #include "UserDBJson.h"
 #include "archive/Archive.h"
+#include "common/AtomicFile.h"
 #include "exam/PNTestDB.h"
 
 namespace orvane {
 namespace {
 
-Json Document(const char* type, const char* key, Json content) {
-    Json document;
-    document["type"] = type;
-    document[key] = std::move(content);
-    return document;
+// Writes {"type": type, key: content} to `out`, after a count that stops at the bound, so a
+// file whose JSON would pass it writes nothing.
+void WriteDocument(std::size_t fileSize, std::FILE* out, std::u16string_view type,
+                   std::string_view key, const std::function<void(CJsonWriter&)>& content) {
+    const auto write = [&](CJsonWriter& writer) {
+        writer.BeginObject();
+        writer.Key("type").Text(type);
+        content(writer.Key(key));
+        writer.EndObject();
+    };
+    const std::uint64_t limit = kDumpBytesPerByte * fileSize + kDumpSlack;
+    try {
+        CJsonWriter counter(nullptr, limit);
+        write(counter);
+    } catch (const CJsonWriter::TooLarge&) {
+        throw DatabaseFileError("refused: its JSON would pass " + std::to_string(limit) +
+                                " bytes, " + std::to_string(kDumpBytesPerByte) +
+                                " for each byte of the file (it refers back to the same "
+                                "objects over and over)");
+    }
+    CJsonWriter writer(out, std::numeric_limits<std::uint64_t>::max());
+    write(writer);
+    writer.Finish();
 }
 
-Json DumpUserDBBytes(std::span<const std::uint8_t> bytes) {
-    CPNUserDB database;
+template <class Database>
+void Load(Database& database, std::span<const std::uint8_t> bytes) {
     CArchive archive(bytes);
     database.Serialize(archive);
-    return Document("userdb", "users", DumpUsers(database));
-}
-
-Json DumpTestBytes(std::span<const std::uint8_t> bytes) {
-    CPNTestDB database;
-    CArchive archive(bytes);
-    database.Serialize(archive);
-    database.First();
-    return Document("test", "test", DumpTest(*database.Current()));
 }
 
 }  // namespace
 
-Json DumpDatabaseFile(std::span<const std::uint8_t> bytes) {
+void DumpDatabaseFile(std::span<const std::uint8_t> bytes, std::FILE* out) {
     std::optional<std::string> testProblem;
     if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFF) {
+        CPNTestDB database;
         try {
-            return DumpTestBytes(bytes);
+            Load(database, bytes);
         } catch (const ArchiveError& error) {
             testProblem = error.what();
         }
+        // FF FF is a new object, so a test loaded whole is there.
+        if (!testProblem && database.First()) {
+            CPNTest& test = *database.Current();
+            return WriteDocument(bytes.size(), out, u"test", "test",
+                                 [&](CJsonWriter& writer) { DumpTest(writer, test); });
+        }
     }
+    CPNUserDB database;
     try {
-        return DumpUserDBBytes(bytes);
+        Load(database, bytes);
     } catch (const ArchiveError& error) {
         if (testProblem) {
             throw DatabaseFileError("neither a test file (" + *testProblem +
@@ -52,19 +75,28 @@ Json DumpDatabaseFile(std::span<const std::uint8_t> bytes) {
         }
         throw DatabaseFileError(std::string("not a user database (") + error.what() + ")");
     }
+    WriteDocument(bytes.size(), out, u"userdb", "users",
+                  [&](CJsonWriter& writer) { DumpUsers(writer, database); });
 }
 
-std::vector<std::uint8_t> PackDatabaseDocument(const Json& json) {
+PackedFile PackDatabaseDocument(const Json& json) {
     const CJsonShape document(json, "");
     document.Object({"type", "users", "test"});
     const CJsonShape type = document.Member("type");
+    // Not the library's comparison with a text: it makes a JSON value of the text, in a
+    // function that must not throw, so running out of memory there would abort.
+    const std::string_view typeName =
+        type.Value().is_string() ? std::string_view(type.Value().get_ref<const std::string&>())
+                                 : std::string_view();
     CArchive archive;
-    if (type.Value() == "userdb") {
+    mode_t newFileMode = kNewFileMode;
+    if (typeName == "userdb") {
         document.Object({"type", "users"});
         CPNUserDB database;
         PackUsers(document.Member("users"), database);
         database.Serialize(archive);
-    } else if (type.Value() == "test") {
+        newFileMode = kPrivateFileMode;
+    } else if (typeName == "test") {
         document.Object({"type", "test"});
         CPNTestDB database;
         database.AddTest(PackTest(document.Member("test")));
@@ -73,7 +105,7 @@ std::vector<std::uint8_t> PackDatabaseDocument(const Json& json) {
     } else {
         type.Fail("expected \"userdb\" or \"test\"");
     }
-    return archive.TakeData();
+    return {archive.TakeData(), newFileMode};
 }
 
 }  // namespace orvane

@@ -30,6 +30,13 @@ bool CJsonShape::Has(std::string_view key) const {
     return value.is_object() && value.contains(key);
 }
 
+const CJsonShape& CJsonShape::Required() const {
+    if (missing) {
+        Fail("missing");
+    }
+    return *this;
+}
+
 CJsonShape CJsonShape::Member(std::string_view key) const {
     const std::string memberPath = path.empty() ? std::string(key) : path + "." + std::string(key);
     if (!Has(key)) {

@@ -14,7 +14,10 @@
 
 namespace orvane {
 
-using Json = nlohmann::ordered_json;
+// Objects kept sorted, not in the order read: an ordered object is a list that copies its
+// members when it grows, and a copy that runs out of memory halfway frees what it copied,
+// which takes memory again, in a destructor. A sorted object never moves its members.
+using Json = nlohmann::json;
 
 class JsonShapeError : public std::runtime_error {
 public:
@@ -31,6 +34,8 @@ public:
 
     bool Has(std::string_view key) const;
     bool IsNull() const { return value.is_null(); }
+    // Refuses a key that is not there: "users[3].password: missing".
+    const CJsonShape& Required() const;
     const Json& Value() const { return value; }
 
     CJsonShape Member(std::string_view key) const;

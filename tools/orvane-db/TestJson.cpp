@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <ranges>
+#include <type_traits>
+#include <unordered_map>
+#include <vector>
 
 #include "common/TextCodec.h"
 #include "exam/PNQuestion.h"
@@ -11,93 +14,108 @@
 namespace orvane {
 namespace {
 
-Json DumpLabel(const std::shared_ptr<CPNLabel>& label) {
+// Each Dump function writes one value, the next one of `writer`.
+void DumpLabel(CJsonWriter& writer, const std::shared_ptr<CPNLabel>& label) {
     if (label == nullptr) {
-        return nullptr;
+        writer.Null();
+        return;
     }
-    Json json;
-    json["id"] = label->GetId();
-    json["x"] = label->GetX();
-    json["y"] = label->GetY();
-    json["text"] = ToUtf8(label->GetText());
-    json["flag"] = label->GetFlag();
-    return json;
+    writer.BeginObject();
+    writer.Key("id").Number(label->GetId());
+    writer.Key("x").Number(label->GetX());
+    writer.Key("y").Number(label->GetY());
+    writer.Key("text").Text(label->GetText());
+    writer.Key("flag").Boolean(label->GetFlag());
+    writer.EndObject();
 }
 
-Json DumpElement(const CPNObject& element) {
-    Json json;
-    json["type"] = element.GetType();
-    json["id"] = element.GetId();
-    json["x"] = element.GetX();
-    json["y"] = element.GetY();
-    json["label"] = DumpLabel(element.GetLabel());
+void DumpElement(CJsonWriter& writer, const CPNObject& element) {
+    writer.BeginObject();
+    writer.Key("type").Number(element.GetType());
+    writer.Key("id").Number(element.GetId());
+    writer.Key("x").Number(element.GetX());
+    writer.Key("y").Number(element.GetY());
+    DumpLabel(writer.Key("label"), element.GetLabel());
     if (element.GetType() == kPlaceType) {
-        json["radius"] = element.GetRadius();
-        json["capacity"] = element.GetCapacity();
-        json["tokens"] = element.GetTokens();
+        writer.Key("radius").Number(element.GetRadius());
+        writer.Key("capacity").Number(element.GetCapacity());
+        writer.Key("tokens").Number(element.GetTokens());
     } else if (element.GetType() == kTransitionType) {
-        json["width"] = element.GetWidth();
-        json["height"] = element.GetHeight();
+        writer.Key("width").Number(element.GetWidth());
+        writer.Key("height").Number(element.GetHeight());
     }
-    return json;
+    writer.EndObject();
 }
 
-Json DumpNet(const std::shared_ptr<CPNPetriNet>& net) {
+void DumpNet(CJsonWriter& writer, const std::shared_ptr<CPNPetriNet>& net) {
     if (net == nullptr) {
-        return nullptr;
+        writer.Null();
+        return;
     }
     // The net keeps its elements newest first, the file holds them oldest first. The arcs are
     // written element by element from the front, each element's arcs newest first; loading
     // reversed every element's arc list.
-    Json elements = Json::array();
-    Json arcs = Json::array();
+    std::vector<const CPNObject*> elements;
     for (bool more = net->First(); more; more = net->Next()) {
-        const CPNObject& element = *net->Current();
-        elements.push_back(DumpElement(element));
-        for (const auto& arc : element.Arcs() | std::views::reverse) {
-            arcs.push_back(Json::array({element.GetId(), arc.target->GetId(), arc.weight}));
+        elements.push_back(net->Current().get());
+    }
+    writer.BeginObject();
+    writer.Key("elements").BeginArray();
+    for (const CPNObject* element : elements | std::views::reverse) {
+        DumpElement(writer, *element);
+    }
+    writer.EndArray();
+    writer.Key("arcs").BeginArray();
+    for (const CPNObject* element : elements) {
+        for (const auto& arc : element->Arcs() | std::views::reverse) {
+            writer.BeginArray();
+            writer.Number(element->GetId());
+            writer.Number(arc.target->GetId());
+            writer.Number(arc.weight);
+            writer.EndArray();
         }
     }
-    std::reverse(elements.begin(), elements.end());
-    Json json;
-    json["elements"] = std::move(elements);
-    json["arcs"] = std::move(arcs);
-    return json;
+    writer.EndArray();
+    writer.EndObject();
 }
 
-template <class T, class Convert>
-Json DumpArray(const std::vector<T>& array, Convert convert) {
+// An empty array is null: the file tells "no array" and "no entries" apart by nothing.
+template <class T>
+void DumpArray(CJsonWriter& writer, const std::vector<T>& array) {
     if (array.empty()) {
-        return nullptr;
+        writer.Null();
+        return;
     }
-    Json json = Json::array();
+    writer.BeginArray();
     for (const T& entry : array) {
-        json.push_back(convert(entry));
+        if constexpr (std::is_same_v<T, std::u16string>) {
+            writer.Text(entry);
+        } else {
+            writer.Number(entry);
+        }
     }
-    return json;
+    writer.EndArray();
 }
 
-Json DumpQuestion(const CPNQuestion& question) {
-    const auto asIs = [](std::int32_t value) { return value; };
-    const auto asText = [](const std::u16string& text) { return ToUtf8(text); };
-    Json json;
-    json["kind"] = static_cast<std::int32_t>(question.GetKind());
-    json["id"] = question.GetId();
-    json["title"] = ToUtf8(question.GetTitle());
-    json["text"] = ToUtf8(question.GetText());
-    json["answerNumber"] = question.GetAnswerNumber();
-    json["itemCount"] = question.GetItemCount();
-    json["askedRequirements"] = question.GetAskedRequirements();
-    json["keyNumber"] = question.GetKeyNumber();
-    json["answer"] = DumpArray(question.GetAnswer(), asIs);
-    json["key"] = DumpArray(question.GetKey(), asIs);
-    json["items"] = DumpArray(question.GetItems(), asText);
-    json["rightItems"] = DumpArray(question.GetRightItems(), asText);
-    json["keyRequirements"] = question.GetKeyRequirements();
-    json["points"] = question.GetPoints();
-    json["workNet"] = DumpNet(question.GetWorkNet());
-    json["keyNet"] = DumpNet(question.GetKeyNet());
-    return json;
+void DumpQuestion(CJsonWriter& writer, const CPNQuestion& question) {
+    writer.BeginObject();
+    writer.Key("kind").Number(static_cast<std::int32_t>(question.GetKind()));
+    writer.Key("id").Number(question.GetId());
+    writer.Key("title").Text(question.GetTitle());
+    writer.Key("text").Text(question.GetText());
+    writer.Key("answerNumber").Number(question.GetAnswerNumber());
+    writer.Key("itemCount").Number(question.GetItemCount());
+    writer.Key("askedRequirements").Number(question.GetAskedRequirements());
+    writer.Key("keyNumber").Number(question.GetKeyNumber());
+    DumpArray(writer.Key("answer"), question.GetAnswer());
+    DumpArray(writer.Key("key"), question.GetKey());
+    DumpArray(writer.Key("items"), question.GetItems());
+    DumpArray(writer.Key("rightItems"), question.GetRightItems());
+    writer.Key("keyRequirements").Number(question.GetKeyRequirements());
+    writer.Key("points").Number(question.GetPoints());
+    DumpNet(writer.Key("workNet"), question.GetWorkNet());
+    DumpNet(writer.Key("keyNet"), question.GetKeyNet());
+    writer.EndObject();
 }
 
 std::shared_ptr<CPNLabel> PackLabel(const CJsonShape& json) {
@@ -148,8 +166,21 @@ void PackElement(const CJsonShape& json, CPNPetriNet& net) {
 
 // The arcs go to their source elements so that the net's store code writes them in the order
 // of the list where that order is one the program can write (grouped by source, newest element
-// first); arcs listed in another order are written in that order instead.
+// first); arcs listed in another order are written in that order instead. An id stands for the
+// first element from the front that has it, as FindById finds it; the elements are indexed by
+// id once, so that an arc costs a lookup instead of a walk over the net.
 void PackArcs(const CJsonShape& json, CPNPetriNet& net) {
+    std::unordered_map<std::int32_t, std::shared_ptr<CPNObject>> byId;
+    for (bool more = net.First(); more; more = net.Next()) {
+        byId.try_emplace(net.Current()->GetId(), net.Current());
+    }
+    const auto find = [&](const CJsonShape& id) {
+        const auto found = byId.find(id.Integer<std::int32_t>());
+        if (found == byId.end()) {
+            id.Fail("no element has this id");
+        }
+        return found->second;
+    };
     for (std::size_t i = json.ArraySize(); i-- > 0;) {
         const CJsonShape arc = json.Element(i);
         if (arc.ArraySize() != 3) {
@@ -161,16 +192,11 @@ void PackArcs(const CJsonShape& json, CPNPetriNet& net) {
         if (sourceId == -1 || targetId == -1 || weight == -1) {
             arc.Fail("-1 would end the arcs in the file");
         }
-        if (!net.FindById(targetId)) {
-            arc.Element(1).Fail("no element has this id");
-        }
-        const std::shared_ptr<CPNObject> target = net.Current();
-        if (!net.FindById(sourceId)) {
-            arc.Element(0).Fail("no element has this id");
-        }
-        net.Current()->AddArc(target);
-        net.Current()->FirstArc();
-        net.Current()->SetArcWeight(weight);
+        const std::shared_ptr<CPNObject> target = find(arc.Element(1));
+        const std::shared_ptr<CPNObject> source = find(arc.Element(0));
+        source->AddArc(target);
+        source->FirstArc();
+        source->SetArcWeight(weight);
     }
 }
 
@@ -231,20 +257,23 @@ std::shared_ptr<CPNQuestion> PackQuestion(const CJsonShape& json) {
 
 }  // namespace
 
-Json DumpTest(CPNTest& test) {
-    Json questions = Json::array();
+void DumpTest(CJsonWriter& writer, CPNTest& test) {
+    std::vector<const CPNQuestion*> questions;
     for (bool more = test.FirstQuestion(); more; more = test.NextQuestion()) {
-        questions.push_back(DumpQuestion(*test.CurrentQuestion()));
+        questions.push_back(test.CurrentQuestion().get());
     }
+    writer.BeginObject();
+    writer.Key("login").Text(test.GetLogin());
+    writer.Key("id").Number(test.GetId());
+    writer.Key("toBeWorkedOut").Boolean(test.GetToBeWorkedOut());
+    writer.Key("timeLimit").Number(test.GetTimeLimit());
+    writer.Key("questions").BeginArray();
     // Loading put every question at the front.
-    std::reverse(questions.begin(), questions.end());
-    Json json;
-    json["login"] = ToUtf8(test.GetLogin());
-    json["id"] = test.GetId();
-    json["toBeWorkedOut"] = test.GetToBeWorkedOut();
-    json["timeLimit"] = test.GetTimeLimit();
-    json["questions"] = std::move(questions);
-    return json;
+    for (const CPNQuestion* question : questions | std::views::reverse) {
+        DumpQuestion(writer, *question);
+    }
+    writer.EndArray();
+    writer.EndObject();
 }
 
 std::shared_ptr<CPNTest> PackTest(const CJsonShape& json) {

@@ -4,12 +4,14 @@
 #include <memory>
 
 #include "JsonShape.h"
+#include "JsonWriter.h"
 #include "exam/PNTest.h"
 
 namespace orvane {
 
-// {"login", "id", "toBeWorkedOut", "timeLimit", "questions"} for a test loaded from a file.
-Json DumpTest(CPNTest& test);
+// Writes {"login", "id", "toBeWorkedOut", "timeLimit", "questions"} for a test loaded from a
+// file.
+void DumpTest(CJsonWriter& writer, CPNTest& test);
 
 // The test whose store code writes what the object describes.
 std::shared_ptr<CPNTest> PackTest(const CJsonShape& test);

@@ -1,25 +1,28 @@
 #include "UserDBJson.h"
 
-#include <algorithm>
+#include <ranges>
+#include <vector>
 
 #include "common/TextCodec.h"
 
 namespace orvane {
 
-Json DumpUsers(CPNUserDB& database) {
-    Json users = Json::array();
+void DumpUsers(CJsonWriter& writer, CPNUserDB& database) {
+    std::vector<const CPNUser*> users;
     for (bool more = database.First(); more; more = database.Next()) {
-        const CPNUser* user = database.CurrentUser();
-        Json entry;
-        entry["teacher"] = user->IsTeacher();
-        entry["name"] = ToUtf8(user->GetName());
-        entry["login"] = ToUtf8(user->GetLogin());
-        entry["password"] = ToUtf8(user->GetPassword());
-        users.push_back(std::move(entry));
+        users.push_back(database.CurrentUser());
     }
     // Loading put every account at the front, so the list is the file backwards.
-    std::reverse(users.begin(), users.end());
-    return users;
+    writer.BeginArray();
+    for (const CPNUser* user : users | std::views::reverse) {
+        writer.BeginObject();
+        writer.Key("teacher").Boolean(user->IsTeacher());
+        writer.Key("name").Text(user->GetName());
+        writer.Key("login").Text(user->GetLogin());
+        writer.Key("password").Text(user->GetPassword());
+        writer.EndObject();
+    }
+    writer.EndArray();
 }
 
 void PackUsers(const CJsonShape& users, CPNUserDB& database) {
@@ -27,9 +30,13 @@ void PackUsers(const CJsonShape& users, CPNUserDB& database) {
     for (std::size_t i = users.ArraySize(); i-- > 0;) {
         const CJsonShape entry = users.Element(i);
         entry.Object({"teacher", "name", "login", "password"});
-        database.InsertUser(std::make_shared<CPNUser>(
-            entry.Member("login").Text(), entry.Member("name").Text(),
-            entry.Member("password").Text(), entry.Member("teacher").Boolean()));
+        // One at a time, so that the first key that does not fit is the one reported.
+        std::u16string login = entry.Member("login").Required().Text();
+        std::u16string name = entry.Member("name").Text();
+        std::u16string password = entry.Member("password").Required().Text();
+        database.InsertUser(std::make_shared<CPNUser>(std::move(login), std::move(name),
+                                                      std::move(password),
+                                                      entry.Member("teacher").Boolean()));
     }
 }
 
