@@ -1,5 +1,6 @@
 #include "server/TCPServer.h"
 
+#include <dirent.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/resource.h>
@@ -30,6 +31,9 @@ struct ListenerState {
     std::mutex lifecycle;  // one StartServer or StopServer at a time
     std::atomic<bool> running{false};
     std::thread listener;
+
+    // The sessions that run at once, as the listener found room for them at its set-up.
+    std::atomic<std::size_t> maxSessions{kMaxSessions};
 
     std::mutex socketMutex;  // guards listenSocket and setUpDone
     std::condition_variable setUpEnded;
@@ -71,8 +75,9 @@ int OpenListeningSocket(std::uint16_t port) {
     return fd;
 }
 
-// Each session holds one descriptor: the process may need more than the usual soft limit of
-// 1024 to run the most sessions and still open files. The hard limit is the ceiling.
+// Each session may hold its connection and one file (a download, an upload's temporary file,
+// the read of "userdb"): the process may need more than the usual soft limit of 1024 to run
+// the most sessions and still open their files. The hard limit is the ceiling.
 void AllowDescriptorsForSessions() {
     constexpr rlim_t kWanted = 2 * kMaxSessions + 256;
     rlimit limit{};
@@ -83,8 +88,36 @@ void AllowDescriptorsForSessions() {
     }
 }
 
+std::size_t OpenDescriptors() {
+    DIR* const entries = ::opendir("/proc/self/fd");
+    if (entries == nullptr) {
+        return 0;
+    }
+    std::size_t count = 0;
+    while (const dirent* entry = ::readdir(entries)) {
+        count += entry->d_name[0] == '.' ? 0 : 1;
+    }
+    ::closedir(entries);
+    return count - 1;  // less the one that lists the others
+}
+
+// The sessions that the descriptor limit leaves room for, each with its connection and one
+// file, beside the descriptors open now and a reserve for what the process opens later (the
+// window's own files, a folder synced after a rename). A session beyond them would find no
+// descriptor for its file and answer a correct AUTH with "!Databaza neexistuje!".
+std::size_t SessionsThatFit() {
+    constexpr rlim_t kReserve = 32;
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+        return kMaxSessions;
+    }
+    const rlim_t taken = OpenDescriptors() + kReserve;
+    const rlim_t fit = limit.rlim_cur > taken ? (limit.rlim_cur - taken) / 2 : 0;
+    return static_cast<std::size_t>(std::clamp<rlim_t>(fit, 1, kMaxSessions));
+}
+
 void StartSession(int socket) {
-    if (CSessionList::Running().Count() >= kMaxSessions) {
+    if (CSessionList::Running().Count() >= State().maxSessions.load()) {
         ::close(socket);  // no greeting: the client sees the connection end at once
         return;
     }
@@ -107,6 +140,7 @@ int ListenThread(std::uint16_t port) {
     ListenerState& state = State();
     AllowDescriptorsForSessions();
     const int fd = OpenListeningSocket(port);
+    state.maxSessions.store(SessionsThatFit());
     EndSetUp(state, fd);
     if (fd < 0) {
         return 0;  // silently: remote access stays on without a listener
@@ -177,6 +211,10 @@ bool IsListening() {
     ListenerState& state = State();
     const std::lock_guard lock(state.socketMutex);
     return state.listenSocket >= 0;
+}
+
+std::size_t MaxSessions() {
+    return State().maxSessions.load();
 }
 
 std::size_t RunningSessions() {

@@ -11,7 +11,8 @@ namespace orvane {
 
 constexpr std::uint16_t kServerPort = 20248;
 // The most sessions that run at once; a connection beyond them is closed at once, without a
-// greeting, and the server takes new ones again as sessions end.
+// greeting, and the server takes new ones again as sessions end. A low descriptor limit
+// lowers the cap (MaxSessions).
 constexpr std::size_t kMaxSessions = 1024;
 
 // Switches remote access on, when it is off, and returns once the listening thread has set
@@ -28,6 +29,9 @@ bool IsListening();
 // StopServer. Returns 0.
 int ListenThread(std::uint16_t port);
 
+// The most sessions that run at once, as the descriptor limit allows: kMaxSessions, or fewer
+// when the limit leaves no room for them each to hold a file besides its connection.
+std::size_t MaxSessions();
 // The number of sessions running in this process.
 std::size_t RunningSessions();
 // Ends every running session by shutting its connection down and waits up to `wait` for all

@@ -109,7 +109,8 @@ void WriteText(const std::string& path, const std::string& text) {
     WriteBytes(path, {text.begin(), text.end()});
 }
 
-ServerProcess::ServerProcess(std::vector<std::string> arguments) {
+ServerProcess::ServerProcess(std::vector<std::string> arguments,
+                             const std::function<void()>& inChild) {
     static int started = 0;
     output = "orvane-server-" + std::to_string(++started) + ".out";
     std::vector<char*> argv{const_cast<char*>(ORVANE_SERVER_BINARY)};
@@ -121,6 +122,9 @@ ServerProcess::ServerProcess(std::vector<std::string> arguments) {
     if (pid == 0) {
         ::dup2(::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600),
                STDOUT_FILENO);
+        if (inChild) {
+            inChild();
+        }
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }

@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -84,8 +85,10 @@ protected:
 // is killed.
 class ServerProcess {
 public:
-    // Started with the arguments, without waiting for anything.
-    explicit ServerProcess(std::vector<std::string> arguments);
+    // Started with the arguments, without waiting for anything; `inChild` runs in the new
+    // process right before it becomes the server (to set a limit, or standard output).
+    explicit ServerProcess(std::vector<std::string> arguments,
+                           const std::function<void()>& inChild = {});
     // Started with --port, and taking connections (or the test fails).
     explicit ServerProcess(std::uint16_t onPort);
     ServerProcess(const ServerProcess&) = delete;

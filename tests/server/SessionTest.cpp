@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 #include <tuple>
 
@@ -49,18 +50,22 @@ TEST_F(SessionTest, LinesBeforeAndAfterALogin) {
     EXPECT_TRUE(saving.IsClosedByServer());
 }
 
-TEST_F(SessionTest, MissingOrUndecodableUserDatabaseAnswersEveryCheck) {
+// A "userdb" that is missing, is empty, or is a folder or a named pipe answers every
+// check at once, and holds no other session.
+TEST_F(SessionTest, UnusableUserDatabaseAnswersEveryCheckAtOnce) {
     LoopbackClient client = Login(true);
+    LoopbackClient other = Connect();
     WriteText("ine", "x");
-    for (const bool missing : {true, false}) {
-        if (missing) {
-            ASSERT_EQ(::remove("userdb"), 0);
-        } else {
-            WriteText("userdb", std::string("\x05\0\0\0", 4));  // five accounts, none there
+    for (const int type : {0, S_IFREG, S_IFDIR, S_IFIFO}) {
+        std::filesystem::remove("userdb");
+        if (type != 0) {  // an empty regular file does not decode
+            ASSERT_EQ(type == S_IFDIR ? ::mkdir("userdb", 0755) : ::mknod("userdb", type | 0600, 0),
+                      0);
         }
         for (const char* line : {"AUTH ucitel tajne\r\n", "FILE quesdb\r\n", "SAVE userdb\r\n"}) {
             EXPECT_EQ(client.Ask(line), kNoDatabase) << line;
         }
+        EXPECT_EQ(other.Ask("AUTH ziak heslo\r\n"), kNoDatabase);
         EXPECT_EQ(Download(client, "ine"), std::string(kAllowed) + "x" + kSent);
     }
 }
