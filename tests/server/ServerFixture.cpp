@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <numeric>
+#include <regex>
 
 #include "server/TCPServer.h"
 
@@ -32,6 +33,18 @@ ResourceCheckedTest::~ResourceCheckedTest() {
     WaitUntil([&] { return (now = Resources()) == atStart; }, std::chrono::seconds(5));
     EXPECT_EQ(now.first, atStart.first) << "descriptors left open";
     EXPECT_EQ(now.second, atStart.second) << "threads still running";
+}
+
+void RecordedLog::Write(Level level, const std::string& line) {
+    static const std::regex kLoopbackPort(R"(127\.0\.0\.1:\d+)");
+    const std::lock_guard lock(mutex);
+    lines.push_back(std::to_string(static_cast<int>(level)) + " " +
+                    std::regex_replace(line, kLoopbackPort, "127.0.0.1:P"));
+}
+
+std::vector<std::string> RecordedLog::Lines() {
+    const std::lock_guard lock(mutex);
+    return lines;
 }
 
 std::unique_ptr<CPNUserDB> Accounts(int students, const std::u16string& password) {
@@ -84,6 +97,7 @@ void Upload(LoopbackClient& client, const std::string& name, const std::string& 
 ServerTest::ServerTest() : port(FreePort()) {
     SaveAccounts();
     SetOperatorMessages(&messages);
+    SetServerLog(&log);
     StartServer(port);
     EXPECT_TRUE(IsListening());
 }
@@ -92,6 +106,7 @@ ServerTest::~ServerTest() {
     StopServer();
     EXPECT_TRUE(EndSessions(std::chrono::seconds(10)));
     SetOperatorMessages(nullptr);
+    SetServerLog(nullptr);
 }
 
 std::string Pattern(std::size_t size) {

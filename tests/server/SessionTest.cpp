@@ -138,6 +138,55 @@ TEST_F(SessionTest, ClientThatClosesOrVanishesEndsItsSessionWhereverItWaits) {
     Connect();  // the process is alive
 }
 
+// One line per event, with its context; the operator's message comes first in its line, and
+// a login cannot add a line of its own.
+TEST_F(SessionTest, LogTellsEachEventWithItsContext) {
+    WriteText("subor", "obsah");
+    LoopbackClient client = Connect();
+    EXPECT_EQ(client.Ask("AUTH zi\nak zle\r\n"), kRefused);
+    EXPECT_EQ(client.Ask("AUTH ziak heslo\r\n"), kLoggedIn);
+    EXPECT_EQ(Download(client, "userdb"), kCannotDownload);
+    EXPECT_EQ(Download(client, "subor"), std::string(kAllowed) + "obsah" + kSent);
+    test::Upload(client, "odpovede", "abc");
+    const std::string who = ", login ziak, peer 127.0.0.1:P";
+    EXPECT_EQ(log.Lines(),
+              (std::vector<std::string>{
+                  "6 session started: peer 127.0.0.1:P",
+                  "4 AUTH refused: login zi\\x0Aak, peer 127.0.0.1:P",
+                  "6 AUTH accepted: login ziak, peer 127.0.0.1:P",
+                  "4 FILE refused \"!You cannot download the file.\": file userdb" + who,
+                  "6 FILE completed: file subor, 5 bytes sent" + who,
+                  "6 File has been saved: file odpovede, 3 bytes stored" + who,
+                  "6 session ended: login ziak, peer 127.0.0.1:P"}));
+}
+
+// Three refusals in a row slow the login down: attempts on it from five sessions at once are
+// answered one a second, the right password too, while another account is answered at once.
+TEST_F(SessionTest, GuessedLoginIsAnsweredOnceASecondWhileOthersAreNot) {
+    LoopbackClient first = Connect();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(first.Ask("AUTH ziak zle\r\n"), kRefused);
+    }
+    std::vector<LoopbackClient> guessing;
+    for (int i = 0; i < 5; ++i) {
+        guessing.push_back(Connect());
+    }
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 4; ++i) {
+        guessing[i].Send("AUTH ziak zle\r\n");
+        ASSERT_TRUE(guessing[i].WaitUntilServerHasRead());
+    }
+    guessing[4].Send("AUTH ziak heslo\r\n");  // its turn comes last
+    Login(true);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(guessing[i].ReceiveUntil(), kRefused);
+    }
+    EXPECT_EQ(guessing[4].ReceiveUntil(), kLoggedIn);
+    // Turns now, and 1, 2, 3 and 4 seconds later.
+    EXPECT_GT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3800));
+}
+
 using UserDBCacheTest = ServerTest;
 
 TEST_F(UserDBCacheTest, EverySaveIsSeenByTheVeryNextLogin) {

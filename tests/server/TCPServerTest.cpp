@@ -1,8 +1,11 @@
 #include "server/TCPServer.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 
 #include <thread>
+#include <tuple>
 
 #include "ServerFixture.h"
 
@@ -51,6 +54,34 @@ TEST_F(TCPServerTest, OneListenerThatStopsAtOnceWhileSessionsGoOnUntilTheyAreEnd
     StopServer();
     StartServer(port);
     Connect();
+}
+
+// The server's end of a connection asks a client that has gone silent whether it is still
+// there: a minute after the last word, then every 10 s, 6 times.
+TEST_F(TCPServerTest, AcceptedConnectionsProbeSilentClients) {
+    LoopbackClient client = Connect();
+    int accepted = 0;
+    for (int fd = 0; fd < 1024; ++fd) {
+        sockaddr_in local{};
+        socklen_t length = sizeof local;
+        auto* address = reinterpret_cast<sockaddr*>(&local);
+        if (::getsockname(fd, address, &length) != 0 || local.sin_family != AF_INET ||
+            ntohs(local.sin_port) != port || ::getpeername(fd, address, &length) != 0) {
+            continue;
+        }
+        ++accepted;
+        for (const auto& [level, option, value] :
+             std::initializer_list<std::tuple<int, int, int>>{{SOL_SOCKET, SO_KEEPALIVE, 1},
+                                                              {IPPROTO_TCP, TCP_KEEPIDLE, 60},
+                                                              {IPPROTO_TCP, TCP_KEEPINTVL, 10},
+                                                              {IPPROTO_TCP, TCP_KEEPCNT, 6}}) {
+            int set = 0;
+            socklen_t size = sizeof set;
+            EXPECT_EQ(::getsockopt(fd, level, option, &set, &size), 0);
+            EXPECT_EQ(set, value) << option;
+        }
+    }
+    EXPECT_EQ(accepted, 1);
 }
 
 // The server runs at most kMaxSessions sessions, closes any connection beyond them without a
