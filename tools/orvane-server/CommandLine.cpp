@@ -60,10 +60,13 @@ constexpr std::pair<std::string_view, ValueReader> kOptions[] = {
     {"--max-per-address", ReadMaxPerAddress},
 };
 
-bool Complain(std::string_view option, std::string_view complaint, std::string_view value = {}) {
-    std::fprintf(stderr, "orvane-server: %.*s: %.*s%s%.*s\n", static_cast<int>(option.size()),
-                 option.data(), static_cast<int>(complaint.size()), complaint.data(),
-                 value.data() == nullptr ? "" : ": ", static_cast<int>(value.size()), value.data());
+bool Complain(std::string_view option, std::string_view complaint,
+              std::optional<std::string_view> value = std::nullopt) {
+    std::string line = "orvane-server: " + std::string(option) + ": " + std::string(complaint);
+    if (value) {
+        line += ": " + std::string(*value);
+    }
+    std::fprintf(stderr, "%s\n", line.c_str());
     return false;
 }
 
