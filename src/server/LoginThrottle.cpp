@@ -7,7 +7,7 @@
 namespace orvane {
 namespace {
 
-// 8,192 sets of 4: 32,768 logins in about 1.3 MB, far more than one school has accounts.
+// 8,192 sets of 4: 32,768 logins in about 1.5 MB, far more than one school has accounts.
 constexpr std::size_t kSets = 8192;
 constexpr std::size_t kWays = 4;
 
