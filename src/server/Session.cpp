@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -403,14 +404,15 @@ void CSession::ReportUpload(const Received& received, const std::string& path) {
             break;
         case UploadEnd::NotWritten:
             PrintConsoleLine(kCannotWriteToFile, path);
+            // strerror is not safe beside other sessions; the category's message is.
             WriteServerLog(Level::Error, "SAVE not written (" +
-                                             std::string(std::strerror(received.error)) +
+                                             std::generic_category().message(received.error) +
                                              "): " + AboutFile(bytes + " received, old file kept"));
             break;
     }
 }
 
-void CSession::UploadCompleted(const std::string&, std::uint64_t bytes) {
+void CSession::UploadCompleted(const std::string& /*path*/, std::uint64_t bytes) {
     WriteServerLog(Level::Info, std::string(kSavedMessage) + ": " +
                                     AboutFile(std::to_string(bytes) + " bytes stored"));
     ShowOperatorMessage(std::string(kSavedMessage));
