@@ -75,6 +75,11 @@ bool CLoadClient::Download(std::string_view name, std::span<const std::uint8_t> 
            SendLine("#\r\n") && ExpectBytes(expected) && ExpectLine(kEndLine);
 }
 
+bool CLoadClient::DownloadDiscarding(std::string_view name, std::size_t size) {
+    return SendLine("FILE " + std::string(name) + "\r\n") && ExpectLine(kAllowedToDownload) &&
+           SendLine("#\r\n") && SkipBytes(size) && ExpectLine(kEndLine);
+}
+
 bool CLoadClient::Upload(std::string_view name, std::span<const std::uint8_t> data) {
     return SendLine("SAVE " + std::string(name) + "\r\n") && ExpectLine(kAllowedToModify) &&
            Connection().Send(data.data(), data.size()) && SendLine(kEndLine) && WaitForClose();
@@ -111,6 +116,18 @@ bool CLoadClient::ExpectBytes(std::span<const std::uint8_t> expected) {
         }
         begin += take;
         expected = expected.subspan(take);
+    }
+    return true;
+}
+
+bool CLoadClient::SkipBytes(std::size_t size) {
+    while (size > 0) {
+        if (begin == end && Fill() != Received::More) {
+            return false;
+        }
+        const std::size_t take = std::min(size, end - begin);
+        begin += take;
+        size -= take;
     }
     return true;
 }

@@ -33,6 +33,8 @@ public:
     bool Auth(std::string_view login, std::string_view password);
     // FILE, the go-ahead, exactly `expected` and then the end line.
     bool Download(std::string_view name, std::span<const std::uint8_t> expected);
+    // The same, taking `size` bytes of the file unchecked, as a client that discards them.
+    bool DownloadDiscarding(std::string_view name, std::size_t size);
     // SAVE, `data` and the end line; true once the server has closed the connection.
     bool Upload(std::string_view name, std::span<const std::uint8_t> data);
     // QUIT; true once the server has closed the connection.
@@ -52,6 +54,7 @@ private:
     // Receives more bytes into the buffer.
     Received Fill();
     bool ExpectBytes(std::span<const std::uint8_t> expected);
+    bool SkipBytes(std::size_t size);
     bool ExpectLine(std::string_view line);
     bool WaitForClose();
 

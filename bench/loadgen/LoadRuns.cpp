@@ -155,6 +155,21 @@ double Seconds(Clock::duration elapsed) {
     return std::chrono::duration<double>(elapsed).count();
 }
 
+bool DownloadFile(CLoadClient& connection, const LoadOptions& options,
+                  std::span<const std::uint8_t> content) {
+    return options.discard ? connection.DownloadDiscarding(options.file, content.size())
+                           : connection.Download(options.file, content);
+}
+
+bool UploadCopy(CLoadClient& connection, const LoadOptions& options, const std::string& copy,
+                std::span<const std::uint8_t> content) {
+    const std::string path = options.folder + "/" + copy;
+    if (!connection.Upload(copy, content)) {
+        return false;
+    }
+    return options.discard ? ::unlink(path.c_str()) == 0 : CheckAndRemove(path, content);
+}
+
 }  // namespace
 
 std::size_t RunCycles(const LoadOptions& options) {
@@ -236,12 +251,10 @@ std::size_t RunTransfer(const LoadOptions& options) {
         [&](std::size_t client, ClientTally& tally, std::minstd_rand& random) {
             CLoadClient connection(options.port);
             const std::string copy = "copy-" + std::to_string(client);
-            const bool done =
-                ConnectGreeted(connection, tally, random) &&
-                connection.Auth(kTeacherLogin, kTeacherPassword) &&
-                (options.upload ? connection.Upload(copy, file.Bytes()) &&
-                                      CheckAndRemove(options.folder + "/" + copy, file.Bytes())
-                                : connection.Download(options.file, file.Bytes()));
+            const bool done = ConnectGreeted(connection, tally, random) &&
+                              connection.Auth(kTeacherLogin, kTeacherPassword) &&
+                              (options.upload ? UploadCopy(connection, options, copy, file.Bytes())
+                                              : DownloadFile(connection, options, file.Bytes()));
             tally.errors += done ? 0 : 1;
             tally.bytesDown += done ? file.Bytes().size() : 0;
         },

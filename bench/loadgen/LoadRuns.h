@@ -18,6 +18,7 @@ struct LoadOptions {
     std::size_t size = 65536;   // bytes per upload of a cycle
     double seconds = 5;         // length of a timed run
     bool upload = false;        // transfer: upload instead of download
+    bool discard = false;       // transfer: take the bytes unchecked, as curl -o /dev/null does
 };
 
 // Idle sessions plus clients that each run cycles of: connection A: AUTH, FILE, QUIT;
@@ -25,7 +26,9 @@ struct LoadOptions {
 std::size_t RunCycles(const LoadOptions& options);
 // Clients on open connections that log in again and again, for a given time.
 std::size_t RunAuth(const LoadOptions& options);
-// Clients that each download (or upload) the whole file once, at the same time.
+// Clients that each download (or upload) the whole file once, at the same time. Every byte
+// is checked, unless `discard`: then downloads are taken unchecked and uploaded copies are
+// removed unchecked, so that the time is that of the transfer alone.
 std::size_t RunTransfer(const LoadOptions& options);
 
 }  // namespace orvane::load

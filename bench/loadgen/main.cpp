@@ -28,7 +28,9 @@ constexpr char kHelp[] =
     "  loadgen auth [--port P] [--clients N] [--seconds S] [--accounts N]\n"
     "      N clients (8) log in again and again on open connections for S seconds (5)\n"
     "  loadgen transfer [--port P] [--folder DIR] [--file NAME] [--clients N] [--upload]\n"
-    "      N clients (1) each download (or upload) the whole file at the same time\n"
+    "                   [--discard]\n"
+    "      N clients (1) each download (or upload) the whole file at the same time; with\n"
+    "      --discard the bytes are not checked (downloads dropped, uploaded copies removed)\n"
     "The server serves DIR (default: the current folder) on 127.0.0.1:P (default 20248).\n"
     "Exit status: 0 without errors, 1 with errors, 2 for a wrong command line.\n";
 
@@ -48,8 +50,8 @@ std::optional<orvane::load::LoadOptions> ParseOptions(std::string_view command, 
         {"--size", &options.size}, {"--accounts", &options.accounts}, {"--file-size", &fileSize}};
     for (int i = first; i < argc; ++i) {
         const std::string_view name = argv[i];
-        if (name == "--upload") {
-            options.upload = true;
+        if (name == "--upload" || name == "--discard") {
+            (name == "--upload" ? options.upload : options.discard) = true;
             continue;
         }
         if (i + 1 >= argc) {

@@ -1,7 +1,11 @@
 #include "server/Connection.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace orvane {
@@ -34,6 +38,40 @@ bool CConnection::Send(const void* data, std::size_t size) {
 
 void CConnection::Shutdown() {
     ::shutdown(socket, SHUT_RDWR);
+}
+
+bool CConnection::WaitWhileUp(std::chrono::steady_clock::time_point until) {
+    using namespace std::chrono;
+    for (;;) {
+        const auto left = ceil<milliseconds>(until - steady_clock::now()).count();
+        if (left <= 0) {
+            return true;
+        }
+        // No event asked for: poll reports only a hang-up or an error.
+        pollfd connectionState{socket, 0, 0};
+        if (::poll(&connectionState, 1, static_cast<int>(std::min<long long>(left, 60'000))) > 0) {
+            return false;
+        }
+    }
+}
+
+bool CConnection::HasNetworkPeer() const {
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    return ::getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &length) == 0 &&
+           peer.sin_family == AF_INET;
+}
+
+std::string CConnection::PeerName() const {
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    char address[INET_ADDRSTRLEN] = "";
+    if (::getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &length) != 0 ||
+        peer.sin_family != AF_INET ||
+        ::inet_ntop(AF_INET, &peer.sin_addr, address, sizeof address) == nullptr) {
+        return "local";
+    }
+    return std::string(address) + ":" + std::to_string(ntohs(peer.sin_port));
 }
 
 }  // namespace orvane

@@ -2,7 +2,9 @@
 // CConnection: the receives and sends of one session over a connected stream socket (TCP,
 // or one end of a socket pair). It does not own the socket. An interrupted call is repeated;
 // a send never raises SIGPIPE, so a client that has gone cannot end the process.
+#include <chrono>
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace orvane {
@@ -19,6 +21,17 @@ public:
     bool Send(std::string_view text) { return Send(text.data(), text.size()); }
     // Ends both directions at once: the peer sees the end, and our next receive yields 0.
     void Shutdown();
+
+    // Waits until `until` while the connection stays up; false when it was shut down (the
+    // server ends its sessions) or broken meanwhile. A client that only stops sending does
+    // not end the wait.
+    bool WaitWhileUp(std::chrono::steady_clock::time_point until);
+
+    // True when the peer is at an IPv4 address: a client over the network, not the other end
+    // of a socket pair in this process.
+    bool HasNetworkPeer() const;
+    // The peer's address and port ("192.0.2.7:51234"), or "local" for a socket pair.
+    std::string PeerName() const;
 
     int Socket() const { return socket; }
 

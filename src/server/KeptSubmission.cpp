@@ -1,15 +1,14 @@
 #include "server/KeptSubmission.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 
 #include "common/AtomicFile.h"
-#include "common/ConsoleLine.h"
 #include "common/ExamFolders.h"
 #include "common/TextCodec.h"
+#include "server/ServerLog.h"
 
 namespace orvane {
 namespace {
@@ -36,8 +35,9 @@ CKeptSubmission::CKeptSubmission(const std::u16string& uploader, const std::u16s
         time += std::chrono::microseconds(1);
     }
     if (!result.IsOk()) {
-        PrintConsoleLine("Odovzdaný súbor sa nepodarilo uschovať v " + folder + ": " +
-                         result.Reason());
+        WriteServerLog(CServerLog::Level::Warning,
+                       "submission not kept in " + LogText(FromUtf8(folder)) + ": " +
+                           result.Reason());
     }
 }
 
@@ -47,18 +47,9 @@ CKeptSubmission::~CKeptSubmission() {
     }
 }
 
-void CKeptSubmission::Confirm() {
+std::string CKeptSubmission::Confirm() {
     confirmed = true;
-    struct stat info {};
-    if (!path.empty() && ::stat(path.c_str(), &info) == 0) {
-        ReportKeptSubmission(login, name, static_cast<std::uint64_t>(info.st_size), path);
-    }
-}
-
-void ReportKeptSubmission(const std::u16string& login, const std::string& name, std::uint64_t size,
-                          const std::string& path) {
-    PrintConsoleLine("Odovzdanie uschované: login " + ToUtf8(login) + ", súbor " + name + ", " +
-                     std::to_string(size) + " B, " + path);
+    return path;
 }
 
 }  // namespace orvane

@@ -4,20 +4,12 @@
 
 #include "common/ExamFolders.h"
 #include "common/TextCodec.h"
-#include "server/UserDBCache.h"
 
 namespace orvane {
 
-std::string PathToSend(std::u16string_view name, const std::u16string& login,
-                       const std::u16string& password) {
-    if (name != u"testdb") {
-        return ToUtf8(name);
-    }
-    // Teachers never get a generated test; without a readable "userdb" the folder alone says
-    // the login was a student's.
-    const auto accounts = CUserDBCache::Shared().Current();
-    if (accounts->state == CUserDBCache::State::Loaded && accounts->IsTeacher(login, password)) {
-        return ToUtf8(name);
+std::string PathToSend(std::u16string_view name, const std::u16string& login, bool teacher) {
+    if (name != u"testdb" || teacher) {
+        return ToUtf8(name);  // teachers never get a generated test
     }
     const std::string folder = KeptTestsFolderOf(login);
     const std::vector<std::string> kept = KeptFileNames(folder);

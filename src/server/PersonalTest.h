@@ -10,9 +10,8 @@
 namespace orvane {
 
 // The path to send for the file name a client asked for: for "testdb" asked by an account
-// without teacher rights (the pair of the session's last accepted login), the account's
-// newest kept test when there is one; otherwise the name itself.
-std::string PathToSend(std::u16string_view name, const std::u16string& login,
-                       const std::u16string& password);
+// without teacher rights (the session's last accepted login), the account's newest kept test
+// when there is one; otherwise the name itself.
+std::string PathToSend(std::u16string_view name, const std::u16string& login, bool teacher);
 
 }  // namespace orvane

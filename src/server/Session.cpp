@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -21,8 +22,10 @@
 #include "common/ConsoleLine.h"
 #include "common/TextCodec.h"
 #include "server/KeptSubmission.h"
+#include "server/LoginThrottle.h"
 #include "server/OperatorMessages.h"
 #include "server/PersonalTest.h"
+#include "server/ServerLog.h"
 #include "server/SessionList.h"
 #include "server/UploadScanner.h"
 #include "server/UserDBCache.h"
@@ -58,9 +61,11 @@ constexpr std::string_view kCouldntOpen = "!File couldnt be opened.\r\n";
 constexpr std::string_view kCannotModify = "!You do not have the rights to modify the file.\r\n";
 constexpr std::string_view kAllowedToModify = "#You are allowed to modify the file.\r\n";
 
-constexpr char kSocketErrorMessage[] = "socket error socket error socket error";
-constexpr char kAbortedMessage[] = "File not found on server!";
-constexpr char kSavedMessage[] = "File has been saved";
+constexpr std::string_view kSocketErrorMessage = "socket error socket error socket error";
+constexpr std::string_view kAbortedMessage = "File not found on server!";
+constexpr std::string_view kSavedMessage = "File has been saved";
+
+using Level = CServerLog::Level;
 
 // Only a plain name of a file in the working folder is served: no path, and no name that
 // begins with "." (which also keeps the temporary files of uploads out of reach). Control
@@ -165,28 +170,29 @@ private:
     sigset_t previous;
 };
 
-SendResult SendWithSendfile(int socket, int fd) {
+SendResult SendWithSendfile(int socket, int fd, std::uint64_t& sent) {
     const SigpipeHeldBack heldBack;
     for (bool first = true;; first = false) {
-        const ssize_t sent = ::sendfile(socket, fd, nullptr, kSendfileChunk);
-        if (sent < 0 && errno == EINTR) {
+        const ssize_t moved = ::sendfile(socket, fd, nullptr, kSendfileChunk);
+        if (moved < 0 && errno == EINTR) {
             continue;
         }
-        if (sent < 0 && first && (errno == EINVAL || errno == ENOSYS)) {
+        if (moved < 0 && first && (errno == EINVAL || errno == ENOSYS)) {
             return SendResult::Unsupported;
         }
-        if (sent < 0) {
+        if (moved < 0) {
             return SendResult::Failed;
         }
-        if (sent == 0) {
+        if (moved == 0) {
             return SendResult::Sent;  // the end of the file
         }
+        sent += static_cast<std::uint64_t>(moved);
     }
 }
 
 // Sends the file in blocks of 1024 bytes as read; false when it cannot be read to its end or
 // the client cannot take it.
-bool SendInBlocks(int socket, int fd) {
+bool SendInBlocks(int socket, int fd, std::uint64_t& sent) {
     CConnection connection(socket);
     std::array<char, kDownloadBlock> block;
     for (;;) {
@@ -194,15 +200,33 @@ bool SendInBlocks(int socket, int fd) {
         if (got < 0 || !connection.Send(block.data(), static_cast<std::size_t>(got))) {
             return false;
         }
+        sent += static_cast<std::uint64_t>(got);
         if (static_cast<std::size_t>(got) < block.size()) {
             return true;  // the first short block, possibly empty, is the last
         }
     }
 }
 
+// A reply as the log quotes it: without its line end.
+std::string Quoted(std::string_view reply) {
+    return "\"" + std::string(reply.substr(0, reply.find('\r'))) + "\"";
+}
+
 }  // namespace
 
+// Password guessing comes over the network; a socket pair is this process talking to itself.
+CSession::CSession(int socket)
+    : connection(socket),
+      peer(connection.PeerName()),
+      throttle(connection.HasNetworkPeer() ? &CLoginThrottle::Shared() : nullptr) {}
+
 void CSession::Run() {
+    WriteServerLog(Level::Info, "session started: peer " + peer);
+    Serve();
+    WriteServerLog(Level::Info, "session ended: " + Who());
+}
+
+void CSession::Serve() {
     connection.Send(kServerReady);
     std::array<char, kCommandBuffer> buff;
     for (;;) {
@@ -224,8 +248,7 @@ CSession::Step CSession::Dispatch() {
         return Step::End;
     }
     if (cmd == u"AUTH") {
-        Auth();
-        return Step::Continue;
+        return Auth();
     }
     if (cmd == u"FILE") {
         return Download();
@@ -233,62 +256,94 @@ CSession::Step CSession::Dispatch() {
     return Upload();  // SAVE, the only other word ParseCommand accepts
 }
 
-void CSession::Auth() {
+CSession::Step CSession::Auth() {
+    // A login being guessed waits for its turn before its password is checked.
+    if (throttle != nullptr && !connection.WaitWhileUp(throttle->TurnOf(meno))) {
+        return Step::End;
+    }
+    const std::string who = "login " + LogText(meno) + ", peer " + peer;
     const auto accounts = CUserDBCache::Shared().Current();
     if (accounts->state != CUserDBCache::State::Loaded) {
+        WriteServerLog(Level::Error, "AUTH answered " + Quoted(kNoDatabase) + ": " + who);
         connection.Send(kNoDatabase);
-        return;
+        return Step::Continue;
     }
     // A refused login leaves an earlier accepted one in force.
     if (accounts->Accepts(meno, heslo)) {
         loggedIn = true;
-        acceptedLogin = meno;
-        acceptedPassword = heslo;
+        account = meno;
+        accountIsTeacher = accounts->IsTeacher(meno, heslo);
+        if (throttle != nullptr) {
+            throttle->Accepted(meno);
+        }
+        WriteServerLog(Level::Info, "AUTH accepted: " + who);
         connection.Send(kLoggedIn);
     } else {
+        if (throttle != nullptr) {
+            throttle->Refused(meno);
+        }
+        WriteServerLog(Level::Warning, "AUTH refused: " + who);
         connection.Send(kAuthRefused);
     }
+    return Step::Continue;
 }
 
-bool CSession::MayUse(std::span<const std::u16string_view> teacherOnly, std::string_view refusal) {
+std::string_view CSession::Refusal(std::span<const std::u16string_view> teacherOnly,
+                                   std::string_view refusal) {
     if (!IsServedName(file)) {
-        connection.Send(refusal);
-        return false;
+        return refusal;
     }
     if (!IsOneOf(file, teacherOnly)) {
-        return true;
+        return {};
     }
     const auto accounts = CUserDBCache::Shared().Current();
     if (accounts->state != CUserDBCache::State::Loaded) {
-        connection.Send(kNoDatabase);
-        return false;
+        return kNoDatabase;
     }
-    if (!accounts->IsTeacher(meno, heslo)) {
-        connection.Send(refusal);
-        return false;
-    }
-    return true;
+    return accounts->IsTeacher(meno, heslo) ? std::string_view() : refusal;
+}
+
+void CSession::Refuse(std::string_view command, std::string_view reply) {
+    WriteServerLog(reply == kNoDatabase ? Level::Error : Level::Warning,
+                   std::string(command) + " refused " + Quoted(reply) + ": file " + LogText(file) +
+                       ", " + Who());
+    connection.Send(reply);
 }
 
 CSession::Step CSession::Download() {
     if (!loggedIn) {
-        connection.Send(kNotLoggedIn);
+        Refuse("FILE", kNotLoggedIn);
         return Step::Continue;
     }
-    if (!MayUse(kTeacherOnlyDownloads, kCannotDownload)) {
+    if (const std::string_view refusal = Refusal(kTeacherOnlyDownloads, kCannotDownload);
+        !refusal.empty()) {
+        Refuse("FILE", refusal);
         return Step::Continue;
     }
-    const std::string path = PathToSend(file, acceptedLogin, acceptedPassword);
+    const std::string path = DownloadPath();
     if (!FileExists(path)) {
-        connection.Send(kFileMissing);
+        Refuse("FILE", kFileMissing);
         return Step::Continue;
     }
     connection.Send(kAllowedToDownload);
     if (!WaitForGoAhead()) {
+        WriteServerLog(Level::Warning, "FILE cut off: " + AboutFile("before the go-ahead"));
         return Step::End;
     }
-    connection.Send(SendFile(connection.Socket(), path) ? kFileSent : kCouldntOpen);
+    const SentFile sent = SendWholeFile(connection.Socket(), path);
+    if (!sent.opened) {
+        Refuse("FILE", kCouldntOpen);
+        return Step::Continue;
+    }
+    WriteServerLog(sent.whole ? Level::Info : Level::Warning,
+                   (sent.whole ? "FILE completed: " : "FILE cut off: ") +
+                       AboutFile(std::to_string(sent.bytes) + " bytes sent"));
+    connection.Send(kFileSent);
     return Step::Continue;
+}
+
+std::string CSession::DownloadPath() const {
+    return PathToSend(file, account, accountIsTeacher);
 }
 
 bool CSession::WaitForGoAhead() {
@@ -307,69 +362,117 @@ bool CSession::WaitForGoAhead() {
 
 CSession::Step CSession::Upload() {
     if (!loggedIn) {
-        return Step::End;  // without a reply: the client sees the connection close
+        // Without a reply: the client sees the connection close.
+        WriteServerLog(Level::Warning,
+                       "SAVE refused, not logged in: file " + LogText(file) + ", " + Who());
+        return Step::End;
     }
-    if (!MayUse(kTeacherOnlyUploads, kCannotModify)) {
+    if (const std::string_view refusal = Refusal(kTeacherOnlyUploads, kCannotModify);
+        !refusal.empty()) {
+        Refuse("SAVE", refusal);
         return Step::Continue;
     }
     // The upload goes to a temporary file that replaces the target only once it is whole.
     const std::string path = ToUtf8(file);
     CAtomicFile target;
     if (IsFolderOrSpecial(path) || !target.Open(path)) {
-        connection.Send(kCouldntOpen);
+        Refuse("SAVE", kCouldntOpen);
         return Step::Continue;
     }
     connection.Send(kAllowedToModify);
-    // The file is closed and in place before the operator sees the message.
-    switch (ReceiveUpload(target)) {
-        case UploadEnd::Saved:
-            ShowOperatorMessage(kSavedMessage);
-            break;
-        case UploadEnd::Aborted:
-            ShowOperatorMessage(kAbortedMessage);
-            break;
-        case UploadEnd::CutOff:
-            ShowOperatorMessage(kSocketErrorMessage);
-            break;
-        case UploadEnd::NotWritten:
-            PrintConsoleLine(kCannotWriteToFile, path);
-            break;
-    }
+    ReportUpload(ReceiveUpload(target), path);
     return Step::End;
 }
 
-CSession::UploadEnd CSession::ReceiveUpload(CAtomicFile& target) {
+// The file is closed and in place before the operator sees the message; the log has the
+// message first, then its context.
+void CSession::ReportUpload(const Received& received, const std::string& path) {
+    const std::string bytes = std::to_string(received.bytes) + " bytes";
+    switch (received.end) {
+        case UploadEnd::Saved:
+            UploadCompleted(received);
+            break;
+        case UploadEnd::Aborted:
+            WriteServerLog(Level::Warning, std::string(kAbortedMessage) + ": " +
+                                               AboutFile("given up by the client after " + bytes +
+                                                         ", old file kept"));
+            ShowOperatorMessage(std::string(kAbortedMessage));
+            break;
+        case UploadEnd::CutOff:
+            WriteServerLog(Level::Warning,
+                           std::string(kSocketErrorMessage) + ": " +
+                               AboutFile("cut off after " + bytes + ", old file kept"));
+            ShowOperatorMessage(std::string(kSocketErrorMessage));
+            break;
+        case UploadEnd::NotWritten:
+            PrintConsoleLine(kCannotWriteToFile, path);
+            // strerror is not safe beside other sessions; the category's message is.
+            WriteServerLog(Level::Error, "SAVE not written (" +
+                                             std::generic_category().message(received.error) +
+                                             "): " + AboutFile(bytes + " received, old file kept"));
+            break;
+    }
+}
+
+void CSession::UploadCompleted(const Received& received) {
+    WriteServerLog(Level::Info, std::string(kSavedMessage) + ": " +
+                                    AboutFile(std::to_string(received.bytes) + " bytes stored"));
+    if (!received.kept.empty()) {
+        WriteServerLog(Level::Info, "submission kept: " +
+                                        AboutFile(std::to_string(received.bytes) +
+                                                  " bytes as " + LogText(FromUtf8(received.kept))));
+    }
+    ShowOperatorMessage(std::string(kSavedMessage));
+}
+
+CSession::Received CSession::ReceiveUpload(CAtomicFile& target) {
     CUploadScanner scanner;
     // The bytes that the scanner holds back stay at the front of the buffer, and the next
     // receive lands right after them.
     std::vector<std::uint8_t> buffer(CUploadScanner::kMostHeld + kUploadBuffer);
     std::size_t held = 0;
+    Received received;
     for (;;) {
         const long got = connection.Receive(buffer.data() + held, kUploadBuffer);
         if (got <= 0) {
             target.Abort();
-            return UploadEnd::CutOff;
+            received.end = UploadEnd::CutOff;
+            return received;
         }
         const std::size_t pending = held + static_cast<std::size_t>(got);
         const auto [outcome, content] = scanner.Feed(std::span(buffer.data(), pending));
         if (!target.Write(buffer.data(), content)) {
-            return UploadEnd::NotWritten;
+            received.error = errno;
+            received.end = UploadEnd::NotWritten;
+            return received;
         }
+        received.bytes += content;
         if (outcome == CUploadScanner::Outcome::Aborted) {
             target.Abort();
-            return UploadEnd::Aborted;
+            received.end = UploadEnd::Aborted;
+            return received;
         }
         if (outcome == CUploadScanner::Outcome::Ended) {
-            CKeptSubmission kept(acceptedLogin, file, target);
-            if (!target.Commit()) {
-                return UploadEnd::NotWritten;
+            CKeptSubmission kept(account, file, target);
+            const bool committed = target.Commit();
+            received.error = errno;
+            received.end = committed ? UploadEnd::Saved : UploadEnd::NotWritten;
+            if (committed) {
+                received.kept = kept.Confirm();
             }
-            kept.Confirm();
-            return UploadEnd::Saved;
+            return received;
         }
         held = pending - content;
         std::memmove(buffer.data(), buffer.data() + content, held);
     }
+}
+
+std::string CSession::Who() const {
+    return (loggedIn ? "login " + LogText(account) + ", " : std::string()) + "peer " + peer;
+}
+
+std::string CSession::AboutFile(const std::string& details) const {
+    return "file " + LogText(file) + ", " + details + ", " + Who();
 }
 
 int ClientThread(int socket) {
@@ -422,23 +525,29 @@ bool FileExists(const std::string& fileName) {
     return true;
 }
 
-bool SendFile(int socket, const std::string& fileName) {
+SentFile SendWholeFile(int socket, const std::string& fileName) {
+    SentFile sent;
     const int fd = OpenRegularFile(fileName);
     if (fd < 0) {
-        return false;
+        return sent;
     }
+    sent.opened = true;
     // The kernel moves the file to the socket without a copy through the session; where it
     // cannot (an end that takes no sendfile), the file goes in blocks as read.
-    const SendResult result = SendWithSendfile(socket, fd);
-    const bool whole =
-        result == SendResult::Unsupported ? SendInBlocks(socket, fd) : result == SendResult::Sent;
-    if (!whole) {
+    const SendResult result = SendWithSendfile(socket, fd, sent.bytes);
+    sent.whole = result == SendResult::Unsupported ? SendInBlocks(socket, fd, sent.bytes)
+                                                   : result == SendResult::Sent;
+    if (!sent.whole) {
         // Without its end marker the client cannot take half a file for the whole; the
         // session sees the connection ended at its next receive.
         CConnection(socket).Shutdown();
     }
     ::close(fd);
-    return true;
+    return sent;
+}
+
+bool SendFile(int socket, const std::string& fileName) {
+    return SendWholeFile(socket, fileName).opened;
 }
 
 }  // namespace orvane

@@ -1,5 +1,6 @@
 #include "server/TCPServer.h"
 
+#include <dirent.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/resource.h>
@@ -8,12 +9,15 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>
 
 #include "common/AtomicFile.h"
+#include "server/Connection.h"
+#include "server/ServerLog.h"
 #include "server/Session.h"
 #include "server/SessionList.h"
 
@@ -24,6 +28,13 @@ namespace {
 // would overflow a short queue, and each dropped connection waits a second or more to retry.
 constexpr int kBacklog = 128;
 constexpr std::chrono::milliseconds kAcceptPause{100};
+// A client that vanishes without a word (a laptop closed, a cable pulled) would hold its
+// session for ever. After a minute of silence the kernel asks it every 10 s, and 6 questions
+// unanswered end the connection: its session ends about two minutes after the client went,
+// while a live client answers and may stay idle for a whole exam.
+constexpr int kKeepAliveIdleSeconds = 60;
+constexpr int kKeepAliveIntervalSeconds = 10;
+constexpr int kKeepAliveProbes = 6;
 
 // The state that the caller of StartServer/StopServer shares with the listening thread.
 struct ListenerState {
@@ -31,10 +42,14 @@ struct ListenerState {
     std::atomic<bool> running{false};
     std::thread listener;
 
-    std::mutex socketMutex;  // guards listenSocket and setUpDone
+    // The sessions that run at once, as the listener found room for them at its set-up.
+    std::atomic<std::size_t> maxSessions{kMaxSessions};
+
+    std::mutex socketMutex;  // guards listenSocket, setUpDone and setUpError
     std::condition_variable setUpEnded;
     int listenSocket = -1;  // -1 while no listener is accepting
     bool setUpDone = false;
+    int setUpError = 0;
 };
 
 ListenerState& State() {
@@ -43,36 +58,40 @@ ListenerState& State() {
     return *state;
 }
 
-void EndSetUp(ListenerState& state, int socket) {
+void EndSetUp(ListenerState& state, int socket, int error = 0) {
     const std::lock_guard lock(state.socketMutex);
     state.listenSocket = socket;
     state.setUpDone = true;
+    state.setUpError = error;
     state.setUpEnded.notify_all();
 }
 
-// Creates, binds and listens; -1 when any step fails. SO_REUSEADDR lets a restart bind again
-// at once, while a port that another socket listens on still fails.
-int OpenListeningSocket(std::uint16_t port) {
+// Creates, binds and listens; -1 with `error` set when any step fails. SO_REUSEADDR lets a
+// restart bind again at once, while a port that another socket listens on still fails.
+int OpenListeningSocket(const ServerOptions& options, int& error) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
+        error = errno;
         return -1;
     }
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in local{};
     local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_ANY);
-    local.sin_port = htons(port);
+    local.sin_addr.s_addr = htonl(options.address);
+    local.sin_port = htons(options.port);
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
         ::listen(fd, kBacklog) != 0) {
+        error = errno;
         ::close(fd);
         return -1;
     }
     return fd;
 }
 
-// Each session holds one descriptor: the process may need more than the usual soft limit of
-// 1024 to run the most sessions and still open files. The hard limit is the ceiling.
+// Each session may hold its connection and one file (a download, an upload's temporary file,
+// the read of "userdb"): the process may need more than the usual soft limit of 1024 to run
+// the most sessions and still open their files. The hard limit is the ceiling.
 void AllowDescriptorsForSessions() {
     constexpr rlim_t kWanted = 2 * kMaxSessions + 256;
     rlimit limit{};
@@ -83,31 +102,85 @@ void AllowDescriptorsForSessions() {
     }
 }
 
-void StartSession(int socket) {
-    if (CSessionList::Running().Count() >= kMaxSessions) {
-        ::close(socket);  // no greeting: the client sees the connection end at once
+std::size_t OpenDescriptors() {
+    DIR* const entries = ::opendir("/proc/self/fd");
+    if (entries == nullptr) {
+        return 0;
+    }
+    std::size_t count = 0;
+    while (const dirent* entry = ::readdir(entries)) {
+        count += entry->d_name[0] == '.' ? 0 : 1;
+    }
+    ::closedir(entries);
+    return count - 1;  // less the one that lists the others
+}
+
+// The sessions that the descriptor limit leaves room for, each with its connection and one
+// file, beside the descriptors open now and a reserve for what the process opens later (the
+// window's own files, a folder synced after a rename). A session beyond them would find no
+// descriptor for its file and answer a correct AUTH with "!Databaza neexistuje!".
+std::size_t SessionsThatFit() {
+    constexpr rlim_t kReserve = 32;
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+        return kMaxSessions;
+    }
+    const rlim_t taken = OpenDescriptors() + kReserve;
+    const rlim_t fit = limit.rlim_cur > taken ? (limit.rlim_cur - taken) / 2 : 0;
+    return static_cast<std::size_t>(std::clamp<rlim_t>(fit, 1, kMaxSessions));
+}
+
+void KeepAlive(int socket) {
+    const int on = 1;
+    ::setsockopt(socket, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    ::setsockopt(socket, IPPROTO_TCP, TCP_KEEPIDLE, &kKeepAliveIdleSeconds, sizeof(int));
+    ::setsockopt(socket, IPPROTO_TCP, TCP_KEEPINTVL, &kKeepAliveIntervalSeconds, sizeof(int));
+    ::setsockopt(socket, IPPROTO_TCP, TCP_KEEPCNT, &kKeepAliveProbes, sizeof(int));
+}
+
+// Closes a connection without a greeting: the client sees it end at once.
+void Refuse(int socket, const std::string& reason) {
+    WriteServerLog(CServerLog::Level::Warning,
+                   "connection refused: peer " + CConnection(socket).PeerName() + ", " + reason);
+    ::close(socket);
+}
+
+void StartSession(int socket, std::uint32_t address, std::size_t maxPerAddress) {
+    CSessionList& sessions = CSessionList::Running();
+    const std::size_t most = State().maxSessions.load();
+    if (sessions.Count() >= most) {
+        Refuse(socket, std::to_string(most) + " sessions running, the most at once");
+        return;
+    }
+    if (maxPerAddress > 0 && sessions.CountFrom(address) >= maxPerAddress) {
+        const std::string peer = CConnection(socket).PeerName();
+        Refuse(socket, std::to_string(maxPerAddress) + " sessions from " +
+                           peer.substr(0, peer.rfind(':')) + ", the most per address");
         return;
     }
     // Replies and the last block of a download go out at once instead of waiting for the
     // client's delayed acknowledgement of the data before them.
     const int on = 1;
     ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    CSessionList::Running().Add(socket);
+    KeepAlive(socket);
+    sessions.Add(socket, address);
     try {
         std::thread(ClientThread, socket).detach();
     } catch (const std::system_error&) {
-        CSessionList::Running().Remove(socket);
+        sessions.Remove(socket);
         ::close(socket);
     }
 }
 
 }  // namespace
 
-int ListenThread(std::uint16_t port) {
+int ListenThread(const ServerOptions& options) {
     ListenerState& state = State();
     AllowDescriptorsForSessions();
-    const int fd = OpenListeningSocket(port);
-    EndSetUp(state, fd);
+    int error = 0;
+    const int fd = OpenListeningSocket(options, error);
+    state.maxSessions.store(SessionsThatFit());
+    EndSetUp(state, fd, error);
     if (fd < 0) {
         return 0;  // silently: remote access stays on without a listener
     }
@@ -117,7 +190,7 @@ int ListenThread(std::uint16_t port) {
         const int client =
             ::accept4(fd, reinterpret_cast<sockaddr*>(&from), &fromlen, SOCK_CLOEXEC);
         if (client >= 0) {
-            StartSession(client);
+            StartSession(client, ntohl(from.sin_addr.s_addr), options.maxPerAddress);
         } else if (state.running.load()) {
             std::this_thread::sleep_for(kAcceptPause);
         }
@@ -128,6 +201,10 @@ int ListenThread(std::uint16_t port) {
 }
 
 int StartServer(std::uint16_t port) {
+    return StartServer(ServerOptions{.port = port});
+}
+
+int StartServer(const ServerOptions& options) {
     ListenerState& state = State();
     const std::lock_guard lifecycle(state.lifecycle);
     if (state.running.load()) {
@@ -144,9 +221,10 @@ int StartServer(std::uint16_t port) {
     RemoveStaleTemporaryFiles(".");
     state.running.store(true);
     try {
-        state.listener = std::thread(ListenThread, port);
-    } catch (const std::system_error&) {
+        state.listener = std::thread(ListenThread, options);
+    } catch (const std::system_error& error) {
         state.running.store(false);  // no thread to be had: remote access stays off
+        EndSetUp(state, -1, error.code().value());
         return 0;
     }
     std::unique_lock lock(state.socketMutex);
@@ -177,6 +255,16 @@ bool IsListening() {
     ListenerState& state = State();
     const std::lock_guard lock(state.socketMutex);
     return state.listenSocket >= 0;
+}
+
+int ListenerError() {
+    ListenerState& state = State();
+    const std::lock_guard lock(state.socketMutex);
+    return state.setUpError;
+}
+
+std::size_t MaxSessions() {
+    return State().maxSessions.load();
 }
 
 std::size_t RunningSessions() {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <exception>
 #include <vector>
 
@@ -107,6 +108,7 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Load(Identity& ident
         read = ReadDescriptorBytes(fd, bytes);
         ::close(fd);
     }
+    accounts->result = read;
     if (!read.IsOk()) {
         // As a database's own Load does: the line, and no accounts.
         PrintConsoleLine(kCannotOpenFile, path);
@@ -121,9 +123,14 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Load(Identity& ident
             accounts->byLogin.try_emplace(user.GetLogin(),
                                           Accounts::Account{user.GetPassword(), user.IsTeacher()});
         }
+    } catch (const ArchiveError& error) {
+        accounts->byLogin.clear();
+        accounts->result = CFileResult::Malformed(error.what());
+        return accounts;
     } catch (const std::exception&) {
         accounts->byLogin.clear();
-        return accounts;  // a file that cannot be decoded, or too large to be held
+        accounts->result = CFileResult::Unreadable(ENOMEM);  // too large to be held
+        return accounts;
     }
     accounts->state = State::Loaded;
     return accounts;

@@ -11,6 +11,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "common/FileResult.h"
+
 namespace orvane {
 
 class CUserDBCache {
@@ -25,6 +27,7 @@ public:
             bool teacher = false;
         };
         State state = State::Missing;
+        CFileResult result = CFileResult::Missing();  // why the accounts are not loaded
         std::unordered_map<std::u16string, Account> byLogin;
 
         // True when the login's account has exactly this password (CheckCurrentPassword).

@@ -18,12 +18,6 @@
 namespace orvane::test {
 namespace {
 
-// The log line of a kept upload of the teacher's, as the headless server prints it.
-std::string Kept(const std::string& name, const std::string& size) {
-    return "Odovzdanie uschované: login ucitel, súbor " + name + ", " + size +
-           " B, submissions/ucitel/[0-9]{8}T[0-9]{6}\\.[0-9]{6}Z-" + name + "\n";
-}
-
 // The hidden temporary files in the folder.
 std::vector<std::string> TemporaryFiles(const TempFolder& folder) {
     std::vector<std::string> names = folder.Entries();
@@ -96,9 +90,9 @@ TEST_F(FaultTest, UploadsKilledOrRefusedByTheFileSystemKeepTheOldFile) {
     EXPECT_TRUE(ReadText("odpovede") == Pattern(1000));
     server->Signal(SIGTERM);
     EXPECT_EQ(server->WaitForExit(), 0);
-    EXPECT_THAT(server->Output(),
-                testing::MatchesRegex("Cannot write to file: odpovede\n" +
-                                      Kept("odpovede", "1000") + "File has been saved\n"));
+    const std::string output = server->Output();
+    EXPECT_NE(output.find("\nCannot write to file: odpovede\nSAVE not written"), output.npos);
+    EXPECT_NE(output.find("\nFile has been saved: file odpovede, 1000 bytes"), output.npos);
 }
 
 using OrvaneServerTest = ResourceCheckedTest;
@@ -118,8 +112,7 @@ TEST_F(OrvaneServerTest, ServesItsFolderAndExitsWithZeroOnSigtermOrSigint) {
         server.Signal(signal);
         EXPECT_TRUE(idle.IsClosedByServer());
         EXPECT_EQ(server.WaitForExit(), 0) << signal;
-        EXPECT_THAT(server.Output(),
-                    testing::MatchesRegex(Kept("quesdb", "6") + "File has been saved\n"));
+        EXPECT_NE(server.Output().find("\nFile has been saved: file quesdb"), std::string::npos);
         EXPECT_FALSE(CanConnect(server.Port()));
     }
     EXPECT_EQ(ServerProcess({"--port", "0"}).WaitForExit(), 2);

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <numeric>
+#include <regex>
 
 #include "server/TCPServer.h"
 
@@ -32,6 +33,21 @@ ResourceCheckedTest::~ResourceCheckedTest() {
     WaitUntil([&] { return (now = Resources()) == atStart; }, std::chrono::seconds(5));
     EXPECT_EQ(now.first, atStart.first) << "descriptors left open";
     EXPECT_EQ(now.second, atStart.second) << "threads still running";
+}
+
+// Ports and the times in the names of kept files change from run to run.
+void RecordedLog::Write(Level level, const std::string& line) {
+    static const std::regex kLoopbackPort(R"(127\.0\.0\.1:\d+)");
+    static const std::regex kKeptTime(R"(\d{8}T\d{6}\.\d{6}Z)");
+    const std::lock_guard lock(mutex);
+    lines.push_back(std::to_string(static_cast<int>(level)) + " " +
+                    std::regex_replace(std::regex_replace(line, kLoopbackPort, "127.0.0.1:P"),
+                                       kKeptTime, "T"));
+}
+
+std::vector<std::string> RecordedLog::Lines() {
+    const std::lock_guard lock(mutex);
+    return lines;
 }
 
 std::unique_ptr<CPNUserDB> Accounts(int students, const std::u16string& password) {
@@ -84,6 +100,7 @@ void Upload(LoopbackClient& client, const std::string& name, const std::string& 
 ServerTest::ServerTest() : port(FreePort()) {
     SaveAccounts();
     SetOperatorMessages(&messages);
+    SetServerLog(&log);
     StartServer(port);
     EXPECT_TRUE(IsListening());
 }
@@ -92,6 +109,7 @@ ServerTest::~ServerTest() {
     StopServer();
     EXPECT_TRUE(EndSessions(std::chrono::seconds(10)));
     SetOperatorMessages(nullptr);
+    SetServerLog(nullptr);
 }
 
 std::string Pattern(std::size_t size) {
@@ -109,7 +127,8 @@ void WriteText(const std::string& path, const std::string& text) {
     WriteBytes(path, {text.begin(), text.end()});
 }
 
-ServerProcess::ServerProcess(std::vector<std::string> arguments) {
+ServerProcess::ServerProcess(std::vector<std::string> arguments,
+                             const std::function<void()>& inChild) {
     static int started = 0;
     output = "orvane-server-" + std::to_string(++started) + ".out";
     std::vector<char*> argv{const_cast<char*>(ORVANE_SERVER_BINARY)};
@@ -121,6 +140,9 @@ ServerProcess::ServerProcess(std::vector<std::string> arguments) {
     if (pid == 0) {
         ::dup2(::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600),
                STDOUT_FILENO);
+        if (inChild) {
+            inChild();
+        }
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }

@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "server/OperatorMessages.h"
+#include "server/ServerLog.h"
 #include "support/LoopbackClient.h"
 #include "support/TempFolder.h"
 #include "users/PNUserDB.h"
@@ -39,6 +41,17 @@ private:
     std::vector<std::string> shown;
 };
 
+// The server log's lines, each after its level's number, with the ports of 127.0.0.1 as "P".
+class RecordedLog : public CServerLog {
+public:
+    void Write(Level level, const std::string& line) override;
+    std::vector<std::string> Lines();
+
+private:
+    std::mutex mutex;
+    std::vector<std::string> lines;
+};
+
 // A test in a temporary folder that ends by checking that the process holds as many
 // descriptors and threads as when it began (threads that are ending get a few seconds).
 class ResourceCheckedTest : public InTempFolder {
@@ -65,8 +78,8 @@ void Upload(LoopbackClient& client, const std::string& name, const std::string& 
             const std::string& end = kSent, bool separately = false);
 
 // The server of this process on a free port, with the accounts saved and the operator
-// messages recorded. Sessions still running at the end of a test are ended before the folder
-// goes.
+// messages and the log recorded. Sessions still running at the end of a test are ended before the
+// folder goes.
 class ServerTest : public ResourceCheckedTest {
 protected:
     ServerTest();
@@ -77,6 +90,7 @@ protected:
 
     std::uint16_t port;
     RecordedMessages messages;
+    RecordedLog log;
 };
 
 // orvane-server as a process of its own, started in the current folder, with its standard
@@ -84,8 +98,10 @@ protected:
 // is killed.
 class ServerProcess {
 public:
-    // Started with the arguments, without waiting for anything.
-    explicit ServerProcess(std::vector<std::string> arguments);
+    // Started with the arguments, without waiting for anything; `inChild` runs in the new
+    // process right before it becomes the server (to set a limit, or standard output).
+    explicit ServerProcess(std::vector<std::string> arguments,
+                           const std::function<void()>& inChild = {});
     // Started with --port, and taking connections (or the test fails).
     explicit ServerProcess(std::uint16_t onPort);
     ServerProcess(const ServerProcess&) = delete;

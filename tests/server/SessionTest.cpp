@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 #include <tuple>
 
@@ -52,18 +53,22 @@ TEST_F(SessionTest, LinesBeforeAndAfterALogin) {
     EXPECT_TRUE(saving.IsClosedByServer());
 }
 
-TEST_F(SessionTest, MissingOrUndecodableUserDatabaseAnswersEveryCheck) {
+// A "userdb" that is missing, is empty, or is a folder or a named pipe answers every
+// check at once, and holds no other session.
+TEST_F(SessionTest, UnusableUserDatabaseAnswersEveryCheckAtOnce) {
     LoopbackClient client = Login(true);
+    LoopbackClient other = Connect();
     WriteText("ine", "x");
-    for (const bool missing : {true, false}) {
-        if (missing) {
-            ASSERT_EQ(::remove("userdb"), 0);
-        } else {
-            WriteText("userdb", std::string("\x05\0\0\0", 4));  // five accounts, none there
+    for (const int type : {0, S_IFREG, S_IFDIR, S_IFIFO}) {
+        std::filesystem::remove("userdb");
+        if (type != 0) {  // an empty regular file does not decode
+            ASSERT_EQ(type == S_IFDIR ? ::mkdir("userdb", 0755) : ::mknod("userdb", type | 0600, 0),
+                      0);
         }
         for (const char* line : {"AUTH ucitel tajne\r\n", "FILE quesdb\r\n", "SAVE userdb\r\n"}) {
             EXPECT_EQ(client.Ask(line), kNoDatabase) << line;
         }
+        EXPECT_EQ(other.Ask("AUTH ziak heslo\r\n"), kNoDatabase);
         EXPECT_EQ(Download(client, "ine"), std::string(kAllowed) + "x" + kSent);
     }
 }
@@ -195,6 +200,56 @@ TEST_F(SessionTest, EachStudentGetsTheirOwnTestAndEveryCompletedUploadIsKept) {
     }
     EXPECT_EQ(LoginFolders("submissions").size() + LoginFolders("tests").size(), 4u);
     EXPECT_FALSE(Exists("x"));
+}
+
+// One line per event, with its context; the operator's message comes first in its line, and
+// a login cannot add a line of its own.
+TEST_F(SessionTest, LogTellsEachEventWithItsContext) {
+    WriteText("subor", "obsah");
+    LoopbackClient client = Connect();
+    EXPECT_EQ(client.Ask("AUTH zi\nak zle\r\n"), kRefused);
+    EXPECT_EQ(client.Ask("AUTH ziak heslo\r\n"), kLoggedIn);
+    EXPECT_EQ(Download(client, "userdb"), kCannotDownload);
+    EXPECT_EQ(Download(client, "subor"), std::string(kAllowed) + "obsah" + kSent);
+    test::Upload(client, "odpovede", "abc");
+    const std::string who = ", login ziak, peer 127.0.0.1:P";
+    EXPECT_EQ(log.Lines(),
+              (std::vector<std::string>{
+                  "6 session started: peer 127.0.0.1:P",
+                  "4 AUTH refused: login zi\\x0Aak, peer 127.0.0.1:P",
+                  "6 AUTH accepted: login ziak, peer 127.0.0.1:P",
+                  "4 FILE refused \"!You cannot download the file.\": file userdb" + who,
+                  "6 FILE completed: file subor, 5 bytes sent" + who,
+                  "6 File has been saved: file odpovede, 3 bytes stored" + who,
+                  "6 submission kept: file odpovede, 3 bytes as submissions/ziak/T-odpovede" + who,
+                  "6 session ended: login ziak, peer 127.0.0.1:P"}));
+}
+
+// Three refusals in a row slow the login down: attempts on it from five sessions at once are
+// answered one a second, the right password too, while another account is answered at once.
+TEST_F(SessionTest, GuessedLoginIsAnsweredOnceASecondWhileOthersAreNot) {
+    LoopbackClient first = Connect();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(first.Ask("AUTH ziak zle\r\n"), kRefused);
+    }
+    std::vector<LoopbackClient> guessing;
+    for (int i = 0; i < 5; ++i) {
+        guessing.push_back(Connect());
+    }
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 4; ++i) {
+        guessing[i].Send("AUTH ziak zle\r\n");
+        ASSERT_TRUE(guessing[i].WaitUntilServerHasRead());
+    }
+    guessing[4].Send("AUTH ziak heslo\r\n");  // its turn comes last
+    Login(true);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(guessing[i].ReceiveUntil(), kRefused);
+    }
+    EXPECT_EQ(guessing[4].ReceiveUntil(), kLoggedIn);
+    // Turns now, and 1, 2, 3 and 4 seconds later.
+    EXPECT_GT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3800));
 }
 
 using UserDBCacheTest = ServerTest;

@@ -1,6 +1,8 @@
 #include "server/TCPServer.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 
 #include <thread>
 
@@ -51,6 +53,28 @@ TEST_F(TCPServerTest, OneListenerThatStopsAtOnceWhileSessionsGoOnUntilTheyAreEnd
     StopServer();
     StartServer(port);
     Connect();
+}
+
+// The server's end of a connection asks a client that has gone silent whether it is still
+// there: a minute after the last word, then every 10 s, 6 times.
+TEST_F(TCPServerTest, AcceptedConnectionsProbeSilentClients) {
+    LoopbackClient client = Connect();
+    std::vector<std::vector<int>> probing;  // of each connection that the server accepted
+    for (int fd = 0; fd < 1024; ++fd) {
+        sockaddr_in local{};
+        socklen_t size = sizeof local;
+        auto* address = reinterpret_cast<sockaddr*>(&local);
+        if (::getsockname(fd, address, &size) == 0 && local.sin_family == AF_INET &&
+            ntohs(local.sin_port) == port && ::getpeername(fd, address, &size) == 0) {
+            std::vector<int>& set = probing.emplace_back(4);
+            size = sizeof(int);
+            ::getsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &set[0], &size);
+            ::getsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &set[1], &size);
+            ::getsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &set[2], &size);
+            ::getsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &set[3], &size);
+        }
+    }
+    EXPECT_EQ(probing, (std::vector<std::vector<int>>{{1, 60, 10, 6}}));
 }
 
 // The server runs at most kMaxSessions sessions, closes any connection beyond them without a

@@ -1,5 +1,6 @@
 #include "support/LoopbackClient.h"
 
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -13,13 +14,21 @@
 namespace orvane::test {
 namespace {
 
-int ConnectTo(std::uint16_t port) {
+sockaddr_in Address(const char* address, std::uint16_t port) {
+    sockaddr_in socketAddress{};
+    socketAddress.sin_family = AF_INET;
+    ::inet_pton(AF_INET, address, &socketAddress.sin_addr);
+    socketAddress.sin_port = htons(port);
+    return socketAddress;
+}
+
+int ConnectTo(std::uint16_t port, const char* to, const char* from) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    const sockaddr_in local = Address(from == nullptr ? "0.0.0.0" : from, 0);
+    const sockaddr_in remote = Address(to, port);
+    const bool bound =
+        from == nullptr || ::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
+    if (!bound || ::connect(fd, reinterpret_cast<const sockaddr*>(&remote), sizeof remote) != 0) {
         ::close(fd);
         return -1;
     }
@@ -51,7 +60,8 @@ long UnreadByServer(std::uint16_t server, std::uint16_t client) {
 
 }  // namespace
 
-LoopbackClient::LoopbackClient(std::uint16_t port) : fd(ConnectTo(port)) {
+LoopbackClient::LoopbackClient(std::uint16_t port, const char* from)
+    : fd(ConnectTo(port, "127.0.0.1", from)) {
     const timeval limit{10, 0};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
 }
@@ -126,8 +136,8 @@ std::uint16_t FreePort() {
     return port;
 }
 
-bool CanConnect(std::uint16_t port) {
-    const int fd = ConnectTo(port);
+bool CanConnect(std::uint16_t port, const char* address) {
+    const int fd = ConnectTo(port, address, nullptr);
     if (fd >= 0) {
         ::close(fd);
     }

@@ -1,5 +1,6 @@
 #pragma once
-// A small client of the remote-access protocol for tests: one TCP connection to 127.0.0.1.
+// A small client of the remote-access protocol for tests: one TCP connection to 127.0.0.1,
+// from 127.0.0.1 or from another local address.
 // Every receive waits at most ten seconds, so a silent server fails a test instead of hanging.
 #include <chrono>
 #include <cstdint>
@@ -11,7 +12,7 @@ namespace orvane::test {
 
 class LoopbackClient {
 public:
-    explicit LoopbackClient(std::uint16_t port);
+    explicit LoopbackClient(std::uint16_t port, const char* from = nullptr);
     LoopbackClient(LoopbackClient&& other) noexcept;
     LoopbackClient& operator=(LoopbackClient&&) = delete;
     ~LoopbackClient();
@@ -44,8 +45,8 @@ private:
 
 // A TCP port that nothing listens on at this moment.
 std::uint16_t FreePort();
-// True when something listening on 127.0.0.1:port takes a connection.
-bool CanConnect(std::uint16_t port);
+// True when something listening on the address and port takes a connection.
+bool CanConnect(std::uint16_t port, const char* address = "127.0.0.1");
 // Asks `condition` every millisecond until it holds; false when it still fails after `limit`.
 bool WaitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds limit = std::chrono::seconds(10));

@@ -1,68 +1,83 @@
 // orvane-server: remote access without the administration window, for Linux machines
-// without a desktop. It serves its working directory exactly as the window's remote access
-// does and prints each operator message as one line on standard output. SIGINT or SIGTERM
-// stops listening, ends the running sessions and exits with 0.
+// without a desktop and for running as a service. It serves one folder exactly as the
+// window's remote access serves its working directory, and writes one log line per event to
+// standard output. SIGINT, SIGTERM or SIGHUP stops listening, ends the running sessions and
+// exits with 0.
 #include <limits.h>
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include <charconv>
+#include <cerrno>
 #include <chrono>
+#include <cstdarg>
 #include <cstdio>
-#include <optional>
+#include <cstring>
 #include <string>
-#include <string_view>
 
+#include "CommandLine.h"
+#include "LogLines.h"
+#include "StartupChecks.h"
+#include "server/OperatorMessages.h"
+#include "server/ServerLog.h"
 #include "server/TCPServer.h"
 
 namespace {
+
+using Level = orvane::CServerLog::Level;
 
 // How long a stop waits for the sessions to end after their connections were shut down.
 constexpr std::chrono::milliseconds kSessionEndWait{5000};
 
 constexpr char kHelp[] =
-    "Usage: orvane-server [--port N]\n"
-    "Serves the Orvane files of the current folder (userdb, testdb, quesdb, ...) to the\n"
-    "examination client programs, as the administration window's remote access does.\n"
-    "Listens on TCP port 20248 of every IPv4 address, or on port N.\n"
-    "Operator messages (uploads saved or cut off) are printed one per line on standard output.\n"
-    "Ctrl+C (SIGINT) or SIGTERM stops listening, ends the sessions and exits with 0.\n";
+    "Usage: orvane-server [OPTION]...\n"
+    "Serves the Orvane files of a folder (userdb, testdb, quesdb, ...) to the examination\n"
+    "client programs, as the administration window's remote access does.\n"
+    "\n"
+    "  --port N               listen on TCP port N (default 20248)\n"
+    "  --listen ADDRESS       listen on this IPv4 address only (default: every address)\n"
+    "  --dir FOLDER           serve FOLDER (default: the current folder)\n"
+    "  --max-per-address N    at most N sessions from one client address (default: no limit)\n"
+    "  --version              print the version and exit\n"
+    "  --help                 print this help and exit\n"
+    "Values may also be given as --name=value.\n"
+    "\n"
+    "One log line per event goes to standard output (with syslog priorities under systemd).\n"
+    "SIGINT, SIGTERM or SIGHUP stops listening, ends the sessions and exits with 0.\n"
+    "Exit status: 0 after a stop, 1 when the folder or the port cannot be used, 2 for a wrong\n"
+    "command line.\n";
 
-struct Options {
-    bool help = false;
-    std::uint16_t port = orvane::kServerPort;
+// The log line carries each operator message with its context; nobody waits for an OK.
+class CLoggedOperatorMessages : public orvane::COperatorMessages {
+public:
+    void Show(const std::string&) override {}
 };
 
-std::optional<std::uint16_t> ParsePort(std::string_view text) {
-    unsigned value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value == 0 || value > 65535) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint16_t>(value);
+// One line on standard error, with the error priority when that is the journal's stream.
+void PrintError(const char* format, ...) {
+    std::string line = IsJournalStream(STDERR_FILENO) ? "<3>orvane-server: " : "orvane-server: ";
+    char text[1024];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    line += text;
+    std::fprintf(stderr, "%s\n", line.c_str());
 }
 
-// Nothing on a wrong command line: the reason has been printed.
-std::optional<Options> ParseArguments(int argc, char** argv) {
-    Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        if (argument == "--help" || argument == "-h") {
-            options.help = true;
-        } else if (argument == "--port" && i + 1 < argc) {
-            const auto port = ParsePort(argv[++i]);
-            if (!port) {
-                std::fprintf(stderr, "orvane-server: not a port number: %s\n", argv[i]);
-                return std::nullopt;
-            }
-            options.port = *port;
-        } else {
-            std::fprintf(stderr, "orvane-server: unknown argument: %s\n", argv[i]);
-            return std::nullopt;
-        }
+// Blocked before any thread starts, so that every thread inherits the mask and the signals
+// wait for sigwait. A hang-up that was ignored at start (nohup) stays ignored.
+sigset_t BlockStopSignals() {
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    struct sigaction hangUp {};
+    if (::sigaction(SIGHUP, nullptr, &hangUp) != 0 || hangUp.sa_handler != SIG_IGN) {
+        sigaddset(&stopSignals, SIGHUP);
     }
-    return options;
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    return stopSignals;
 }
 
 std::string WorkingDirectory() {
@@ -70,42 +85,67 @@ std::string WorkingDirectory() {
     return ::getcwd(path, sizeof path) != nullptr ? path : ".";
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    const std::optional<Options> options = ParseArguments(argc, argv);
-    if (!options) {
-        std::fprintf(stderr, "Try 'orvane-server --help'.\n");
-        return 2;
+std::string StartLine(const orvane::ServerOptions& options, const std::string& folder) {
+    std::string line = "orvane-server " ORVANE_VERSION " serving " + folder + " on " +
+                       AddressText(options.address) + ":" + std::to_string(options.port) +
+                       ", at most " + std::to_string(orvane::MaxSessions()) + " sessions";
+    if (options.maxPerAddress > 0) {
+        line += ", " + std::to_string(options.maxPerAddress) + " per address";
     }
-    if (options->help) {
-        std::fputs(kHelp, stdout);
-        return 0;
-    }
-    // Blocked before any thread starts, so that every thread inherits the mask and the
-    // signals wait for sigwait below.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    return line;
+}
 
-    orvane::StartServer(options->port);
+// Serves until a stop signal; the exit status.
+int Serve(const orvane::ServerOptions& options) {
+    const sigset_t stopSignals = BlockStopSignals();
+    // Before the first connection, so that the warnings come before any event.
+    const std::string folder = WorkingDirectory();
+    CheckServedFolder(folder);
+    orvane::StartServer(options);
     if (!orvane::IsListening()) {
-        std::fprintf(stderr, "orvane-server: cannot listen on port %u (is it in use?)\n",
-                     static_cast<unsigned>(options->port));
+        PrintError("cannot listen on %s:%u: %s", AddressText(options.address).c_str(),
+                   static_cast<unsigned>(options.port), std::strerror(orvane::ListenerError()));
         orvane::StopServer();
         return 1;
     }
-    std::fprintf(stderr, "orvane-server: serving %s on port %u\n", WorkingDirectory().c_str(),
-                 static_cast<unsigned>(options->port));
+    orvane::WriteServerLog(Level::Info, StartLine(options, folder));
 
     int signal = 0;
     sigwait(&stopSignals, &signal);
     orvane::StopServer();
-    if (!orvane::EndSessions(kSessionEndWait)) {
-        std::fprintf(stderr, "orvane-server: some sessions did not end in time\n");
-    }
-    std::fprintf(stderr, "orvane-server: stopped\n");
+    const bool ended = orvane::EndSessions(kSessionEndWait);
+    orvane::WriteServerLog(ended ? Level::Info : Level::Warning,
+                           ended ? "orvane-server stopped"
+                                 : "orvane-server stopped: some sessions did not end in time");
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::optional<CommandLine> commandLine = ParseCommandLine(argc, argv);
+    if (!commandLine) {
+        std::fprintf(stderr, "Try 'orvane-server --help'.\n");
+        return 2;
+    }
+    if (commandLine->action == CommandLine::Action::Help) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (commandLine->action == CommandLine::Action::Version) {
+        std::puts("orvane-server " ORVANE_VERSION);
+        return 0;
+    }
+    if (!commandLine->folder.empty() && ::chdir(commandLine->folder.c_str()) != 0) {
+        PrintError("cannot enter %s: %s", commandLine->folder.c_str(), std::strerror(errno));
+        return 1;
+    }
+    // A reader of standard output that has gone (the end of "| tee log") must not end the
+    // server: the write fails instead, and the line is dropped.
+    ::signal(SIGPIPE, SIG_IGN);
+    // Never destroyed: sessions that did not end in time may still write while the process
+    // ends.
+    orvane::SetServerLog(new CLogLines(STDOUT_FILENO));
+    orvane::SetOperatorMessages(new CLoggedOperatorMessages);
+    return Serve(commandLine->server);
 }

@@ -1,0 +1,156 @@
+// orvane-server as a service: its command line, its log, its signals, and the limits it keeps
+// under a low descriptor limit.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <regex>
+#include <tuple>
+
+#include "ServerFixture.h"
+
+namespace orvane::test {
+namespace {
+
+using ServiceTest = ResourceCheckedTest;
+
+// Under a low descriptor limit the server runs only as many sessions as can each hold a file
+// besides their connection: the connections beyond are closed at once, and while all the
+// others hold the temporary files of their uploads, a login still reads a changed "userdb".
+TEST_F(ServiceTest, DescriptorLimitCapsTheSessionsWithRoomForTheirFiles) {
+    SaveAccounts();
+    const std::uint16_t port = FreePort();
+    ServerProcess server({"--port", std::to_string(port)}, [] {
+        const rlimit limit{128, 128};
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    });
+    ASSERT_TRUE(WaitUntil([&] { return server.Output().find(" serving ") != std::string::npos; }));
+    std::vector<LoopbackClient> uploading;
+    for (;;) {
+        LoopbackClient client(port);
+        if (client.ReceiveUntil() != "#Server Ready.\r\n") {
+            ASSERT_TRUE(client.IsClosedByServer());
+            break;
+        }
+        ASSERT_LT(uploading.size(), 128u);
+        uploading.push_back(std::move(client));
+    }
+    LoopbackClient last = std::move(uploading.back());
+    uploading.pop_back();
+    for (std::size_t i = 0; i < uploading.size(); ++i) {
+        EXPECT_EQ(uploading[i].Ask("AUTH ucitel tajne\r\n"), kLoggedIn);
+        EXPECT_EQ(uploading[i].Ask("SAVE subor" + std::to_string(i) + "\r\n"), kMayModify);
+    }
+    EXPECT_TRUE(LoopbackClient(port).IsClosedByServer());
+    SaveAccounts();  // changed: the next login reads it again
+    EXPECT_EQ(last.Ask("AUTH ucitel tajne\r\n"), kLoggedIn);
+    EXPECT_EQ(Download(last, "userdb").substr(0, 31), kAllowed);
+}
+
+// Listens on the address asked for only, serves the folder asked for (warning of a "userdb"
+// that does not decode until one is saved), closes a connection beyond the sessions allowed
+// from one address, and ends on SIGHUP without a temporary file. Its log lines carry their
+// priorities when standard output is the journal's stream.
+TEST_F(ServiceTest, ListensWhereToldServesItsFolderAndLimitsEachAddress) {
+    ASSERT_EQ(::mkdir("subory", 0755), 0);
+    WriteText("subory/userdb", "\x05");
+    const int journal = ::open("journal", O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    struct stat stream {};
+    ASSERT_EQ(::fstat(journal, &stream), 0);
+    const std::string identity =
+        std::to_string(stream.st_dev) + ":" + std::to_string(stream.st_ino);
+    ::setenv("JOURNAL_STREAM", identity.c_str(), 1);
+    const std::uint16_t port = FreePort();
+    ServerProcess server({"--port=" + std::to_string(port), "--listen", "127.0.0.1", "--dir",
+                          "subory", "--max-per-address=2"},
+                         [journal] { ::dup2(journal, STDOUT_FILENO); });
+    ::unsetenv("JOURNAL_STREAM");
+    ::close(journal);
+    // Listening once it says so; a connection to find out would take a session from 127.0.0.1.
+    ASSERT_TRUE(
+        WaitUntil([] { return ReadText("journal").find(" serving ") != std::string::npos; }));
+    EXPECT_FALSE(CanConnect(port, "127.0.0.2"));
+    Accounts()->Save(u"subory/userdb");
+    LoopbackClient uploading = Login(port, true);
+    LoopbackClient second = Connect(port);
+    EXPECT_TRUE(LoopbackClient(port).IsClosedByServer());
+    EXPECT_EQ(LoopbackClient(port, "127.0.0.2").ReceiveUntil(), "#Server Ready.\r\n");
+    EXPECT_EQ(uploading.Ask("SAVE odpovede\r\n"), kMayModify);
+    uploading.Send("half");
+    ASSERT_TRUE(uploading.WaitUntilServerHasRead());
+    server.Signal(SIGHUP);
+    EXPECT_EQ(server.WaitForExit(), 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("subory"), {}), 1);  // userdb
+    const std::string log =
+        std::regex_replace(ReadText("journal"), std::regex(R"((127\.0\.0\.\d):\d+)"), "$1:P");
+    EXPECT_TRUE(log.starts_with("<4>warning: \"userdb\" cannot be decoded (end of data: "));
+    for (const std::string& line : std::initializer_list<std::string>{
+             "\n<6>orvane-server " ORVANE_VERSION " serving " + folder.Path() +
+                 "/subory on 127.0.0.1:P, at most 1024 sessions, 2 per address\n",
+             "\n<4>connection refused: peer 127.0.0.1:P, 2 sessions from 127.0.0.1, the most "
+             "per address\n",
+             "\n<4>socket error socket error socket error: file odpovede, cut off after 4 bytes, "
+             "old file kept, login ucitel, peer 127.0.0.1:P\n"}) {
+        EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+    }
+}
+
+// A reader of standard output that has gone (the end of "| tee log") does not end the server.
+TEST_F(ServiceTest, ClosedStandardOutputDoesNotEndTheServer) {
+    SaveAccounts();
+    int output[2];
+    ASSERT_EQ(::pipe2(output, O_CLOEXEC), 0);
+    const std::uint16_t port = FreePort();
+    ServerProcess server({"--port", std::to_string(port)}, [output] {
+        ::dup2(output[1], STDOUT_FILENO);
+        ::signal(SIGPIPE, SIG_DFL);
+    });
+    ::close(output[0]);
+    ::close(output[1]);
+    ASSERT_TRUE(WaitUntil([&] { return CanConnect(port); }));
+    LoopbackClient client = Login(port, true);
+    EXPECT_EQ(Download(client, "userdb").substr(0, 31), kAllowed);
+    server.Signal(SIGTERM);
+    EXPECT_EQ(server.WaitForExit(), 0);
+}
+
+// A wrong command line names the option and ends with 2; a folder or a port that cannot be
+// used ends with 1 and the cause.
+TEST_F(ServiceTest, WrongCommandLinesAndUnusableFoldersOrPortsSayWhy) {
+    const ServerProcess holder(FreePort());
+    const std::string busy = std::to_string(holder.Port());
+    for (const auto& [arguments, status, says] :
+         std::initializer_list<std::tuple<std::vector<std::string>, int, std::string>>{
+             {{"--port", "0"}, 2, "orvane-server: --port: not a port number: 0\n"},
+             {{"--port=65536"}, 2, "--port: not a port number: 65536\n"},
+             {{"--listen", "127.1"}, 2, "--listen: not an IPv4 address: 127.1\n"},
+             {{"--max-per-address=0"},
+              2,
+              "--max-per-address: not a whole number of at least 1: 0\n"},
+             {{"--dir"}, 2, "--dir: needs a value\n"},
+             {{"--version=2"}, 2, "--version: takes no value\n"},
+             {{"--verbose"}, 2, "--verbose: unknown option\n"},
+             {{"--dir", "nikde"},
+              1,
+              "orvane-server: cannot enter nikde: No such file or directory\n"},
+             {{"--listen=127.0.0.1", "--port", busy},
+              1,
+              "orvane-server: cannot listen on 127.0.0.1:" + busy +
+                  ": Address already in use\n"}}) {
+        ServerProcess process(arguments, [] {
+            ::dup2(::open("errors", O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+        });
+        EXPECT_EQ(process.WaitForExit(), status) << says;
+        EXPECT_NE(ReadText("errors").find(says), std::string::npos) << ReadText("errors");
+    }
+    ServerProcess version({"--version"});
+    EXPECT_EQ(version.WaitForExit(), 0);
+    EXPECT_EQ(version.Output(), "orvane-server " ORVANE_VERSION "\n");
+}
+
+}  // namespace
+}  // namespace orvane::test

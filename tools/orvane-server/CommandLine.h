@@ -1,0 +1,21 @@
+#pragma once
+// The command line of orvane-server: --port, --listen, --dir, --max-per-address, --version and
+// --help, each value given as "--name value" or "--name=value".
+#include <optional>
+#include <string>
+
+#include "server/TCPServer.h"
+
+struct CommandLine {
+    enum class Action { Serve, Help, Version };
+    Action action = Action::Serve;
+    orvane::ServerOptions server;
+    std::string folder;  // the folder to serve; empty for the current one
+};
+
+// The command line read; nothing when it is wrong, after the reason has been printed to
+// standard error ("orvane-server: --port: not a port number: 0").
+std::optional<CommandLine> ParseCommandLine(int argc, char** argv);
+
+// The address in dotted form ("0.0.0.0" for every address).
+std::string AddressText(std::uint32_t address);
