@@ -9,6 +9,7 @@
 #include "common/AtomicFile.h"
 #include "common/ConsoleLine.h"
 #include "common/FileBytes.h"
+#include "common/WriteSignals.h"
 
 namespace {
 
@@ -80,6 +81,7 @@ int Pack(const std::string& in, const std::string& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    orvane::IgnoreWriteSignals();
     // Console lines of the loaders (a skipped account) must not mix with the JSON.
     orvane::SetConsoleStream(stderr);
     const std::string command = argc > 1 ? argv[1] : "";

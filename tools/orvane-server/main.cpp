@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/WriteSignals.h"
 #include "server/TCPServer.h"
 
 namespace {
@@ -73,6 +74,7 @@ std::string WorkingDirectory() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    orvane::IgnoreWriteSignals();
     const std::optional<Options> options = ParseArguments(argc, argv);
     if (!options) {
         std::fprintf(stderr, "Try 'orvane-server --help'.\n");
