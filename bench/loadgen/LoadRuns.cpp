@@ -86,14 +86,15 @@ bool RunOneCycle(const LoadOptions& options, std::size_t client, std::size_t cyc
     const std::string password = StudentPassword(account);
     CLoadClient a(options.port);
     const bool downloaded =
-        ConnectGreeted(a, tally, random) &&
-        Timed(tally, "AUTH", [&] { return a.Auth(login, password); }) &&
-        Timed(tally, "FILE", [&] { return a.Download(options.file, download); }) &&
-        Timed(tally, "QUIT", [&] { return a.Quit(); });
+        options.upload ||
+        (ConnectGreeted(a, tally, random) &&
+         Timed(tally, "AUTH", [&] { return a.Auth(login, password); }) &&
+         Timed(tally, "FILE", [&] { return a.Download(options.file, download); }) &&
+         Timed(tally, "QUIT", [&] { return a.Quit(); }));
     if (!downloaded) {
         return false;
     }
-    tally.bytesDown += download.size();
+    tally.bytesDown += options.upload ? 0 : download.size();
 
     const std::string name = "load-" + std::to_string(client) + "-" + std::to_string(cycle);
     const std::vector<std::uint8_t> upload = FileContent((client << 32) + cycle + 1, options.size);

@@ -17,12 +17,13 @@ struct LoadOptions {
     std::size_t cycles = 500;   // cycles per client
     std::size_t size = 65536;   // bytes per upload of a cycle
     double seconds = 5;         // length of a timed run
-    bool upload = false;        // transfer: upload instead of download
+    bool upload = false;        // transfer: upload instead of download; cycles: uploads only
     bool discard = false;       // transfer: take the bytes unchecked, as curl -o /dev/null does
 };
 
 // Idle sessions plus clients that each run cycles of: connection A: AUTH, FILE, QUIT;
-// connection B: AUTH, SAVE of a file of its own, checked on disk and removed.
+// connection B: AUTH, SAVE of a file of its own, checked on disk and removed (B alone with
+// `upload`).
 std::size_t RunCycles(const LoadOptions& options);
 // Clients on open connections that log in again and again, for a given time.
 std::size_t RunAuth(const LoadOptions& options);

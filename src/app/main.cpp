@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/OrvaneApp.h"
+#include "common/WriteSignals.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ int main(int argc, char* argv[]) {
     if (argc == 2 && IsOwnOption(argv[1])) {
         return HandleCommandLine(argc, argv);
     }
+    orvane::IgnoreWriteSignals();
     QApplication application(argc, argv);
     if (const int status = HandleCommandLine(argc, argv); status >= 0) {
         return status;

@@ -2,60 +2,86 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
-#include <charconv>
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <string_view>
+#include <utility>
 
 namespace orvane {
 namespace {
 
-std::atomic<unsigned> temporaryCounter{0};
+// A named temporary file is ".orvane-" + 12 hexadecimal digits + ".tmp": short and always of
+// the same length, so that it fits beside a name of any length the file system takes. It says
+// nothing of its writer, which may be a process of another host or PID namespace: only the
+// writer's lock tells whether the file is still being written.
+constexpr std::string_view kTemporaryPrefix = ".orvane-";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+constexpr std::size_t kTemporaryDigits = 12;
 
-std::string TemporaryPathFor(const std::string& target) {
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    return folder + "." + name + "." + std::to_string(::getpid()) + "." +
-           std::to_string(temporaryCounter.fetch_add(1)) + ".tmp";
+// A named temporary file that no writer holds is removed only once it has not changed for this
+// long: where locks do not reach every host that shares the folder (an NFS mount with
+// "nolock"), the age still keeps a running upload from being taken for a dead one.
+constexpr std::time_t kStaleSeconds = 10 * 60;
+
+std::atomic<bool> unnamedAllowed{true};
+std::atomic<std::uint64_t> nameCounter{0};
+
+std::string NewTemporaryName() {
+    std::uint64_t value = 0;
+    if (::getrandom(&value, sizeof value, GRND_NONBLOCK) != sizeof value) {
+        // O_EXCL catches a clash; this mix only has to make one rare.
+        value = static_cast<std::uint64_t>(
+                    std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                (static_cast<std::uint64_t>(::getpid()) << 40) ^
+                (nameCounter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
+    }
+    char digits[kTemporaryDigits + 1];
+    std::snprintf(digits, sizeof digits, "%012llx",
+                  static_cast<unsigned long long>(value & 0xFFFFFFFFFFFFull));
+    return std::string(kTemporaryPrefix) + digits + std::string(kTemporarySuffix);
 }
 
-// The process that made a temporary file ".<name>.<pid>.<n>.tmp"; 0 for any other name.
-pid_t WriterOf(std::string_view name) {
-    constexpr std::string_view kSuffix = ".tmp";
-    if (!name.starts_with('.') || !name.ends_with(kSuffix)) {
-        return 0;
-    }
-    name.remove_suffix(kSuffix.size());
-    const std::size_t counterDot = name.rfind('.');
-    if (counterDot == std::string_view::npos || counterDot == 0) {
-        return 0;
-    }
-    const std::size_t pidDot = name.rfind('.', counterDot - 1);
-    if (pidDot == std::string_view::npos || pidDot == 0) {
-        return 0;
-    }
-    const std::string_view counter = name.substr(counterDot + 1);
-    const std::string_view pid = name.substr(pidDot + 1, counterDot - pidDot - 1);
-    unsigned long counterValue = 0;
-    long pidValue = 0;
-    const auto counterEnd =
-        std::from_chars(counter.data(), counter.data() + counter.size(), counterValue);
-    const auto pidEnd = std::from_chars(pid.data(), pid.data() + pid.size(), pidValue);
-    if (counter.empty() || counterEnd.ptr != counter.data() + counter.size() ||
-        pidEnd.ptr != pid.data() + pid.size() || pidValue <= 0) {
-        return 0;
-    }
-    return static_cast<pid_t>(pidValue);
+bool IsTemporaryName(std::string_view name) {
+    return name.size() == kTemporaryPrefix.size() + kTemporaryDigits + kTemporarySuffix.size() &&
+           name.starts_with(kTemporaryPrefix) && name.ends_with(kTemporarySuffix) &&
+           name.substr(kTemporaryPrefix.size(), kTemporaryDigits)
+                   .find_first_not_of("0123456789abcdef") == std::string_view::npos;
 }
 
-bool IsRunning(pid_t pid) {
-    return pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH;
+// A lock on the whole file that belongs to the open file description, not to the process: it
+// conflicts with every other opening of the file, in this process, in another PID namespace or,
+// through the file server, on another host; and it ends with the writer, however it ends.
+bool LockWholeFile(int fd, short type) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+}
+
+std::string ProcPath(int fd) {
+    return "/proc/self/fd/" + std::to_string(fd);
+}
+
+// Removes a named temporary file unless a writer holds it or it changed lately. While the lock
+// taken here is held, a writer that has just created the name cannot lock it and takes another.
+void RemoveIfStale(int folder, const char* name, std::time_t changedBefore) {
+    const int fd = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return;
+    }
+    struct stat info {};
+    if (LockWholeFile(fd, F_RDLCK) && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        info.st_mtime < changedBefore) {
+        ::unlinkat(folder, name, 0);
+    }
+    ::close(fd);
 }
 
 }  // namespace
@@ -64,20 +90,70 @@ CAtomicFile::~CAtomicFile() {
     Abort();
 }
 
-bool CAtomicFile::Open(const std::string& targetPath, mode_t newFileMode) {
+bool CAtomicFile::Open(const std::string& target, mode_t newFileMode) {
     Abort();
-    target = targetPath;
+    const std::size_t slash = target.rfind('/');
+    folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    name = slash == std::string::npos ? target : target.substr(slash + 1);
+    folder = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) {
+        return false;
+    }
+    // The content of a file that is replaced stays private until Commit gives it the old mode.
+    struct stat existing {};
+    const mode_t mode =
+        ::fstatat(folder, name.c_str(), &existing, 0) == 0 ? kPrivateFileMode : newFileMode;
+    if ((unnamedAllowed && OpenUnnamed(mode)) || OpenNamed(mode)) {
+        return true;
+    }
+    Abort();
+    return false;
+}
+
+bool CAtomicFile::OpenUnnamed(mode_t mode) {
+    fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    // Commit names the file through /proc; without it, a named file is taken from the start.
+    if (fd >= 0 && ::access(ProcPath(fd).c_str(), F_OK) != 0) {
+        ::close(fd);
+        fd = -1;
+    }
+    if (fd >= 0) {
+        LockWholeFile(fd, F_WRLCK);  // for the moment between its hidden name and the rename
+    }
+    return fd >= 0;
+}
+
+bool CAtomicFile::OpenNamed(mode_t mode) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporaryPath = TemporaryPathFor(target);
-        fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, newFileMode);
-        if (fd >= 0) {
+        std::string candidate = NewTemporaryName();
+        fd = ::openat(folder, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd < 0 && errno != EEXIST) {
+            return false;
+        }
+        if (fd < 0) {
+            continue;
+        }
+        // A clean-up may have locked the new name first, and even removed it: then another
+        // name is taken. A file system without locks leaves the file unlocked, and a clean-up
+        // there cannot lock it either.
+        const bool locked = LockWholeFile(fd, F_WRLCK) || errno != EAGAIN;
+        struct stat opened {
+        }, named{};
+        const bool stillNamed =
+            ::fstat(fd, &opened) == 0 &&
+            ::fstatat(folder, candidate.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+        if (locked && stillNamed) {
+            temporaryName = std::move(candidate);  // no allocation once the name exists
             return true;
         }
-        if (errno != EEXIST) {
-            break;
+        if (stillNamed) {
+            ::unlinkat(folder, candidate.c_str(), 0);
         }
+        ::close(fd);
+        fd = -1;
     }
-    temporaryPath.clear();
+    errno = EEXIST;
     return false;
 }
 
@@ -105,28 +181,88 @@ bool CAtomicFile::Commit() {
     if (fd < 0) {
         return false;
     }
-    const int closed = ::close(fd);
-    fd = -1;
-    if (closed != 0 || std::rename(temporaryPath.c_str(), target.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporaryPath.c_str());
-        temporaryPath.clear();
-        errno = error;
+    TakeOwnerAndMode();
+    if (::fsync(fd) != 0 || (temporaryName.empty() && !GiveName()) ||
+        ::renameat(folder, temporaryName.c_str(), folder, name.c_str()) != 0) {
+        Abort();
         return false;
     }
-    temporaryPath.clear();
+    temporaryName.clear();
+    // The rename lasts once the folder is on the disk. Some file systems refuse fsync on a
+    // folder (EINVAL); the new file is in place all the same.
+    ::fsync(folder);
+    Abort();  // closes the descriptors; nothing is left to remove
     return true;
+}
+
+// Links the unnamed file under a hidden name, as linkat cannot replace the target and rename
+// needs a name to move.
+bool CAtomicFile::GiveName() {
+    const std::string source = ProcPath(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = NewTemporaryName();
+        if (::linkat(AT_FDCWD, source.c_str(), folder, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            temporaryName = std::move(candidate);  // no allocation once the name exists
+            return true;
+        }
+        if (errno != EEXIST) {
+            return false;
+        }
+    }
+    return false;
+}
+
+// The owner and group go first, as changing them clears the set-user-ID and set-group-ID bits.
+// A process may not give a file away (EPERM) but may keep a group it belongs to. A file system
+// without Unix permissions refuses both; the content goes through all the same, and a file that
+// existed at Open stays private.
+void CAtomicFile::TakeOwnerAndMode() const {
+    struct stat existing {};
+    if (::fstatat(folder, name.c_str(), &existing, 0) != 0 || !S_ISREG(existing.st_mode)) {
+        return;
+    }
+    if (::fchown(fd, existing.st_uid, existing.st_gid) != 0 &&
+        ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid) != 0) {
+        // the file keeps this process's owner and group
+    }
+    ::fchmod(fd, existing.st_mode & 07777);
 }
 
 void CAtomicFile::Abort() {
     const int error = errno;  // callers report the error that made them give up
+    if (!temporaryName.empty()) {
+        ::unlinkat(folder, temporaryName.c_str(), 0);  // still locked, so no clean-up meets it
+    }
     if (fd >= 0) {
         ::close(fd);
-        fd = -1;
-        ::unlink(temporaryPath.c_str());
     }
-    temporaryPath.clear();
+    if (folder >= 0) {
+        ::close(folder);
+    }
+    fd = -1;
+    folder = -1;
+    temporaryName.clear();
     errno = error;
+}
+
+bool CAtomicFile::LinkAs(const std::string& path) const {
+    if (fd < 0) {
+        errno = EBADF;
+        return false;
+    }
+    if (!temporaryName.empty()) {
+        return ::linkat(folder, temporaryName.c_str(), AT_FDCWD, path.c_str(), 0) == 0;
+    }
+    return ::linkat(AT_FDCWD, ProcPath(fd).c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) ==
+           0;
+}
+
+std::string CAtomicFile::TemporaryPath() const {
+    return temporaryName.empty() ? std::string() : folderPath + "/" + temporaryName;
+}
+
+void AllowUnnamedTemporaryFiles(bool allowed) {
+    unnamedAllowed = allowed;
 }
 
 void RemoveStaleTemporaryFiles(const std::string& folder) {
@@ -134,13 +270,10 @@ void RemoveStaleTemporaryFiles(const std::string& folder) {
     if (entries == nullptr) {
         return;
     }
+    const std::time_t changedBefore = std::time(nullptr) - kStaleSeconds;
     while (const dirent* entry = ::readdir(entries)) {
-        const pid_t writer = WriterOf(entry->d_name);
-        struct stat info {};
-        if (writer != 0 && !IsRunning(writer) &&
-            ::fstatat(::dirfd(entries), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(info.st_mode)) {
-            ::unlinkat(::dirfd(entries), entry->d_name, 0);
+        if (IsTemporaryName(entry->d_name)) {
+            RemoveIfStale(::dirfd(entries), entry->d_name, changedBefore);
         }
     }
     ::closedir(entries);

@@ -1,9 +1,14 @@
 #pragma once
-// Replaces a file as one step. The new content goes to a hidden temporary file in the same
-// folder (its name begins with ".", so the server never hands it out) and is renamed over the
-// target only when complete: a reader sees the old file or the new one, never half of one.
-// A write that fails, or a writer that is dropped before Commit, leaves the old file as it
-// was and removes the temporary file.
+// Replaces a file as one step, durably. The new content goes to a temporary file in the same
+// folder and is renamed over the target only when complete: a reader sees the old file or the
+// new one, never half of one. Where the file system has them the temporary file is unnamed
+// until the commit, so a killed writer leaves nothing behind; elsewhere it has a short hidden
+// name of fixed length (it begins with ".", so the server never hands it out, and any target
+// name that fits the file system also leaves room for it). The content is on the disk before
+// the rename, and the rename is on the disk before Commit answers. A replaced file keeps its
+// permission bits and, where the process may set them, its owner and group. A write that
+// fails, or a writer that is dropped before Commit, leaves the old file as it was and removes
+// the temporary file.
 #include <sys/types.h>
 
 #include <cstddef>
@@ -28,25 +33,47 @@ public:
     CAtomicFile& operator=(const CAtomicFile&) = delete;
 
     // Creates the temporary file beside `target`; false when the folder cannot take it.
+    // `newFileMode`, less the umask, is the mode of the target if it does not exist yet.
     bool Open(const std::string& target, mode_t newFileMode = kNewFileMode);
     // Appends bytes; false (and the temporary file is dropped) when they cannot be written.
     bool Write(const void* data, std::size_t size);
-    // Renames the temporary file over the target; false when that fails.
+    // Puts the content on the disk and renames it over the target; false when that fails,
+    // and the target is then as it was.
     bool Commit();
     // Drops the temporary file; the target stays as it was.
     void Abort();
 
+    // Gives the content written so far another name as well, as a hard link (no copy) that
+    // stays when the commit renames the file: false, with errno, when it cannot be made (a
+    // `path` that exists is EEXIST).
+    bool LinkAs(const std::string& path) const;
+
     bool IsOpen() const { return fd >= 0; }
-    const std::string& TemporaryPath() const { return temporaryPath; }
+    // The hidden name of the temporary file, with the target's folder; empty while the file
+    // has no name.
+    std::string TemporaryPath() const;
 
 private:
+    bool OpenUnnamed(mode_t mode);
+    bool OpenNamed(mode_t mode);
+    bool GiveName();
+    void TakeOwnerAndMode() const;
+
     int fd = -1;
-    std::string target;
-    std::string temporaryPath;
+    int folder = -1;  // the target's folder, open for the *at calls and its own fsync
+    std::string folderPath;
+    std::string name;           // the target's name in its folder
+    std::string temporaryName;  // empty while the temporary file is unnamed
 };
 
-// Removes the temporary files that processes which no longer run left in `folder` (a process
-// killed while it wrote); those of running processes, this one included, stay.
+// Whether writes may use unnamed temporary files where the file system has them (the
+// default). When not, every write takes a named one, as on a file system without them.
+void AllowUnnamedTemporaryFiles(bool allowed);
+
+// Removes the named temporary files that no writer holds any more in `folder` (a process
+// killed while it wrote) and that have not changed for a while. A writer holds a lock on its
+// file for its whole life, which the file system enforces for every process of every host
+// that shares the folder.
 void RemoveStaleTemporaryFiles(const std::string& folder);
 
 // Writes `bytes` to `target` through a CAtomicFile; Unwritable with the errno of the step

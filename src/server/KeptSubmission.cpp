@@ -27,7 +27,7 @@ CKeptSubmission::CKeptSubmission(const std::u16string& uploader, const std::u16s
     KeptTime time = std::chrono::floor<std::chrono::microseconds>(std::chrono::system_clock::now());
     for (int attempt = 0; result.IsOk() && path.empty() && attempt < kLinkAttempts; ++attempt) {
         const std::string candidate = folder + "/" + KeptFileName(time, name);
-        if (::link(upload.TemporaryPath().c_str(), candidate.c_str()) == 0) {
+        if (upload.LinkAs(candidate)) {
             path = candidate;
         } else if (errno != EEXIST || attempt + 1 == kLinkAttempts) {
             result = CFileResult::Unwritable(errno);

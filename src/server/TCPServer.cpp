@@ -89,11 +89,14 @@ int OpenListeningSocket(const ServerOptions& options, int& error) {
     return fd;
 }
 
-// Each session may hold its connection and one file (a download, an upload's temporary file,
-// the read of "userdb"): the process may need more than the usual soft limit of 1024 to run
-// the most sessions and still open their files. The hard limit is the ceiling.
+// Each session may hold its connection and two more descriptors: a download's file, the read
+// of "userdb", or an upload's temporary file with its folder (kept open for the rename and the
+// folder's flush). The process may need more than the usual soft limit of 1024 to run the most
+// sessions with theirs. The hard limit is the ceiling.
+constexpr rlim_t kDescriptorsPerSession = 3;
+
 void AllowDescriptorsForSessions() {
-    constexpr rlim_t kWanted = 2 * kMaxSessions + 256;
+    constexpr rlim_t kWanted = kDescriptorsPerSession * kMaxSessions + 256;
     rlimit limit{};
     if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < kWanted) {
         limit.rlim_cur =
@@ -115,8 +118,8 @@ std::size_t OpenDescriptors() {
     return count - 1;  // less the one that lists the others
 }
 
-// The sessions that the descriptor limit leaves room for, each with its connection and one
-// file, beside the descriptors open now and a reserve for what the process opens later (the
+// The sessions that the descriptor limit leaves room for, each with its connection and its
+// files, beside the descriptors open now and a reserve for what the process opens later (the
 // window's own files, a folder synced after a rename). A session beyond them would find no
 // descriptor for its file and answer a correct AUTH with "!Databaza neexistuje!".
 std::size_t SessionsThatFit() {
@@ -126,7 +129,8 @@ std::size_t SessionsThatFit() {
         return kMaxSessions;
     }
     const rlim_t taken = OpenDescriptors() + kReserve;
-    const rlim_t fit = limit.rlim_cur > taken ? (limit.rlim_cur - taken) / 2 : 0;
+    const rlim_t fit =
+        limit.rlim_cur > taken ? (limit.rlim_cur - taken) / kDescriptorsPerSession : 0;
     return static_cast<std::size_t>(std::clamp<rlim_t>(fit, 1, kMaxSessions));
 }
 

@@ -1,48 +1,81 @@
 // (A reader on another thread that sees only whole versions is tested with the user database,
 // whose saves come here.)
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
 
 #include "common/AtomicFile.h"
 #include "common/FileBytes.h"
+#include "support/LoopbackClient.h"
 #include "support/TempFolder.h"
 
 namespace orvane::test {
 namespace {
 
-class AtomicFileTest : public InTempFolder {
+// Each case runs with an unnamed temporary file, and with a named one as on a file system
+// without unnamed files (NFS).
+class AtomicFileTest : public InTempFolder, public testing::WithParamInterface<bool> {
 protected:
-    // "target" holds `bytes`, and no temporary file is left beside it.
-    void ExpectOnlyTarget(const std::vector<std::uint8_t>& bytes) {
-        EXPECT_EQ(ReadBytes("target"), bytes);
-        EXPECT_EQ(folder.Entries(), std::vector<std::string>{"target"});
+    AtomicFileTest() { AllowUnnamedTemporaryFiles(GetParam()); }
+    ~AtomicFileTest() override { AllowUnnamedTemporaryFiles(true); }
+
+    // `name` holds `bytes`, and no temporary file is left beside it.
+    void ExpectOnly(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        EXPECT_EQ(ReadBytes(name), bytes);
+        EXPECT_EQ(folder.Entries(), std::vector<std::string>{name});
     }
 };
+INSTANTIATE_TEST_SUITE_P(Temporary, AtomicFileTest, testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Unnamed" : "Named"; });
 
-TEST_F(AtomicFileTest, OnlyACommitReplacesTheTargetThroughAHiddenFileBesideIt) {
-    WriteBytes("target", {7, 7});
-    {
-        CAtomicFile dropped;
-        ASSERT_TRUE(dropped.Open(folder.Path() + "/target"));
-        EXPECT_EQ(dropped.TemporaryPath().rfind(folder.Path() + "/.target.", 0), 0u);
-        EXPECT_TRUE(Exists(dropped.TemporaryPath()));
-        ASSERT_TRUE(dropped.Write("new", 3));
+// The name is the longest that a file system takes: the temporary file's name must fit too.
+TEST_P(AtomicFileTest, AReplacedFileKeepsModeAndOwnerANewOneGetsTheModeAskedLessTheUmask) {
+    const std::string name(255, 'n');
+    struct Case {
+        mode_t existing;  // 0: there is no file yet
+        mode_t asked, umask, expected;
+    };
+    for (const Case& c :
+         {Case{0600, kNewFileMode, 022, 0600}, Case{0640, kPrivateFileMode, 0, 0640},
+          Case{0, kPrivateFileMode, 0, 0600}, Case{0, kNewFileMode, 027, 0640}}) {
+        std::filesystem::remove(name);
+        if (c.existing != 0) {
+            WriteBytes(name, {1});
+            ASSERT_EQ(::chmod(name.c_str(), c.existing), 0);
+            EXPECT_EQ(::chown(name.c_str(), 65534, 65534) == 0, ::getuid() == 0);
+        }
+        const mode_t umask = ::umask(c.umask);
+        EXPECT_TRUE(WriteFileAtomically(name, std::vector<std::uint8_t>{9}, c.asked).IsOk());
+        ::umask(umask);
+        struct stat info {};
+        ASSERT_EQ(::stat(name.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, c.expected) << std::oct << c.existing << ' ' << c.asked;
+        EXPECT_EQ(info.st_uid, c.existing != 0 && ::getuid() == 0 ? 65534 : ::getuid());
+        EXPECT_EQ(info.st_gid, c.existing != 0 && ::getuid() == 0 ? 65534 : ::getgid());
+        ExpectOnly(name, {9});
     }
-    CAtomicFile aborted;
-    ASSERT_TRUE(aborted.Open("target"));
-    aborted.Abort();
-    ExpectOnlyTarget({7, 7});
-    ASSERT_TRUE(WriteFileAtomically("target", std::vector<std::uint8_t>{9}).IsOk());
-    ExpectOnlyTarget({9});
 }
 
-TEST_F(AtomicFileTest, PiecesGoInOrderAndAFailedWriteKeepsTheOldFile) {
+TEST_P(AtomicFileTest, PiecesGoInOrderAndOnlyACommitReplacesTheOldFile) {
     const std::vector<std::uint8_t> a{1, 2}, none, b{3}, half(600, 0xAB), whole(5000, 0xAB);
     ASSERT_TRUE(
         WriteFileAtomically("target", std::vector<std::span<const std::uint8_t>>{a, none, b})
             .IsOk());
-    ExpectOnlyTarget({1, 2, 3});
+    ExpectOnly("target", {1, 2, 3});
+    {
+        CAtomicFile dropped;  // dropped before its commit, like one aborted
+        ASSERT_TRUE(dropped.Open(folder.Path() + "/target"));
+        ASSERT_TRUE(dropped.Write("new", 3));
+        EXPECT_EQ(dropped.TemporaryPath().rfind(folder.Path() + "/.", 0),
+                  GetParam() ? std::string::npos : 0u);
+        EXPECT_EQ(Exists(dropped.TemporaryPath()), !GetParam());
+    }
     UnderFileSizeLimit(1000, [&] {
         EXPECT_EQ(WriteFileAtomically("target", whole).Error(), EFBIG);
         EXPECT_EQ(
@@ -50,13 +83,53 @@ TEST_F(AtomicFileTest, PiecesGoInOrderAndAFailedWriteKeepsTheOldFile) {
                 .Error(),
             EFBIG);
     });
-    ExpectOnlyTarget({1, 2, 3});
+    ExpectOnly("target", {1, 2, 3});
     EXPECT_EQ(WriteFileAtomically("no/such/folder/target", a).GetKind(),
               CFileResult::Kind::Unwritable);
     std::vector<std::uint8_t> read{1};
     EXPECT_TRUE(ReadFileBytes("no/such/file", read).IsMissing());
     EXPECT_EQ(ReadFileBytes(".", read).Error(), EISDIR);  // a folder is not a file
     EXPECT_TRUE(read.empty());
+}
+
+// A process that writes through a named temporary file and then waits to be killed, or ends
+// without removing it as a killed one does. Nothing in the file's name tells its writer, as for
+// a writer on another host or in another PID namespace.
+pid_t WriterProcess(bool waits) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        AllowUnnamedTemporaryFiles(false);
+        CAtomicFile file;
+        file.Open("target");
+        while (waits) {
+            ::pause();
+        }
+        ::_exit(0);
+    }
+    return pid;
+}
+
+using StaleTemporaryFilesTest = InTempFolder;
+
+TEST_F(StaleTemporaryFilesTest, OnlyAgedOnesThatNoWriterHoldsAreRemoved) {
+    ::waitpid(WriterProcess(false), nullptr, 0);
+    const std::string left = folder.Entries().at(0);
+    const pid_t writer = WriterProcess(true);
+    ASSERT_TRUE(WaitUntil([&] { return folder.Entries().size() == 2; }, std::chrono::seconds(5)));
+    const std::string held = folder.Entries().at(folder.Entries().at(0) == left ? 1 : 0);
+    WriteBytes(".hidden", {1});
+    RemoveStaleTemporaryFiles(folder.Path());
+    EXPECT_EQ(folder.Entries().size(), 3u) << "young files stay";
+    for (const std::string& name : {held, left, std::string(".hidden")}) {
+        const auto now = std::filesystem::file_time_type::clock::now();
+        std::filesystem::last_write_time(name, now - std::chrono::hours(1));
+    }
+    RemoveStaleTemporaryFiles(folder.Path());
+    EXPECT_TRUE(Exists(held) && !Exists(left) && Exists(".hidden"));
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
+    RemoveStaleTemporaryFiles(folder.Path());
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{".hidden"});
 }
 
 }  // namespace

@@ -138,6 +138,12 @@ ServerProcess::ServerProcess(std::vector<std::string> arguments,
     argv.push_back(nullptr);
     pid = ::fork();
     if (pid == 0) {
+        // As a shell starts it: the test runner ignores SIGXFSZ, and ignored signals outlive exec.
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::signal(SIGXFSZ, SIG_DFL);
+        ::signal(SIGPIPE, SIG_DFL);
         ::dup2(::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600),
                STDOUT_FILENO);
         if (inChild) {

@@ -93,7 +93,8 @@ protected:
     RecordedLog log;
 };
 
-// orvane-server as a process of its own, started in the current folder, with its standard
+// orvane-server as a process of its own, started in the current folder with the signal
+// dispositions and mask a shell gives (whatever this process ignores), with its standard
 // output collected in a file there. Every wait is bounded; a process still running at the end
 // is killed.
 class ServerProcess {

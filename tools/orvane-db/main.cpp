@@ -2,7 +2,9 @@
 #include <cstdio>
 
 #include "DatabaseTool.h"
+#include "common/WriteSignals.h"
 
 int main(int argc, char** argv) {
+    orvane::IgnoreWriteSignals();
     return orvane::RunDatabaseTool(argc, argv, stdout, stderr);
 }

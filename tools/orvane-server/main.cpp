@@ -18,6 +18,7 @@
 #include "CommandLine.h"
 #include "LogLines.h"
 #include "StartupChecks.h"
+#include "common/WriteSignals.h"
 #include "server/OperatorMessages.h"
 #include "server/ServerLog.h"
 #include "server/TCPServer.h"
@@ -141,8 +142,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     // A reader of standard output that has gone (the end of "| tee log") must not end the
-    // server: the write fails instead, and the line is dropped.
-    ::signal(SIGPIPE, SIG_IGN);
+    // server, nor must a file-size limit: the write fails instead, and the line is dropped.
+    orvane::IgnoreWriteSignals();
     // Never destroyed: sessions that did not end in time may still write while the process
     // ends.
     orvane::SetServerLog(new CLogLines(STDOUT_FILENO));

@@ -1,0 +1,15 @@
+#include "common/WriteSignals.h"
+
+#include <signal.h>
+
+namespace orvane {
+
+void IgnoreWriteSignals() {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGXFSZ, &ignore, nullptr);
+    sigaction(SIGPIPE, &ignore, nullptr);
+}
+
+}  // namespace orvane
