@@ -123,6 +123,7 @@ void CTestGenerator::accept() {
 CTestDraw::Result CTestGenerator::Generate() {
     QProgressDialog progress(QStringLiteral("Generujú sa testy ..."), QString(), 0, 100, this);
     progress.setWindowTitle(windowTitle());
+    progress.setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) * 3);  // whole title
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(kProgressAfterMs);
     progress.setCancelButton(nullptr);
