@@ -5,11 +5,10 @@
 #include <net/if.h>
 #include <netinet/in.h>
 
-#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
-#include <algorithm>
 #include <span>
 
 #include "app/FileFailureText.h"
