@@ -16,13 +16,16 @@ ensure_packages() {
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# What building the program and its tools needs.
-BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev nlohmann-json3-dev)
+# What building the program and its tools needs, and Qt's Slovak texts, which the program and
+# its window tests load at start-up.
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev nlohmann-json3-dev
+                qt6-translations-l10n)
 # What the tests need on top of that.
 TEST_PACKAGES=(libgtest-dev libgmock-dev)
 # What scripts/screenshots needs on top of the tests: a virtual display, a window manager for
-# the title bars, a way to type and click, and a way to take pictures.
-SCREENSHOT_PACKAGES=(xvfb openbox xdotool imagemagick fonts-dejavu-core)
+# the title bars, a way to type and click, a way to take pictures, and one to turn a PDF page
+# into a picture.
+SCREENSHOT_PACKAGES=(xvfb openbox xdotool imagemagick fonts-dejavu-core poppler-utils)
 # What the benchmarks need on top of building.
 BENCH_PACKAGES=(libbenchmark-dev)
 # What the fuzz targets need on top of the build packages (scripts/fuzz).

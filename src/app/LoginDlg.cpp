@@ -24,6 +24,7 @@ void CLoginDlg::accept() {
     password.clear();
     ui->login->clear();
     ui->password->clear();
+    ui->login->setFocus();  // a retyped login must not go into the masked field
 }
 
 bool CLoginDlg::Admits() const {

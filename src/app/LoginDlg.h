@@ -2,7 +2,7 @@
 // CLoginDlg: the window "Server: Prihlásenie" that admits the administrator before the
 // administration window opens. While the user database is empty only "Tutor" with an empty
 // password is admitted; afterwards any account with its exact password. A refusal empties
-// both fields and says nothing.
+// both fields, puts the focus back into the login field and says nothing.
 #include <QDialog>
 #include <memory>
 #include <string>

@@ -4,11 +4,23 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 
 #include "app/OrvaneDlg.h"
+#include "app/SlovakQtTranslator.h"
 
 namespace orvane {
+
+void COrvaneApp::InstallQtTranslations() {
+    QLocale::setDefault(QLocale(QLocale::Slovak, QLocale::Slovakia));
+    auto* translator = new CSlovakQtTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral("qtbase_sk"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+    }
+}
 
 bool COrvaneApp::CanCreateSockets() {
     const int probe = ::socket(AF_INET, SOCK_STREAM, 0);

@@ -7,6 +7,11 @@ class COrvaneApp {
 public:
     using SocketCheck = bool (*)();
 
+    // Makes Qt's own texts (the buttons of message boxes, the menu of text fields, the file
+    // dialog) Slovak like the rest of the windows, from Qt's translations where installed.
+    // Needs a QApplication.
+    static void InstallQtTranslations();
+
     // Creates and closes one IPv4 TCP socket; false when that is impossible.
     static bool CanCreateSockets();
 

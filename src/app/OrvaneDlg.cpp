@@ -4,16 +4,23 @@
 #include <QCollator>
 #include <QContextMenuEvent>
 #include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 
 #include "app/AboutDlg.h"
+#include "app/ExportDlg.h"
+#include "app/FileFailureText.h"
+#include "app/ImportDlg.h"
 #include "app/LoginDlg.h"
+#include "common/FileBytes.h"
 #include "common/TextCodec.h"
 #include "exam/AnswerText.h"
 #include "exam/PNTest.h"
@@ -22,6 +29,8 @@
 #include "server/OperatorMessages.h"
 #include "server/TCPServer.h"
 #include "ui_OrvaneDlg.h"
+#include "users/AccountImport.h"
+#include "users/AccountTable.h"
 #include "users/PNUserDB.h"
 
 namespace orvane {
@@ -40,16 +49,21 @@ constexpr std::u16string_view kNoQuestionText = u"...";
 // the date would be shown.
 constexpr std::u16string_view kWorkedOutDate = u"1.1.2009";
 constexpr std::chrono::milliseconds kSessionEndWait{1000};
+constexpr char kOwnTeacherFlag[] =
+    "Vlastnému kontu nemôžete zrušiť príznak „Učiteľ“: stratili by ste právo meniť kontá, "
+    "a ak ste jediný učiteľ, nemohol by ich meniť nikto.";
 
 QString ToQt(std::u16string_view text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Fields change only when their text differs, so an unchanged field keeps its cursor.
+// Fields change only when their text differs, so an unchanged field keeps its cursor. A new
+// text shows its beginning, as a long name or title is read from its start.
 void ShowText(QLineEdit* field, const std::u16string& value) {
     const QString text = ToQt(value);
     if (field->text() != text) {
         field->setText(text);
+        field->setCursorPosition(0);
     }
 }
 
@@ -99,17 +113,15 @@ void ForgetRemovedLogins(CPNUserDB& users, CPNTestDB& tests,
     }
 }
 
-// The user list's lines as a Slovak reader sorts them, letter case aside; lines that compare
-// equal keep their database order.
-void SortForUserList(QStringList& lines) {
+// The order of the user list: logins as a Slovak reader sorts them, letter case aside. Sorts
+// keep logins that compare equal in their database order.
+bool ListedBefore(const std::u16string& left, const std::u16string& right) {
     static const QCollator collator = [] {
         QCollator made{QLocale(QLocale::Slovak, QLocale::Slovakia)};
         made.setCaseSensitivity(Qt::CaseInsensitive);
         return made;
     }();
-    std::stable_sort(lines.begin(), lines.end(), [](const QString& left, const QString& right) {
-        return collator.compare(left, right) < 0;
-    });
+    return collator.compare(ToQt(left), ToQt(right)) < 0;
 }
 
 }  // namespace
@@ -129,24 +141,29 @@ COrvaneDlg::~COrvaneDlg() {
 }
 
 void COrvaneDlg::ConnectControls() {
-    for (QWidget* field : {static_cast<QWidget*>(ui->login), static_cast<QWidget*>(ui->name),
-                           static_cast<QWidget*>(ui->confirmation)}) {
-        field->installEventFilter(this);
+    for (QWidget* watched : std::initializer_list<QWidget*>{ui->login, ui->name, ui->confirmation,
+                                                            ui->userList, ui->questionList}) {
+        watched->installEventFilter(this);
     }
     connect(ui->userList, &QListWidget::itemSelectionChanged, this, &COrvaneDlg::OnUserChosen);
     connect(ui->teacher, &QCheckBox::clicked, this, &COrvaneDlg::OnTeacherClicked);
     connect(ui->password, &QLineEdit::textEdited, this,
             [this] { ui->confirmation->setReadOnly(false); });
+    connect(ui->revealButton, &QPushButton::toggled, this, [this](bool shown) {
+        ui->password->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+        ui->revealButton->setText(shown ? QStringLiteral("Skryť") : QStringLiteral("Zobraziť"));
+    });
     connect(ui->addButton, &QPushButton::clicked, this, &COrvaneDlg::OnAddStudent);
     connect(ui->removeButton, &QPushButton::clicked, this, &COrvaneDlg::OnRemoveUser);
     connect(ui->clearButton, &QPushButton::clicked, this, &COrvaneDlg::OnRemoveAllStudents);
+    connect(ui->importButton, &QPushButton::clicked, this, &COrvaneDlg::OnImport);
+    connect(ui->exportButton, &QPushButton::clicked, this, &COrvaneDlg::OnExport);
     connect(ui->testCombo, &QComboBox::activated, this, &COrvaneDlg::OnTestChosen);
     connect(ui->questionList, &QListWidget::itemSelectionChanged, this,
             &COrvaneDlg::OnQuestionChosen);
     connect(ui->generateButton, &QPushButton::clicked, this, &COrvaneDlg::OnGenerateTests);
     connect(ui->startButton, &QPushButton::clicked, this, [] { StartServer(); });
     connect(ui->stopButton, &QPushButton::clicked, this, [] { StopServer(); });
-    // "Import ..." and "Export ..." have nothing to do.
 }
 
 COrvaneDlg::OpenResult COrvaneDlg::Open() {
@@ -189,9 +206,9 @@ bool COrvaneDlg::LoadDatabases() {
 }
 
 bool COrvaneDlg::RefuseFile(std::u16string_view fileName, const CFileResult& result) {
-    const QString text = QStringLiteral("Cannot read file: %1\n\n%2")
-                             .arg(ToQt(fileName), QString::fromStdString(result.Reason()));
-    QMessageBox::critical(nullptr, QApplication::applicationName(), text);
+    QMessageBox::critical(nullptr, QApplication::applicationName(),
+                          CannotReadMessage(ToQt(fileName), result) +
+                              QStringLiteral("\n\nProgram sa ukončí a žiadny súbor nezmení."));
     return false;
 }
 
@@ -216,7 +233,7 @@ bool COrvaneDlg::LoadQuestionPool() {
 void COrvaneDlg::AddFirstRunAccount() {
     users->AddUser(actingLogin, std::u16string(kFirstRunName), actingPassword, actingPassword, true,
                    actingLogin, actingPassword);
-    users->Save(std::u16string(kUserFile));
+    SaveUsers();
 }
 
 void COrvaneDlg::accept() {}
@@ -227,8 +244,12 @@ void COrvaneDlg::done(int result) {
     QDialog::done(result);
 }
 
+// Enter presses the button that has the focus; anywhere else it does nothing.
 void COrvaneDlg::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            button->click();
+        }
         event->accept();
         return;
     }
@@ -236,18 +257,38 @@ void COrvaneDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 bool COrvaneDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::FocusOut || closing || !isVisible() ||
-        static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason) {
+    if (event->type() == QEvent::KeyPress &&
+        ChoosesFirstLine(watched, static_cast<QKeyEvent*>(event))) {
+        return true;
+    }
+    if (event->type() != QEvent::FocusOut || closing || !isVisible()) {
+        return QDialog::eventFilter(watched, event);
+    }
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason == Qt::PopupFocusReason) {
         return QDialog::eventFilter(watched, event);
     }
     if (watched == ui->login) {
-        OnLoginLeft();
+        // The focus is given to a clicked widget before the click reaches it.
+        OnLoginLeft(reason == Qt::MouseFocusReason && QApplication::focusWidget() == ui->userList);
     } else if (watched == ui->name) {
         OnNameLeft();
     } else if (watched == ui->confirmation) {
         OnConfirmationLeft();
     }
     return QDialog::eventFilter(watched, event);
+}
+
+// A list with no chosen line already has its first line as the current one, so Down would
+// choose the second: the first Down chooses the first line.
+bool COrvaneDlg::ChoosesFirstLine(QObject* watched, const QKeyEvent* event) {
+    auto* list = qobject_cast<QListWidget*>(watched);
+    if (list == nullptr || event->key() != Qt::Key_Down || list->count() == 0 ||
+        !list->selectedItems().isEmpty()) {
+        return false;
+    }
+    list->setCurrentRow(0);
+    return true;
 }
 
 void COrvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
@@ -285,20 +326,86 @@ void COrvaneDlg::ShowFields() {
     ShowText(ui->points, FromUtf8(std::to_string(fields.points)));
 }
 
-void COrvaneDlg::SaveAndRefresh() {
-    users->Save(std::u16string(kUserFile));
-    FillUserList();
+bool COrvaneDlg::SaveAndRefresh() {
+    return SaveAndRefresh(fields.login, false);
 }
 
+bool COrvaneDlg::SaveAndRefresh(const std::u16string& chosenLogin, bool keepLines) {
+    if (!SaveUsers()) {
+        if (users->FindLogin(chosenLogin)) {
+            fields.login = chosenLogin;
+            ReadAccount();
+            ShowFields();
+        }
+        FillUserList();
+        return false;
+    }
+    if (!keepLines) {
+        FillUserList();
+        return true;
+    }
+    // A click on the list chooses the line under the mouse once this returns: the lines stay
+    // where they are until then, the chosen one showing its new login, and are sorted after.
+    const auto chosen = ui->userList->findItems(ToQt(chosenLogin), Qt::MatchExactly);
+    if (!chosen.isEmpty()) {
+        chosen.front()->setText(ToQt(fields.login));
+    }
+    QTimer::singleShot(0, this, &COrvaneDlg::FillUserList);
+    return true;
+}
+
+// When "userdb" cannot be written the teacher learns why, and the window takes back what the
+// file holds rather than keep what failed. That is not always the state before the change: a
+// client may have uploaded the file meanwhile, and a write can fail after the new file has
+// taken the old one's place. If the file cannot be read either, what memory holds stays.
+bool COrvaneDlg::SaveUsers() {
+    const CFileResult saved = users->Save(std::u16string(kUserFile));
+    if (saved.IsOk()) {
+        return true;
+    }
+    QString text = CannotWriteMessage(ToQt(kUserFile), saved);
+    auto stored = std::make_unique<CPNUserDB>();
+    const CFileResult read = stored->Load(std::u16string(kUserFile));
+    if (read.IsOk() || read.IsMissing()) {
+        users = std::move(stored);
+        text += QStringLiteral("\n\nZmena sa neuložila; okno ukazuje kontá tak, ako sú uložené.");
+    } else {
+        text += QStringLiteral("\n\n%1 Okno ukazuje kontá aj so zmenou, ktorá sa neuložila.")
+                    .arg(CannotReadMessage(ToQt(kUserFile), read));
+    }
+    QMessageBox::warning(this, QApplication::applicationName(), text);
+    return false;
+}
+
+// The chosen account's line stays chosen.
 void COrvaneDlg::FillUserList() {
     const QSignalBlocker blocker(ui->userList);
     ui->userList->clear();
-    QStringList logins;
+    std::vector<std::u16string> logins;
     for (bool more = users->First(); more; more = users->Next()) {
-        logins << QString::fromStdU16String(users->GetCurrentLogin());
+        logins.push_back(users->GetCurrentLogin());
     }
-    SortForUserList(logins);
-    ui->userList->addItems(logins);
+    std::stable_sort(logins.begin(), logins.end(), ListedBefore);
+    for (const std::u16string& login : logins) {
+        ui->userList->addItem(ToQt(login));
+    }
+    const auto chosen = ui->userList->findItems(ToQt(fields.login), Qt::MatchExactly);
+    if (!chosen.isEmpty()) {
+        ui->userList->setCurrentItem(chosen.front());
+    }
+}
+
+std::vector<ListedAccount> COrvaneDlg::ListAccounts() {
+    std::vector<ListedAccount> accounts;
+    for (bool more = users->First(); more; more = users->Next()) {
+        accounts.push_back({0, users->GetCurrentLogin(), users->GetCurrentName(),
+                            users->GetCurrentPassword(actingLogin, actingPassword),
+                            users->IsCurrentTeacher(actingLogin, actingPassword)});
+    }
+    std::stable_sort(accounts.begin(), accounts.end(), [](const auto& left, const auto& right) {
+        return ListedBefore(left.login, right.login);
+    });
+    return accounts;
 }
 
 void COrvaneDlg::ClearQuestionView() {
@@ -339,6 +446,7 @@ void COrvaneDlg::FillTestCombo() {
 
 void COrvaneDlg::OnUserChosen() {
     ClearQuestions();  // they belong to the previous user's test
+    ui->revealButton->setChecked(false);
     const int row = ChosenRow(ui->userList);
     if (row < 0) {
         fields.login.clear();
@@ -349,22 +457,30 @@ void COrvaneDlg::OnUserChosen() {
     } else {
         fields.login = ui->userList->item(row)->text().toStdU16String();
         users->FindLogin(fields.login);
-        fields.name = users->GetCurrentName();
-        fields.teacher = users->IsCurrentTeacher(actingLogin, actingPassword);
-        fields.password = users->GetCurrentPassword(actingLogin, actingPassword);
+        ReadAccount();
         FillTestCombo();
     }
     ShowFields();
 }
 
-// The account is looked up under the login the window held before the edit.
-void COrvaneDlg::OnLoginLeft() {
-    if (!users->FindLogin(fields.login)) {
+void COrvaneDlg::ReadAccount() {
+    fields.name = users->GetCurrentName();
+    fields.teacher = users->IsCurrentTeacher(actingLogin, actingPassword);
+    fields.password = users->GetCurrentPassword(actingLogin, actingPassword);
+}
+
+// The account is looked up under the login the window held before the edit. Renaming one's
+// own account renames the acting login too, or every later change would be refused.
+void COrvaneDlg::OnLoginLeft(bool listClicked) {
+    const std::u16string before = fields.login;
+    if (!users->FindLogin(before)) {
         return;
     }
     ReadFields();
-    users->SetCurrentLogin(fields.login, actingLogin, actingPassword);
-    SaveAndRefresh();
+    const bool renamed = users->SetCurrentLogin(fields.login, actingLogin, actingPassword);
+    if (SaveAndRefresh(before, listClicked) && renamed && before == actingLogin) {
+        actingLogin = fields.login;
+    }
     users->FindLogin(fields.login);
 }
 
@@ -382,6 +498,15 @@ void COrvaneDlg::OnTeacherClicked() {
     if (!users->FindLogin(fields.login)) {
         return;
     }
+    // The acting teacher keeps the rights to change accounts, and so there is always a
+    // teacher who can.
+    if (!fields.teacher && fields.login == actingLogin) {
+        fields.teacher = true;
+        ShowFields();
+        QMessageBox::warning(this, QApplication::applicationName(),
+                             QString::fromUtf8(kOwnTeacherFlag));
+        return;
+    }
     users->SetCurrentTeacher(fields.teacher, actingLogin, actingPassword);
     SaveAndRefresh();
 }
@@ -392,8 +517,9 @@ void COrvaneDlg::OnConfirmationLeft() {
         return;  // the confirmation keeps its text and stays editable
     }
     if (users->SetCurrentPassword(fields.password, fields.confirmation, actingLogin,
-                                  actingPassword)) {
-        SaveAndRefresh();
+                                  actingPassword) &&
+        SaveAndRefresh() && fields.login == actingLogin) {
+        actingPassword = fields.password;  // one's own new password keeps one's rights
     }
     fields.confirmation.clear();
     ShowFields();
@@ -430,6 +556,51 @@ void COrvaneDlg::OnRemoveAllStudents() {
     users->RemoveAllStudents(actingLogin, actingPassword);
     ForgetRemovedLogins(*users, *tests, before);
     SaveAndRefresh();
+}
+
+// Import and export read or change every account and password: they need teacher rights.
+bool COrvaneDlg::RefusesStudent() {
+    if (users->HasTeacherRights(actingLogin, actingPassword)) {
+        return false;
+    }
+    QMessageBox::warning(this, QApplication::applicationName(),
+                         QStringLiteral("Import a export kont môže robiť len učiteľ."));
+    return true;
+}
+
+void COrvaneDlg::OnImport() {
+    if (RefusesStudent()) {
+        return;
+    }
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Import kont"), QDir::homePath(),
+        QStringLiteral("Zoznamy kont (*.csv *.txt *.tsv);;Všetky súbory (*)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    std::vector<std::uint8_t> bytes;
+    const CFileResult read = ReadFileBytes(QFile::encodeName(path).toStdString(), bytes);
+    if (!read.IsOk()) {
+        QMessageBox::warning(this, QApplication::applicationName(), CannotReadMessage(path, read));
+        return;
+    }
+    const CAccountTable table = CAccountTable::Parse(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    const CAccountImport plan(table, *users);
+    CImportDlg summary(QFileInfo(path).fileName(), table, plan, this);
+    if (summary.exec() != QDialog::Accepted) {
+        return;
+    }
+    plan.Apply(*users, actingLogin, actingPassword);
+    SaveAndRefresh();  // every account in one write
+}
+
+void COrvaneDlg::OnExport() {
+    if (RefusesStudent()) {
+        return;
+    }
+    CExportDlg exporter(ListAccounts(), this);
+    exporter.exec();
 }
 
 void COrvaneDlg::OnTestChosen(int index) {
@@ -486,8 +657,12 @@ void COrvaneDlg::OnQuestionChosen() {
 
 void COrvaneDlg::OnGenerateTests() {
     const auto before = TestsIn(*tests);
-    CTestGenerator generator(*users, *tests, *pool, actingLogin, actingPassword, this);
-    if (generator.exec() == QDialog::Accepted) {
+    bool generated = false;
+    {  // the generator holds the user database, which a failed save replaces
+        CTestGenerator generator(*users, *tests, *pool, actingLogin, actingPassword, this);
+        generated = generator.exec() == QDialog::Accepted;
+    }
+    if (generated) {
         SaveAndRefresh();
     }
     KeepGeneratedTests(before);
@@ -500,8 +675,7 @@ void COrvaneDlg::KeepGeneratedTests(const std::set<const CPNTest*>& before) {
     for (const KeptTest& kept : KeepNewTests(*tests, before)) {
         if (!kept.result.IsOk()) {
             failures += QStringLiteral("\n%1: %2")
-                            .arg(QString::fromStdString(kept.path),
-                                 QString::fromStdString(kept.result.Reason()));
+                            .arg(QString::fromStdString(kept.path), SlovakReason(kept.result));
         }
     }
     if (!failures.isEmpty()) {

@@ -2,8 +2,9 @@
 // COrvaneDlg: the administration window "Orvane". At opening it loads "userdb", "testdb" and
 // the question pool from "quesdb" and asks for a login; it then owns the user database, the
 // test database and the pool until the program ends. The users panel changes accounts (each
-// change is written to "userdb" at once), the tests panel shows tests and their questions,
-// opens the test generator and switches remote access on and off.
+// change is written to "userdb" at once), imports a class's accounts from a spreadsheet and
+// exports them with their login slips; the tests panel shows tests and their questions, opens
+// the test generator and switches remote access on and off.
 //
 // The window keeps its own copy of every field's value, read from the controls and shown
 // into them at the moments its commands say, so a command sees the values as they were last
@@ -12,10 +13,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/QtOperatorMessages.h"
 #include "common/FileResult.h"
 #include "exam/KeptTests.h"
+#include "users/AccountTable.h"
 
 class QListWidget;
 
@@ -72,21 +75,32 @@ private:
 
     void ReadFields();
     void ShowFields();
-    void SaveAndRefresh();
+    void ReadAccount();  // the fields of the account under the user database's cursor
+    // Writes "userdb" and refills the user list; false when the write failed, after which the
+    // list and the fields of the account stored as `chosenLogin` show what is stored.
+    // `keepLines` keeps the list's lines in place until a click on it has chosen one.
+    bool SaveAndRefresh();
+    bool SaveAndRefresh(const std::u16string& chosenLogin, bool keepLines);
+    bool SaveUsers();
     void FillUserList();
+    std::vector<ListedAccount> ListAccounts();  // in the order of the user list
+    static bool ChoosesFirstLine(QObject* watched, const QKeyEvent* event);
     void ClearQuestionView();
     void ClearQuestions();  // the view and the list of the chosen test's questions
     void FillTestCombo();
     static int ChosenRow(const QListWidget* list);
 
     void OnUserChosen();
-    void OnLoginLeft();
+    void OnLoginLeft(bool listClicked);
     void OnNameLeft();
     void OnTeacherClicked();
     void OnConfirmationLeft();
     void OnAddStudent();
     void OnRemoveUser();
     void OnRemoveAllStudents();
+    bool RefusesStudent();
+    void OnImport();
+    void OnExport();
     void OnTestChosen(int index);
     bool SelectTestOfUser(int index);
     void OnQuestionChosen();

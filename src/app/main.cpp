@@ -53,5 +53,6 @@ int main(int argc, char* argv[]) {
     }
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     QApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
+    orvane::COrvaneApp::InstallQtTranslations();
     return orvane::COrvaneApp().Run();
 }

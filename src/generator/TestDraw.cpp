@@ -134,7 +134,8 @@ std::vector<std::u16string> CTestDraw::PointTexts(int row) const {
     return texts;
 }
 
-CTestDraw::Result CTestDraw::Generate(const Rows& rows, std::int32_t minutes) {
+CTestDraw::Result CTestDraw::Generate(const Rows& rows, std::int32_t minutes,
+                                      const Progress& progress) {
     Result result;
     if (!ActingAdministratorIsTeacher()) {
         return result;  // closes as after a generation, without a word
@@ -147,7 +148,12 @@ CTestDraw::Result CTestDraw::Generate(const Rows& rows, std::int32_t minutes) {
     if (!users.First()) {
         return result;
     }
+    const int accounts = users.GetCount();
+    int done = 0;
     do {
+        if (progress) {
+            progress(done++, accounts);
+        }
         if (users.IsCurrentTeacher(actingLogin, actingPassword)) {
             continue;
         }

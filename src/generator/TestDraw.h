@@ -5,6 +5,7 @@
 // reduced modulo the number of questions per test) and walks on until a question fits.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -60,7 +61,10 @@ public:
     // The distinct points ("%d") that the row's pool questions carry, in pool order.
     std::vector<std::u16string> PointTexts(int row) const;
 
-    Result Generate(const Rows& rows, std::int32_t minutes);
+    // Told before each account of the walk: how many accounts are done, of how many.
+    using Progress = std::function<void(int done, int total)>;
+
+    Result Generate(const Rows& rows, std::int32_t minutes, const Progress& progress = {});
 
 private:
     template <class Visit>

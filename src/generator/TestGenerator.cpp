@@ -5,7 +5,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QRegularExpressionValidator>
+#include <algorithm>
 
 #include "ui_TestGenerator.h"
 
@@ -15,7 +17,11 @@ namespace {
 
 // Counts and minutes: non-negative whole numbers small enough for 32 bits.
 const QRegularExpression kCountPattern(QStringLiteral("[0-9]{0,9}"));
-const QRegularExpression kPointsPattern(QStringLiteral("[0-9]{0,5}"));
+// Points: 0 to 32767, what a question can carry; nothing typed means 0.
+const QRegularExpression kPointsPattern(QStringLiteral(
+    "0|[1-9][0-9]{0,3}|[12][0-9]{4}|3[01][0-9]{3}|32[0-6][0-9]{2}|327[0-5][0-9]|3276[0-7]|"));
+// A generation that takes longer than this shows its progress.
+constexpr int kProgressAfterMs = 500;
 
 std::int32_t ReadNumber(const QLineEdit* field) {
     return field->text().toInt();
@@ -98,7 +104,7 @@ CTestDraw::Rows CTestGenerator::ReadRows() const {
 }
 
 void CTestGenerator::accept() {
-    const CTestDraw::Result result = draw.Generate(ReadRows(), ReadNumber(ui->minutes));
+    const CTestDraw::Result result = Generate();
     switch (result.outcome) {
         case CTestDraw::Outcome::TooMany:
             ShowMessage(CTestDraw::TooManyMessage(result.row));
@@ -110,6 +116,26 @@ void CTestGenerator::accept() {
             break;
     }
     QDialog::accept();
+}
+
+// Many students take a while: the progress dialog keeps the windows painted meanwhile. It
+// cannot stop a run halfway, so it has no cancel button.
+CTestDraw::Result CTestGenerator::Generate() {
+    QProgressDialog progress(QStringLiteral("Generujú sa testy ..."), QString(), 0, 100, this);
+    progress.setWindowTitle(windowTitle());
+    progress.setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) * 3);  // whole title
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(kProgressAfterMs);
+    progress.setCancelButton(nullptr);
+    progress.setValue(0);
+    int shown = -1;
+    return draw.Generate(ReadRows(), ReadNumber(ui->minutes), [&](int done, int total) {
+        const int percent = static_cast<int>(100LL * done / std::max(total, 1));
+        if (percent != shown) {  // each step paints, so only a new percentage is shown
+            shown = percent;
+            progress.setValue(percent);
+        }
+    });
 }
 
 void CTestGenerator::ShowMessage(const std::u16string& text) {

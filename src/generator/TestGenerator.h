@@ -43,6 +43,7 @@ private:
     void FillRows();
     void RecountRow(int row);
     CTestDraw::Rows ReadRows() const;
+    CTestDraw::Result Generate();
     void ShowMessage(const std::u16string& text);
 
     std::unique_ptr<Ui::TestGenerator> ui;

@@ -1,16 +1,21 @@
 // The administration window: the users panel (the list, the account fields and the buttons
 // that change accounts), the tests panel (a user's tests, their questions, the generator),
 // remote access with the messages of its sessions, and the About window of the context menu.
+
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 #include "GuiTestSupport.h"
 #include "app/AboutDlg.h"
+#include "app/ExportDlg.h"
+#include "app/ImportDlg.h"
 #include "app/OrvaneDlg.h"
 #include "common/ExamFolders.h"
 #include "generator/TestGenerator.h"
@@ -75,7 +80,7 @@ protected:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(found.front()).center());
     }
-    // Moves the focus to "Import ...", which does nothing.
+    // Moves the focus to "Import ..." without pressing it.
     void LeaveField() { Ctl<QPushButton>(1011)->setFocus(); }
 
     QStringList Users() { return test::Lines(Ctl<QListWidget>(1006)); }
@@ -113,15 +118,17 @@ protected:
 };
 
 TEST_F(AdministrationWindow, ChosenAccountsShowTheirFieldsAndEveryChangeIsSavedAtOnce) {
-    EXPECT_EQ(Users(), (QStringList{"jana", "Peter", "ucitel"}));
     EXPECT_TRUE(Text(1013).isEmpty() && Text(1003).isEmpty() && Text(1015).isEmpty());
-    Choose(1006, "ucitel");
-    EXPECT_EQ(Text(1015), QStringLiteral("tajne"));
-    EXPECT_TRUE(Ctl<QCheckBox>(1014)->isChecked());
-    Choose(1006, "jana");
+    Ctl<QListWidget>(1006)->setFocus();
+    QTest::keyClick(Ctl<QListWidget>(1006), Qt::Key_Down);  // the first Down: the first line
     EXPECT_EQ(QStringList({Text(1013), Text(1003), Text(1015)}),
               (QStringList{"jana", "Jana Kováčová", "j"}));
-    EXPECT_FALSE(Ctl<QCheckBox>(1014)->isChecked());
+    EXPECT_EQ(Ctl<QLineEdit>(1003)->cursorPosition(), 0) << "a name shows its beginning";
+    QTest::mouseClick(window->findChild<QPushButton*>("revealButton"), Qt::LeftButton);
+    EXPECT_EQ(Ctl<QLineEdit>(1015)->echoMode(), QLineEdit::Normal);
+    Choose(1006, "ucitel");
+    EXPECT_TRUE(Ctl<QLineEdit>(1015)->echoMode() == QLineEdit::Password && Text(1015) == "tajne");
+    Choose(1006, "jana");
 
     auto* confirmation = Ctl<QLineEdit>(1016);
     for (const QString& typed : {QStringLiteral("ine"), QStringLiteral("nove")}) {
@@ -130,11 +137,10 @@ TEST_F(AdministrationWindow, ChosenAccountsShowTheirFieldsAndEveryChangeIsSavedA
         EXPECT_FALSE(confirmation->isReadOnly());
         test::Type(confirmation, typed);
         LeaveField();
-        EXPECT_TRUE(confirmation->text().isEmpty());
-        EXPECT_TRUE(confirmation->isReadOnly());
+        EXPECT_TRUE(confirmation->text().isEmpty() && confirmation->isReadOnly());
         const auto users = test::LoadUsersFile();
-        ASSERT_TRUE(users->FindLogin(u"jana"));
-        EXPECT_TRUE(users->CheckCurrentPassword(typed == "nove" ? u"nove" : u"j"));
+        EXPECT_TRUE(users->FindLogin(u"jana") &&
+                    users->CheckCurrentPassword(typed == "nove" ? u"nove" : u"j"));
     }
 
     Choose(1006, "Peter");
@@ -143,11 +149,23 @@ TEST_F(AdministrationWindow, ChosenAccountsShowTheirFieldsAndEveryChangeIsSavedA
     LeaveField();
     auto* teacher = Ctl<QCheckBox>(1014);
     QTest::mouseClick(teacher, Qt::LeftButton, {}, QPoint(6, teacher->height() / 2));
-    EXPECT_EQ(Users(), (QStringList{"jana", "petko", "ucitel"}));
-    EXPECT_EQ(Saved(), (Logins{{u"jana", false}, {u"petko", true}, {u"ucitel", true}}));
+    // The list becomes adam, jana, petko; the click that leaves the field chooses jana.
+    Choose(1006, "ucitel");
+    Type(1013, "adam");
+    Choose(1006, "jana");
+    Click(1009);
+    EXPECT_EQ(Users(), (QStringList{"adam", "petko"}));
+    // The acting teacher, renamed, keeps their rights and cannot drop them.
+    Choose(1006, "adam");
+    ModalAnswers answers;
+    answers.ExpectMessage(
+        "Vlastnému kontu nemôžete zrušiť príznak „Učiteľ“: stratili by ste právo meniť kontá, a "
+        "ak ste jediný učiteľ, nemohol by ich meniť nikto.");
+    QTest::mouseClick(teacher, Qt::LeftButton, {}, QPoint(6, teacher->height() / 2));
+    EXPECT_TRUE(teacher->isChecked());
+    EXPECT_EQ(Saved(), (Logins{{u"adam", true}, {u"petko", true}}));
     const auto users = test::LoadUsersFile();
-    ASSERT_TRUE(users->FindLogin(u"petko"));
-    EXPECT_EQ(users->GetCurrentName(), u"Peter Nový");
+    EXPECT_TRUE(users->FindLogin(u"petko") && users->GetCurrentName() == u"Peter Nový");
 }
 
 // A removed student's kept tests go too.
@@ -156,32 +174,27 @@ TEST_F(AdministrationWindow, PlusMinusAndVycistitSaveAtOnceButNeverRemoveTheActi
     for (const char* login : {"jana", "Peter", "ucitel"}) {
         ASSERT_TRUE(MakePrivateFolder(kKeptTestsFolder, login).IsOk());
     }
-    // Enter does nothing, nor do "Import ...", "Export ...", minus without a login (as at
-    // opening) or on the acting account, and "Vyčistiť" answered No.
-    Ctl<QPushButton>(1008)->setFocus();
-    QTest::keyClick(Ctl<QPushButton>(1008), Qt::Key_Return);
-    QTest::keyClick(window.get(), Qt::Key_Return);
-    Click(1011);
-    Click(1012);
+    // Enter in a field does nothing, nor do minus without a login (as at opening) or on the
+    // acting account, and "Vyčistiť" answered No.
+    Ctl<QLineEdit>(1013)->setFocus();
+    QTest::keyClick(Ctl<QLineEdit>(1013), Qt::Key_Return);
     EXPECT_TRUE(window->isVisible());
     Click(1009);
     Choose(1006, "ucitel");
     Click(1009);
     Vycistit(QMessageBox::No);
     EXPECT_EQ(test::ReadBytes("userdb"), before);
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&No"), "&Nie");  // Qt's own texts
 
     Choose(1006, "jana");
     Click(1009);
     EXPECT_EQ(Text(1003), QStringLiteral("Jana Kováčová")) << "the fields keep their values";
     EXPECT_EQ(LoginFolders(kKeptTestsFolder).size(), 2u);
     Click(1008);
-    Click(1008);
+    QTest::keyClick(Ctl<QPushButton>(1008), Qt::Key_Return);  // Enter presses the focused button
     const QString added = QStringLiteral("zadajte_novy_login");
     EXPECT_EQ(Users(), (QStringList{"Peter", "ucitel", added, added}));
-    EXPECT_EQ(Saved(), (Logins{{u"Peter", false},
-                               {u"ucitel", true},
-                               {added.toStdU16String(), false},
-                               {added.toStdU16String(), false}}));
+    EXPECT_EQ(Saved().size(), 4u);
     Choose(1006, added);
     EXPECT_EQ(Text(1003), QStringLiteral("Zadajte celé meno používateľa"));
 
@@ -189,6 +202,66 @@ TEST_F(AdministrationWindow, PlusMinusAndVycistitSaveAtOnceButNeverRemoveTheActi
     EXPECT_EQ(Users(), QStringList{"ucitel"});
     EXPECT_EQ(Saved(), (Logins{{u"ucitel", true}}));
     EXPECT_EQ(LoginFolders(kKeptTestsFolder), std::vector<std::string>{"ucitel"});
+}
+
+// A class list as a Slovak spreadsheet saves it (Windows-1250, semicolons, a header, quoted
+// names, one over lines 3 and 4): lines 5 and 20 are refused, the 30 others come in with one
+// write (one message if it fails). The export lists "userdb"; 30 slips fill 3 pages.
+TEST_F(AdministrationWindow, AClassIsImportedInOneWriteAndExportedWithLoginSlips) {
+    std::string list = "Prihlasovacie meno;Cel\xE9 meno;Heslo;U\xE8ite\xBE\r\n";
+    for (int line = 2; line <= 34; ++line) {
+        const std::string n = std::to_string(line);
+        const std::string login = line == 5 ? "jan novak" : line == 20 ? "jana" : "ziak" + n;
+        list += login + ";\"\x8Eilka \"\"" + n + (line == 3 ? "\"\"\r\n" : "\"\"; ") +
+                "\xBCubo\";" + (line % 2 ? "" : "h" + n) + (line < 4 ? ";\xC1no\r\n" : "\r\n");
+        line += line == 3 ? 1 : 0;
+    }
+    test::WriteBytes("trieda.csv", std::vector<std::uint8_t>(list.begin(), list.end()));
+    for (const bool fails : {true, false}) {
+        ModalAnswers answers;
+        answers.Expect<QFileDialog>([this](QFileDialog* files) {
+            files->findChild<QLineEdit*>("fileNameEdit")
+                ->setText(QString::fromStdString(folder.Path() + "/trieda.csv"));
+            static_cast<QDialog*>(files)->accept();
+        });
+        answers.Expect<CImportDlg>([](CImportDlg* summary) {
+            EXPECT_EQ(test::Lines(summary->findChild<QListWidget*>()),
+                      (QStringList{"Riadok 5: prihlasovacie meno „jan novak“ obsahuje medzeru",
+                                   "Riadok 20: konto „jana“ už existuje"}));
+            summary->accept();
+        });
+        if (fails) {
+            answers.ExpectMessage(
+                "Súbor userdb sa nedá zapísať: súbor by bol väčší, ako je dovolené.\n\nZmena sa "
+                "neuložila; okno ukazuje kontá tak, ako sú uložené.");
+        }
+        test::UnderFileSizeLimit(fails ? 16 : 1 << 30, [&] { Click(1011); });
+        EXPECT_EQ(Users().size(), fails ? 3 : 33);
+    }
+    const auto users = test::LoadUsersFile();
+    EXPECT_TRUE(users->FindLogin(u"ziak8") && users->CheckCurrentPassword(u"h8") &&
+                users->GetCurrentName() == u"Žilka \"8\"; Ľubo");
+
+    ASSERT_TRUE(std::filesystem::create_directory("export"));  // the working folder is served
+    qputenv("HOME", QByteArray::fromStdString(folder.Path() + "/export"));
+    ModalAnswers answers;
+    answers.Expect<CExportDlg>([](CExportDlg* exporter) { exporter->accept(); });
+    Click(1012);
+    const auto csv = test::ReadBytes("export/konta.csv");
+    const auto records = CAccountTable::Parse(std::string(csv.begin(), csv.end())).GetRecords();
+    ASSERT_EQ(records.size(), 34u);  // the header, then every account
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        ASSERT_TRUE(users->FindLogin(records[i].fields.at(0)));
+        const CPNUser& user = *users->CurrentUser();
+        EXPECT_EQ(records[i].fields,
+                  (std::vector<std::u16string>{user.GetLogin(), user.GetName(), user.GetPassword(),
+                                               user.IsTeacher() ? u"áno" : u"nie"}));
+    }
+    const auto pdf = test::ReadBytes("export/prihlasovacie-listky.pdf");
+    EXPECT_EQ(QByteArrayView(pdf.data(), pdf.size()).count("/Type /Page\n"), 3);  // not /Pages
+    for (const char* file : {"export/konta.csv", "export/prihlasovacie-listky.pdf"}) {
+        EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0600));
+    }
 }
 
 // Generated tests are kept beside "testdb" and show again, with their ids, in a new window;
