@@ -173,8 +173,22 @@ bool CAtomicFile::Write(const void* data, std::size_t size) {
         }
         bytes += written;
         size -= static_cast<std::size_t>(written);
+        bytesWritten += written;
     }
+    StartFlushing();
     return true;
+}
+
+// A large file goes to the disk while it is still being written, each few megabytes as they
+// are complete, so that the commit's fsync waits only for the last of them and not for the
+// whole file. Starting the write-back does not wait for it; a file system that cannot do
+// this leaves everything to the fsync.
+void CAtomicFile::StartFlushing() {
+    constexpr off_t kFlushStep = 8 << 20;
+    if (bytesWritten - bytesFlushing >= kFlushStep) {
+        ::sync_file_range(fd, bytesFlushing, bytesWritten - bytesFlushing, SYNC_FILE_RANGE_WRITE);
+        bytesFlushing = bytesWritten;
+    }
 }
 
 bool CAtomicFile::Commit() {
@@ -241,6 +255,8 @@ void CAtomicFile::Abort() {
     }
     fd = -1;
     folder = -1;
+    bytesWritten = 0;
+    bytesFlushing = 0;
     temporaryName.clear();
     errno = error;
 }
@@ -253,8 +269,7 @@ bool CAtomicFile::LinkAs(const std::string& path) const {
     if (!temporaryName.empty()) {
         return ::linkat(folder, temporaryName.c_str(), AT_FDCWD, path.c_str(), 0) == 0;
     }
-    return ::linkat(AT_FDCWD, ProcPath(fd).c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) ==
-           0;
+    return ::linkat(AT_FDCWD, ProcPath(fd).c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 std::string CAtomicFile::TemporaryPath() const {

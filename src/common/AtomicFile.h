@@ -58,9 +58,12 @@ private:
     bool OpenNamed(mode_t mode);
     bool GiveName();
     void TakeOwnerAndMode() const;
+    void StartFlushing();
 
     int fd = -1;
     int folder = -1;  // the target's folder, open for the *at calls and its own fsync
+    off_t bytesWritten = 0;
+    off_t bytesFlushing = 0;  // handed to the disk ahead of the commit's fsync
     std::string folderPath;
     std::string name;           // the target's name in its folder
     std::string temporaryName;  // empty while the temporary file is unnamed
