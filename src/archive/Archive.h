@@ -9,7 +9,6 @@
 // the data is checked against what is really left before anything is allocated.
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <span>
 #include <string>
@@ -136,9 +135,9 @@ private:
     std::span<const std::uint8_t> input;
     std::size_t position = 0;
     // The object under each index, null under 0 and under a class record's index. A file of
-    // small objects has one entry for every few bytes, so the table is kept lean: blocks that
-    // never move, so that growing it never holds two copies of it at once.
-    std::deque<std::shared_ptr<CObject>> loadedObjects;
+    // small objects has one entry for every few bytes, so an entry is one pointer and the
+    // classes stand apart, in the few records below.
+    std::vector<std::shared_ptr<CObject>> loadedObjects;
     // The index and class of each class record, in the order read (so sorted by index).
     std::vector<std::pair<std::uint32_t, const CRuntimeClass*>> loadedClasses;
 };
