@@ -26,6 +26,9 @@ set(CPACK_DEBIAN_WINDOW_PACKAGE_NAME orvane)
 set(CPACK_DEBIAN_WINDOW_PACKAGE_SECTION education)
 # The window needs a platform plugin (xcb, wayland) beside the Qt libraries it links.
 set(CPACK_DEBIAN_WINDOW_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# Qt's own texts (the buttons of message boxes, the menus of fields, the file dialogs) in
+# Slovak; without them they stay English.
+set(CPACK_DEBIAN_WINDOW_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 # Suggested only: the window has remote access of its own on the same port.
 set(CPACK_DEBIAN_WINDOW_PACKAGE_SUGGESTS "orvane-server")
 set(CPACK_COMPONENT_WINDOW_DESCRIPTION
