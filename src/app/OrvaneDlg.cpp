@@ -101,8 +101,9 @@ std::vector<std::u16string> AllLogins(CPNUserDB& users) {
     return logins;
 }
 
-// A login that no account has any more takes its tests along, from memory and from disk, so
-// that no later account of that login is handed them; its submissions stay.
+// A login that no account has any more, once "userdb" says so, takes its tests along, from
+// memory and from disk, so that no later account of that login is handed them; its
+// submissions stay.
 void ForgetRemovedLogins(CPNUserDB& users, CPNTestDB& tests,
                          const std::vector<std::u16string>& before) {
     for (const std::u16string& login : before) {
@@ -540,8 +541,9 @@ void COrvaneDlg::OnRemoveUser() {
     }
     const auto before = AllLogins(*users);
     users->RemoveUser(fields.login, actingLogin, actingPassword);
-    ForgetRemovedLogins(*users, *tests, before);
-    SaveAndRefresh();
+    if (SaveAndRefresh()) {
+        ForgetRemovedLogins(*users, *tests, before);
+    }
 }
 
 void COrvaneDlg::OnRemoveAllStudents() {
@@ -554,8 +556,9 @@ void COrvaneDlg::OnRemoveAllStudents() {
     }
     const auto before = AllLogins(*users);
     users->RemoveAllStudents(actingLogin, actingPassword);
-    ForgetRemovedLogins(*users, *tests, before);
-    SaveAndRefresh();
+    if (SaveAndRefresh()) {
+        ForgetRemovedLogins(*users, *tests, before);
+    }
 }
 
 // Import and export read or change every account and password: they need teacher rights.
