@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <mutex>
 
 #include "common/ConsoleLine.h"
@@ -31,6 +32,23 @@ std::shared_ptr<CPNTest> LoadTestFile(const std::string& path) {
         ReportBrokenFile(path, result);
     }
     return result.IsOk() && file.First() ? file.Current() : nullptr;
+}
+
+// A submission is decoded once per run: a kept file never changes (every upload makes a new
+// one), and a student may have many, so choosing the student again reads only the new ones.
+std::shared_ptr<CPNTest> LoadSubmission(const std::string& path) {
+    static std::mutex mutex;
+    static std::map<std::string, std::shared_ptr<CPNTest>> loaded;
+    {
+        const std::lock_guard lock(mutex);
+        if (const auto found = loaded.find(path); found != loaded.end()) {
+            return found->second;
+        }
+    }
+    std::shared_ptr<CPNTest> test = LoadTestFile(path);
+    const std::lock_guard lock(mutex);
+    loaded.emplace(path, test);
+    return test;
 }
 
 // Now, or just after the newest file of the folder, so that the newest test of a login is
@@ -116,7 +134,7 @@ std::vector<SubmittedTest> LoadSubmittedTests(std::u16string_view login) {
         if (what != kWorkedTestName) {
             continue;
         }
-        if (auto test = LoadTestFile(folder + "/" + name)) {
+        if (auto test = LoadSubmission(folder + "/" + name)) {
             submitted.push_back({time, std::move(test)});
         }
     }

@@ -47,8 +47,9 @@ bool CConnection::WaitWhileUp(std::chrono::steady_clock::time_point until) {
         if (left <= 0) {
             return true;
         }
-        // No event asked for: poll reports only a hang-up or an error.
-        pollfd connectionState{socket, 0, 0};
+        // Only the end of the peer's sending is asked for; poll reports a hang-up and an
+        // error besides.
+        pollfd connectionState{socket, POLLRDHUP, 0};
         if (::poll(&connectionState, 1, static_cast<int>(std::min<long long>(left, 60'000))) > 0) {
             return false;
         }

@@ -23,8 +23,8 @@ public:
     void Shutdown();
 
     // Waits until `until` while the connection stays up; false when it was shut down (the
-    // server ends its sessions) or broken meanwhile. A client that only stops sending does
-    // not end the wait.
+    // server ends its sessions), broken, or closed by the client meanwhile: a client that has
+    // gone gives up its wait.
     bool WaitWhileUp(std::chrono::steady_clock::time_point until);
 
     // True when the peer is at an IPv4 address: a client over the network, not the other end

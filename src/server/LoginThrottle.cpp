@@ -72,14 +72,17 @@ std::size_t CLoginThrottle::RecentRefusals(const Entry& entry, Clock::time_point
         [now](Clock::time_point when) { return now - when < kWindow; }));
 }
 
-CLoginThrottle::Clock::time_point CLoginThrottle::TurnOf(std::u16string_view login,
-                                                         Clock::time_point now) {
+std::optional<CLoginThrottle::Clock::time_point> CLoginThrottle::TurnOf(std::u16string_view login,
+                                                                        Clock::time_point now) {
     const std::lock_guard lock(mutex);
     Entry* entry = Find(KeyOf(login));
     if (entry == nullptr || RecentRefusals(*entry, now) < kRefusalsBeforeDelay) {
         return now;
     }
     const Clock::time_point turn = std::max(now, entry->nextTurn);
+    if (turn - now > kLongestWait) {
+        return std::nullopt;
+    }
     entry->nextTurn = turn + kInterval;
     return turn;
 }

@@ -5,6 +5,10 @@
 // before its password is checked, so an accepted one waits like a refused one and the time
 // of the answer tells nothing. A login without recent refusals is never delayed.
 //
+// The queue of turns is short: an attempt whose turn would come more than kLongestWait away
+// is refused at once, unchecked and without taking a turn, so a flood of attempts cannot push
+// the owner's own turn minutes away; it answers as a wrong password does.
+//
 // Memory stays bounded whatever logins a script invents: the logins are kept by a keyed hash
 // in a table of fixed size, a few to each set. A new login takes the place of the one in its
 // set that is least worth keeping (no recent refusal, then the fewest, then the oldest), so a
@@ -13,6 +17,7 @@
 #include <chrono>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -25,6 +30,7 @@ public:
     static constexpr std::size_t kRefusalsBeforeDelay = 3;
     static constexpr std::chrono::seconds kWindow{60};
     static constexpr std::chrono::seconds kInterval{1};
+    static constexpr std::chrono::seconds kLongestWait{10};
 
     // The one throttle of the process.
     static CLoginThrottle& Shared();
@@ -32,8 +38,10 @@ public:
     CLoginThrottle();
 
     // When the attempt on `login` that is about to be checked may be answered: now for a login
-    // without recent refusals, else its turn, at least kInterval after the turn before.
-    Clock::time_point TurnOf(std::u16string_view login, Clock::time_point now = Clock::now());
+    // without recent refusals, else its turn, at least kInterval after the turn before;
+    // nothing when that turn lies beyond kLongestWait (the attempt is refused unchecked).
+    std::optional<Clock::time_point> TurnOf(std::u16string_view login,
+                                            Clock::time_point now = Clock::now());
     void Refused(std::u16string_view login, Clock::time_point now = Clock::now());
     // A login accepted forgets its refusals.
     void Accepted(std::u16string_view login);

@@ -20,6 +20,8 @@
 
 #include "common/AtomicFile.h"
 #include "common/ConsoleLine.h"
+#include "common/ExamFolders.h"
+#include "common/FileBytes.h"
 #include "common/TextCodec.h"
 #include "server/KeptSubmission.h"
 #include "server/LoginThrottle.h"
@@ -109,15 +111,8 @@ std::u16string ToUpper(std::u16string text) {
 // Opens a regular file for reading; -1 for anything else, so that a folder is not a file and
 // a named pipe cannot hold the session.
 int OpenRegularFile(const std::string& fileName) {
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return -1;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
+    int fd = -1;
+    OpenFileForReading(fileName, fd);
     return fd;
 }
 
@@ -257,11 +252,20 @@ CSession::Step CSession::Dispatch() {
 }
 
 CSession::Step CSession::Auth() {
-    // A login being guessed waits for its turn before its password is checked.
-    if (throttle != nullptr && !connection.WaitWhileUp(throttle->TurnOf(meno))) {
-        return Step::End;
-    }
     const std::string who = "login " + LogText(meno) + ", peer " + peer;
+    // A login being guessed waits for its turn before its password is checked; when the turns
+    // are taken for longer than the throttle allows, it is refused unchecked.
+    if (throttle != nullptr) {
+        const auto turn = throttle->TurnOf(meno);
+        if (!turn) {
+            WriteServerLog(Level::Warning, "AUTH refused unchecked, too many attempts: " + who);
+            connection.Send(kAuthRefused);
+            return Step::Continue;
+        }
+        if (!connection.WaitWhileUp(*turn)) {
+            return Step::End;
+        }
+    }
     const auto accounts = CUserDBCache::Shared().Current();
     if (accounts->state != CUserDBCache::State::Loaded) {
         WriteServerLog(Level::Error, "AUTH answered " + Quoted(kNoDatabase) + ": " + who);
@@ -372,10 +376,13 @@ CSession::Step CSession::Upload() {
         Refuse("SAVE", refusal);
         return Step::Continue;
     }
-    // The upload goes to a temporary file that replaces the target only once it is whole.
+    // The upload goes to a temporary file that replaces the target only once it is whole. The
+    // names of the folders of kept tests and submissions are never taken by a file, even
+    // before the folders exist, or nothing could be kept in them.
     const std::string path = ToUtf8(file);
     CAtomicFile target;
-    if (IsFolderOrSpecial(path) || !target.Open(path)) {
+    if (IsFolderOrSpecial(path) || path == kKeptTestsFolder || path == kSubmissionsFolder ||
+        !target.Open(path)) {
         Refuse("SAVE", kCouldntOpen);
         return Step::Continue;
     }
@@ -419,8 +426,8 @@ void CSession::UploadCompleted(const Received& received) {
                                     AboutFile(std::to_string(received.bytes) + " bytes stored"));
     if (!received.kept.empty()) {
         WriteServerLog(Level::Info, "submission kept: " +
-                                        AboutFile(std::to_string(received.bytes) +
-                                                  " bytes as " + LogText(FromUtf8(received.kept))));
+                                        AboutFile(std::to_string(received.bytes) + " bytes as " +
+                                                  LogText(FromUtf8(received.kept))));
     }
     ShowOperatorMessage(std::string(kSavedMessage));
 }

@@ -1,8 +1,9 @@
-// The parts of the protocol that need no connection: the command line's fields, and the
-// markers that end an upload. (Command lines in UTF-8 and in Windows-1250 are tested with real
-// logins.)
+// The parts of the protocol that need no connection: the command line's fields, the markers
+// that end an upload, and the turns of a login being guessed. (Command lines in UTF-8 and in
+// Windows-1250 are tested with real logins.)
 #include <gtest/gtest.h>
 
+#include "server/LoginThrottle.h"
 #include "server/Session.h"
 #include "server/UploadScanner.h"
 
@@ -88,6 +89,22 @@ TEST(UploadScannerTest, AbortMarkerCountsWhenItBeginsInTheFirst256BytesAndBefore
     EXPECT_EQ(Scan("x!File#File").outcome, Outcome::Aborted);
     EXPECT_EQ(Scan("#Fi!File", {3}).outcome, Outcome::Aborted);
     EXPECT_EQ(Scan("##File", {1}).data, "#");
+}
+
+// After three refusals a login's attempts take turns a second apart, queued for ten seconds at
+// the most: one beyond is refused unchecked, so a flood cannot push the owner's turn away.
+TEST(LoginThrottleTest, TurnsOfAGuessedLoginComeASecondApartForTenSecondsAtMost) {
+    CLoginThrottle throttle;
+    const auto now = CLoginThrottle::Clock::now();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(throttle.TurnOf(u"ziak", now), now);
+        throttle.Refused(u"ziak", now);
+    }
+    for (int i = 0; i <= 10; ++i) {
+        EXPECT_EQ(throttle.TurnOf(u"ziak", now), now + std::chrono::seconds(i));
+    }
+    EXPECT_EQ(throttle.TurnOf(u"ziak", now), std::nullopt);
+    EXPECT_EQ(throttle.TurnOf(u"jana", now), now);
 }
 
 }  // namespace

@@ -142,9 +142,10 @@ TEST_F(SessionTest, ClientThatClosesOrVanishesEndsItsSessionWhereverItWaits) {
 }
 
 // Tests generated twice for two students are kept, and each student downloads the newest of
-// their own as "testdb", also after a refused AUTH under the other's login; the teacher gets
-// the shared one. Each completed upload is kept under its uploader's login in a private
-// folder, whatever the login, and the served file is the last one; a cut-off one is not kept.
+// their own as "testdb" (no upload may take the name of the folders), also after a refused AUTH
+// under the other's login; the teacher gets the shared one. Each completed upload is kept under its
+// uploader's login in a private folder, whatever the login, and the served file is the last one; a
+// cut-off one is not kept.
 TEST_F(SessionTest, EachStudentGetsTheirOwnTestAndEveryCompletedUploadIsKept) {
     WriteUsersFile({{u"ucitel", u"U", u"tajne", true},
                     {u"ziak", u"A", u"heslo", false},
@@ -170,6 +171,9 @@ TEST_F(SessionTest, EachStudentGetsTheirOwnTestAndEveryCompletedUploadIsKept) {
         return client;
     };
     LoopbackClient a = as("ziak");
+    for (const char* folder : {"SAVE tests\r\n", "SAVE submissions\r\n"}) {  // names kept free
+        EXPECT_EQ(a.Ask(folder), "!File couldnt be opened.\r\n");
+    }
     EXPECT_EQ(Download(a, "testdb"), kAllowed + newest[u"ziak"] + kSent);
     EXPECT_EQ(a.Ask("AUTH ../x zle\r\n"), kRefused);
     EXPECT_EQ(Download(a, "testdb"), kAllowed + newest[u"ziak"] + kSent);
