@@ -180,9 +180,8 @@ std::vector<std::string> LoginFolders(std::string_view root) {
     return Entries(std::string(root), true);
 }
 
-CFileResult MakePrivateFolder(std::string_view root, const std::string& name) {
-    const std::string rootPath(root);
-    for (const std::string& path : {rootPath, rootPath + "/" + name}) {
+CFileResult MakePrivateFolder(const std::string& folder) {
+    for (const std::string& path : {folder.substr(0, folder.rfind('/')), folder}) {
         if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
             return CFileResult::Unwritable(errno);
         }

@@ -43,7 +43,8 @@ std::vector<std::string> KeptFileNames(const std::string& folder);
 // The folders of `root` (not links), one per login, in no particular order.
 std::vector<std::string> LoginFolders(std::string_view root);
 
-// Creates `root` and `root/<name>` where they are missing, readable by their owner only.
-CFileResult MakePrivateFolder(std::string_view root, const std::string& name);
+// Creates a login's folder ("tests/<login>", as KeptTestsFolderOf names it) and the folder
+// above it where they are missing, readable by their owner only.
+CFileResult MakePrivateFolder(const std::string& folder);
 
 }  // namespace orvane

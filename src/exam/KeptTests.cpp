@@ -64,9 +64,8 @@ KeptTime NextKeptTime(const std::string& folder) {
 }
 
 KeptTest Keep(const std::shared_ptr<CPNTest>& test) {
-    const std::string folderName = LoginFileName(test->GetLogin());
-    KeptTest kept{test, std::string(kKeptTestsFolder) + "/" + folderName, {}};
-    kept.result = MakePrivateFolder(kKeptTestsFolder, folderName);
+    KeptTest kept{test, KeptTestsFolderOf(test->GetLogin()), {}};
+    kept.result = MakePrivateFolder(kept.path);
     if (!kept.result.IsOk()) {
         return kept;
     }

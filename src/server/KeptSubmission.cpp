@@ -21,9 +21,8 @@ constexpr int kLinkAttempts = 16;
 CKeptSubmission::CKeptSubmission(const std::u16string& uploader, const std::u16string& fileName,
                                  const CAtomicFile& upload)
     : login(uploader), name(ToUtf8(fileName)) {
-    const std::string folderName = LoginFileName(login);
-    CFileResult result = MakePrivateFolder(kSubmissionsFolder, folderName);
-    const std::string folder = std::string(kSubmissionsFolder) + "/" + folderName;
+    const std::string folder = SubmissionsFolderOf(login);
+    CFileResult result = MakePrivateFolder(folder);
     KeptTime time = std::chrono::floor<std::chrono::microseconds>(std::chrono::system_clock::now());
     for (int attempt = 0; result.IsOk() && path.empty() && attempt < kLinkAttempts; ++attempt) {
         const std::string candidate = folder + "/" + KeptFileName(time, name);
@@ -35,9 +34,9 @@ CKeptSubmission::CKeptSubmission(const std::u16string& uploader, const std::u16s
         time += std::chrono::microseconds(1);
     }
     if (!result.IsOk()) {
-        WriteServerLog(CServerLog::Level::Warning,
-                       "submission not kept in " + LogText(FromUtf8(folder)) + ": " +
-                           result.Reason());
+        WriteServerLog(
+            CServerLog::Level::Warning,
+            "submission not kept in " + LogText(FromUtf8(folder)) + ": " + result.Reason());
     }
 }
 

@@ -172,7 +172,7 @@ TEST_F(AdministrationWindow, ChosenAccountsShowTheirFieldsAndEveryChangeIsSavedA
 TEST_F(AdministrationWindow, PlusMinusAndVycistitSaveAtOnceButNeverRemoveTheActingAccount) {
     const auto before = test::ReadBytes("userdb");
     for (const char* login : {"jana", "Peter", "ucitel"}) {
-        ASSERT_TRUE(MakePrivateFolder(kKeptTestsFolder, login).IsOk());
+        ASSERT_TRUE(MakePrivateFolder(std::string(kKeptTestsFolder) + "/" + login).IsOk());
     }
     // Enter in a field does nothing, nor do minus without a login (as at opening) or on the
     // acting account, and "Vyčistiť" answered No.
@@ -284,7 +284,7 @@ TEST_F(AdministrationWindow, AUsersTestsListTheirQuestionsAndGeneratedOnesAreKep
     EXPECT_TRUE(Questions().isEmpty()) << "the old test's questions go with the old user";
 
     Choose(1006, "jana");
-    ASSERT_TRUE(MakePrivateFolder(kKeptTestsFolder, "jana").IsOk());
+    ASSERT_TRUE(MakePrivateFolder(KeptTestsFolderOf(u"jana")).IsOk());
     test::WriteBytes("tests/Peter", {});
     {
         ModalAnswers answers;
@@ -317,7 +317,7 @@ TEST_F(AdministrationWindow, AUsersTestsListTheirQuestionsAndGeneratedOnesAreKep
                                                 std::vector<std::u16string>{u"áno", u"nie"},
                                                 std::vector<bool>{true, false}, nullptr);
     chosen->SetAnswerFlag(1, true);
-    ASSERT_TRUE(MakePrivateFolder(kSubmissionsFolder, "jana").IsOk());
+    ASSERT_TRUE(MakePrivateFolder(SubmissionsFolderOf(u"jana")).IsOk());
     const auto arrived =
         std::chrono::sys_days(std::chrono::March / 5 / 2026) + std::chrono::hours(12);
     test::WriteTestFile("submissions/jana/" + KeptFileName(arrived, "testdb_bla"),
