@@ -55,6 +55,8 @@ public:
     // False at the last question (the cursor stays there) and without a cursor.
     bool NextQuestion() { return questions.Next(); }
     std::shared_ptr<CPNQuestion> CurrentQuestion() const { return questions.Current(); }
+    // The questions from the front, for a walk that leaves the cursor where it is.
+    const CCursorList<CPNQuestion>& Questions() const { return questions; }
 
     void Serialize(CArchive& archive) override;
 
