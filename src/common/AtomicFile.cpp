@@ -13,6 +13,7 @@
 #include <ctime>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace orvane {
 namespace {
@@ -270,6 +271,37 @@ bool CAtomicFile::LinkAs(const std::string& path) const {
         return ::linkat(folder, temporaryName.c_str(), AT_FDCWD, path.c_str(), 0) == 0;
     }
     return ::linkat(AT_FDCWD, ProcPath(fd).c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+bool CAtomicFile::CopyAs(const std::string& path, mode_t mode) const {
+    if (fd < 0) {
+        errno = EBADF;
+        return false;
+    }
+    // The temporary file is open for writing only; its inode is opened again to be read.
+    const int source = ::open(ProcPath(fd).c_str(), O_RDONLY | O_CLOEXEC);
+    if (source < 0) {
+        return false;
+    }
+    CAtomicFile copy;
+    bool copied = copy.Open(path, mode);
+    std::vector<char> block(copied ? 256 * 1024 : 0);
+    for (off_t offset = 0; copied;) {
+        const ssize_t got = ::pread(source, block.data(), block.size(), offset);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            copied = got == 0 && copy.Commit();
+            break;
+        }
+        copied = copy.Write(block.data(), static_cast<std::size_t>(got));
+        offset += got;
+    }
+    const int error = errno;
+    ::close(source);
+    errno = error;
+    return copied;
 }
 
 std::string CAtomicFile::TemporaryPath() const {

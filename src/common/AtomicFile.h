@@ -47,6 +47,10 @@ public:
     // stays when the commit renames the file: false, with errno, when it cannot be made (a
     // `path` that exists is EEXIST).
     bool LinkAs(const std::string& path) const;
+    // The same as a copy of its own, replaced in one step and durable like any other write,
+    // where a link cannot be made (a file system without hard links, another file system) or
+    // the copy needs a mode of its own: false, with errno, when it cannot be made.
+    bool CopyAs(const std::string& path, mode_t mode) const;
 
     bool IsOpen() const { return fd >= 0; }
     // The hidden name of the temporary file, with the target's folder; empty while the file

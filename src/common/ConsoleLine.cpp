@@ -1,5 +1,6 @@
 #include "common/ConsoleLine.h"
 
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -9,10 +10,15 @@ namespace {
 
 std::mutex mutex;
 std::FILE* consoleStream = nullptr;
+std::atomic<void (*)(std::string_view)> consoleSink{nullptr};
 
 }  // namespace
 
 void PrintConsoleLine(std::string_view text) {
+    if (const auto sink = consoleSink.load()) {
+        sink(text);
+        return;
+    }
     std::string line(text);
     line += '\n';
     const std::lock_guard lock(mutex);
@@ -25,6 +31,10 @@ void PrintConsoleLine(std::string_view text, std::string_view name) {
     std::string line(text);
     line += name;
     PrintConsoleLine(line);
+}
+
+void SetConsoleSink(void (*sink)(std::string_view line)) {
+    consoleSink.store(sink);
 }
 
 void SetConsoleStream(std::FILE* stream) {

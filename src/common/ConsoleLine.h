@@ -19,5 +19,8 @@ void PrintConsoleLine(std::string_view text, std::string_view name);
 // Sends console lines to another stream (a tool whose standard output carries data uses
 // standard error); null restores standard output.
 void SetConsoleStream(std::FILE* stream);
+// Hands every console line, without its line end, to `sink` instead of a stream (a server
+// whose output must never hold up its sessions queues them); null restores the stream.
+void SetConsoleSink(void (*sink)(std::string_view line));
 
 }  // namespace orvane

@@ -180,6 +180,29 @@ std::vector<std::string> LoginFolders(std::string_view root) {
     return Entries(std::string(root), true);
 }
 
+bool IsNamedExactly(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string parent = slash == std::string::npos ? "." : path.substr(0, slash);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) {
+        return true;
+    }
+    DIR* const folder = ::opendir(parent.c_str());
+    bool listed = false;
+    while (folder != nullptr && !listed) {
+        const dirent* entry = ::readdir(folder);
+        if (entry == nullptr) {
+            break;
+        }
+        listed = name == entry->d_name;
+    }
+    if (folder != nullptr) {
+        ::closedir(folder);
+    }
+    return listed;
+}
+
 CFileResult MakePrivateFolder(const std::string& folder) {
     for (const std::string& path : {folder.substr(0, folder.rfind('/')), folder}) {
         if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {

@@ -43,6 +43,11 @@ std::vector<std::string> KeptFileNames(const std::string& folder);
 // The folders of `root` (not links), one per login, in no particular order.
 std::vector<std::string> LoginFolders(std::string_view root);
 
+// False when `path` answers only to another spelling of its name: on a file system that
+// ignores letter case, "tests/jano" finds the folder "tests/Jano", which belongs to another
+// login. True when its folder lists the name exactly, or when nothing answers to it.
+bool IsNamedExactly(const std::string& path);
+
 // Creates a login's folder ("tests/<login>", as KeptTestsFolderOf names it) and the folder
 // above it where they are missing, readable by their owner only.
 CFileResult MakePrivateFolder(const std::string& folder);

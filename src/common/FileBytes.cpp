@@ -11,14 +11,14 @@ namespace orvane {
 namespace {
 
 constexpr char kNotRegular[] = "not a regular file";
+constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
 
-}  // namespace
+CFileResult FailedOpen() {
+    return errno == ENOENT ? CFileResult::Missing() : CFileResult::Unreadable(errno);
+}
 
-CFileResult OpenFileForReading(const std::string& path, int& fd) {
-    fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return errno == ENOENT ? CFileResult::Missing() : CFileResult::Unreadable(errno);
-    }
+// A regular file opened at `fd`: anything else is closed again.
+CFileResult CheckRegular(int& fd) {
     struct stat info {};
     CFileResult result;
     if (::fstat(fd, &info) != 0) {
@@ -33,6 +33,41 @@ CFileResult OpenFileForReading(const std::string& path, int& fd) {
         fd = -1;
     }
     return result;
+}
+
+}  // namespace
+
+CFileResult OpenFileForReading(const std::string& path, int& fd) {
+    fd = ::open(path.c_str(), kReadFlags);
+    return fd < 0 ? FailedOpen() : CheckRegular(fd);
+}
+
+// Each folder on the way is opened on its own, none of them through a link.
+CFileResult OpenFileWithoutLinks(const std::string& path, int& fd) {
+    int folder = path.starts_with('/') ? ::open("/", O_PATH | O_CLOEXEC) : AT_FDCWD;
+    std::size_t from = path.starts_with('/') ? 1 : 0;
+    for (std::size_t slash; (slash = path.find('/', from)) != std::string::npos; from = slash + 1) {
+        const std::string part = path.substr(from, slash - from);
+        const int next =
+            ::openat(folder, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int error = errno;
+        if (folder != AT_FDCWD) {
+            ::close(folder);
+        }
+        if (next < 0) {
+            fd = -1;
+            errno = error;
+            return FailedOpen();
+        }
+        folder = next;
+    }
+    fd = ::openat(folder, path.c_str() + from, kReadFlags | O_NOFOLLOW);
+    const int error = errno;
+    if (folder != AT_FDCWD) {
+        ::close(folder);
+    }
+    errno = error;
+    return fd < 0 ? FailedOpen() : CheckRegular(fd);
 }
 
 CFileResult ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes) {

@@ -13,6 +13,9 @@ namespace orvane {
 // folder, a named pipe or a device under the name is Unreadable (a named pipe is opened
 // without waiting for a writer, so it never holds the caller), as is a refused permission.
 CFileResult OpenFileForReading(const std::string& path, int& fd);
+// The same, without following a symbolic link anywhere on the path (a link is Unreadable,
+// ELOOP), for files handed to others: a link left in a folder never hands out its target.
+CFileResult OpenFileWithoutLinks(const std::string& path, int& fd);
 // The whole regular file, as OpenFileForReading tells; running out of memory is Unreadable
 // (ENOMEM).
 CFileResult ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes);

@@ -56,6 +56,29 @@ bool CConnection::WaitWhileUp(std::chrono::steady_clock::time_point until) {
     }
 }
 
+bool CConnection::WaitForData(std::chrono::steady_clock::time_point until) {
+    using namespace std::chrono;
+    for (;;) {
+        const auto left = ceil<milliseconds>(until - steady_clock::now()).count();
+        if (left <= 0) {
+            return false;
+        }
+        pollfd connectionState{socket, POLLIN, 0};
+        if (::poll(&connectionState, 1, static_cast<int>(std::min<long long>(left, 60'000))) > 0) {
+            return true;
+        }
+    }
+}
+
+std::uint32_t CConnection::PeerAddress() const {
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    return ::getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &length) == 0 &&
+                   peer.sin_family == AF_INET
+               ? ntohl(peer.sin_addr.s_addr)
+               : 0;
+}
+
 bool CConnection::HasNetworkPeer() const {
     sockaddr_in peer{};
     socklen_t length = sizeof peer;

@@ -4,6 +4,7 @@
 // a send never raises SIGPIPE, so a client that has gone cannot end the process.
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -27,9 +28,15 @@ public:
     // gone gives up its wait.
     bool WaitWhileUp(std::chrono::steady_clock::time_point until);
 
+    // Waits until something can be received (or the connection has ended) and answers true;
+    // false when `until` comes first.
+    bool WaitForData(std::chrono::steady_clock::time_point until);
+
     // True when the peer is at an IPv4 address: a client over the network, not the other end
     // of a socket pair in this process.
     bool HasNetworkPeer() const;
+    // The peer's IPv4 address (host order); 0 for a socket pair.
+    std::uint32_t PeerAddress() const;
     // The peer's address and port ("192.0.2.7:51234"), or "local" for a socket pair.
     std::string PeerName() const;
 

@@ -1,5 +1,6 @@
 #include "server/KeptSubmission.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,21 +15,34 @@ namespace orvane {
 namespace {
 
 // Two uploads of one login kept within the same microsecond take the next free one.
-constexpr int kLinkAttempts = 16;
+constexpr int kKeepAttempts = 16;
+
+// The errors of a file system or a pair of folders that cannot link at all.
+bool IsLinkImpossible(int error) {
+    return error == EPERM || error == EXDEV || error == EMLINK || error == EOPNOTSUPP ||
+           error == ENOSYS;
+}
+
+// A served file that others may read (one that keeps such a mode) cannot share its inode with
+// a kept file, which only the server's user may read.
+bool IsPrivate(const std::string& served) {
+    struct stat info {};
+    return ::lstat(served.c_str(), &info) != 0 || (info.st_mode & 077) == 0;
+}
 
 }  // namespace
 
 CKeptSubmission::CKeptSubmission(const std::u16string& uploader, const std::u16string& fileName,
                                  const CAtomicFile& upload)
-    : login(uploader), name(ToUtf8(fileName)) {
+    : login(uploader), name(ToUtf8(fileName)), linkable(IsPrivate(name)) {
     const std::string folder = SubmissionsFolderOf(login);
     CFileResult result = MakePrivateFolder(folder);
     KeptTime time = std::chrono::floor<std::chrono::microseconds>(std::chrono::system_clock::now());
-    for (int attempt = 0; result.IsOk() && path.empty() && attempt < kLinkAttempts; ++attempt) {
+    for (int attempt = 0; result.IsOk() && path.empty() && attempt < kKeepAttempts; ++attempt) {
         const std::string candidate = folder + "/" + KeptFileName(time, name);
-        if (upload.LinkAs(candidate)) {
+        if (Keep(candidate, upload)) {
             path = candidate;
-        } else if (errno != EEXIST || attempt + 1 == kLinkAttempts) {
+        } else if (errno != EEXIST || attempt + 1 == kKeepAttempts) {
             result = CFileResult::Unwritable(errno);
         }
         time += std::chrono::microseconds(1);
@@ -38,6 +52,25 @@ CKeptSubmission::CKeptSubmission(const std::u16string& uploader, const std::u16s
             CServerLog::Level::Warning,
             "submission not kept in " + LogText(FromUtf8(folder)) + ": " + result.Reason());
     }
+}
+
+bool CKeptSubmission::Keep(const std::string& candidate, const CAtomicFile& upload) {
+    if (linkable) {
+        if (upload.LinkAs(candidate)) {
+            return true;
+        }
+        if (!IsLinkImpossible(errno)) {
+            return false;  // taken (EEXIST), or a folder that takes nothing
+        }
+        linkable = false;  // and not tried again for this upload
+    }
+    struct stat existing {};
+    if (::lstat(candidate.c_str(), &existing) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    copied = upload.CopyAs(candidate, 0600);
+    return copied;
 }
 
 CKeptSubmission::~CKeptSubmission() {

@@ -1,10 +1,13 @@
 #pragma once
 // CKeptSubmission: every upload that completes is also kept, as
-// "submissions/<login>/<UTC time>-<name>", in folders that only the server's user may read.
-// The kept file is a hard link to the upload's temporary file, made just before that file
-// replaces the served one: it costs no copy, and it holds this upload's bytes even when
-// another upload of the same name replaces the served file a moment later. The served file
-// goes on being replaced by the latest upload as before; clients see nothing of this.
+// "submissions/<login>/<UTC time>-<name>", in folders and files that only the server's user
+// may read. The kept file is a hard link to the upload's temporary file, made just before
+// that file replaces the served one: it costs no copy, and it holds this upload's bytes even
+// when another upload of the same name replaces the served file a moment later. Where a link
+// cannot be made (a file system without hard links, submissions on another file system), or
+// the served file keeps a mode that lets others read it, the kept file is a copy of its own,
+// mode 0600. The served file goes on being replaced by the latest upload as before; clients
+// see nothing of this.
 #include <string>
 
 namespace orvane {
@@ -13,11 +16,11 @@ class CAtomicFile;
 
 class CKeptSubmission {
 public:
-    // Links the upload, whose data is whole but not yet in place. A link that cannot be made
-    // is a warning in the server's log; the upload goes on.
+    // Keeps the upload, whose data is whole but not yet in place. One that cannot be kept is
+    // a warning in the server's log; the upload goes on.
     CKeptSubmission(const std::u16string& login, const std::u16string& name,
                     const CAtomicFile& upload);
-    // An upload that never got into place is not kept: the link goes again.
+    // An upload that never got into place is not kept: the kept file goes again.
     ~CKeptSubmission();
     CKeptSubmission(const CKeptSubmission&) = delete;
     CKeptSubmission& operator=(const CKeptSubmission&) = delete;
@@ -25,11 +28,17 @@ public:
     // The upload is in place: the kept file stays. Answers its path (empty when none was
     // made), for the session's log line.
     std::string Confirm();
+    bool IsCopy() const { return copied; }
 
 private:
+    // Makes the kept file at `candidate`; false with errno.
+    bool Keep(const std::string& candidate, const CAtomicFile& upload);
+
     std::u16string login;
     std::string name;
-    std::string path;  // empty when nothing was linked
+    std::string path;  // empty when nothing was kept
+    bool linkable = true;
+    bool copied = false;
     bool confirmed = false;
 };
 

@@ -23,8 +23,11 @@ void SetServerLog(CServerLog* log);
 
 void WriteServerLog(CServerLog::Level level, const std::string& line);
 
-// A name or login that a client sent, as UTF-8 fit for one log line: control characters and
-// backslashes are written as \xNN, so that no client can add a line of its own.
+// A name or login that a client sent, as UTF-8 fit for one log line: control characters (C0
+// and C1), no-break spaces and backslashes are written as \xNN, and the line and paragraph
+// separators, the other spaces and zero-width characters, bidirectional controls and lone
+// surrogates as \uNNNN, so that no client can add a line of its own or make its text look
+// like the server's.
 std::string LogText(std::u16string_view text);
 
 }  // namespace orvane

@@ -1,9 +1,5 @@
 #include "server/Session.h"
 
-#include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
-#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,14 +17,15 @@
 #include "common/AtomicFile.h"
 #include "common/ConsoleLine.h"
 #include "common/ExamFolders.h"
-#include "common/FileBytes.h"
 #include "common/TextCodec.h"
+#include "server/Download.h"
 #include "server/KeptSubmission.h"
-#include "server/LoginThrottle.h"
 #include "server/OperatorMessages.h"
-#include "server/PersonalTest.h"
+#include "server/PasswordLimits.h"
+#include "server/ServedNames.h"
 #include "server/ServerLog.h"
 #include "server/SessionList.h"
+#include "server/UploadRoom.h"
 #include "server/UploadScanner.h"
 #include "server/UserDBCache.h"
 
@@ -37,18 +34,15 @@ namespace {
 
 constexpr std::size_t kCommandBuffer = 512;
 constexpr std::size_t kGoAheadBuffer = 32;
-constexpr std::size_t kDownloadBlock = 1024;
 // Uploads are received in large blocks: the markers are found in the stream whatever the
 // size of each receive.
 constexpr std::size_t kUploadBuffer = 256 * 1024;
-// The most that one sendfile call of a download is asked to move.
-constexpr std::size_t kSendfileChunk = 4 * 1024 * 1024;
 constexpr std::chrono::milliseconds kGoAheadPause{10};
 
-constexpr std::array<std::u16string_view, 3> kTeacherOnlyDownloads = {u"userdb", u"testdb_bla",
-                                                                      u"quesdb"};
-constexpr std::array<std::u16string_view, 3> kTeacherOnlyUploads = {u"userdb", u"testdb",
-                                                                    u"quesdb"};
+constexpr std::array<std::u16string_view, 3> kTeacherOnlyDownloads = {
+    kUserDBName, kWorkedTestDBName, kQuestionDBName};
+constexpr std::array<std::u16string_view, 3> kTeacherOnlyUploads = {kUserDBName, kTestDBName,
+                                                                    kQuestionDBName};
 
 constexpr std::string_view kServerReady = "#Server Ready.\r\n";
 constexpr std::string_view kLoggedIn = "#You are logged in!!!\r\n";
@@ -68,20 +62,6 @@ constexpr std::string_view kAbortedMessage = "File not found on server!";
 constexpr std::string_view kSavedMessage = "File has been saved";
 
 using Level = CServerLog::Level;
-
-// Only a plain name of a file in the working folder is served: no path, and no name that
-// begins with "." (which also keeps the temporary files of uploads out of reach). Control
-// characters are refused too, since the file system would cut the name at a zero.
-bool IsServedName(std::u16string_view name) {
-    return !name.empty() && name.front() != u'.' &&
-           std::none_of(name.begin(), name.end(), [](char16_t c) {
-               return c == u'/' || c == u'\\' || c < 0x20 || c == 0x7F;
-           });
-}
-
-bool IsOneOf(std::u16string_view name, std::span<const std::u16string_view> names) {
-    return std::find(names.begin(), names.end(), name) != names.end();
-}
 
 // Clients send UTF-8 or, from Slovak Windows, Windows-1250; a zero byte ends the line as it
 // ends any 8-bit text.
@@ -108,100 +88,6 @@ std::u16string ToUpper(std::u16string text) {
     return text;
 }
 
-// Opens a regular file for reading; -1 for anything else, so that a folder is not a file and
-// a named pipe cannot hold the session.
-int OpenRegularFile(const std::string& fileName) {
-    int fd = -1;
-    OpenFileForReading(fileName, fd);
-    return fd;
-}
-
-bool IsFolderOrSpecial(const std::string& fileName) {
-    struct stat info {};
-    return ::stat(fileName.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
-}
-
-// Reads until the block is full or the file ends; -1 on a read error.
-long ReadBlock(int fd, char* block, std::size_t size) {
-    std::size_t filled = 0;
-    while (filled < size) {
-        const ssize_t got = ::read(fd, block + filled, size - filled);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return -1;
-        }
-        if (got == 0) {
-            break;
-        }
-        filled += static_cast<std::size_t>(got);
-    }
-    return static_cast<long>(filled);
-}
-
-enum class SendResult { Sent, Failed, Unsupported };
-
-// sendfile cannot be told MSG_NOSIGNAL: while it runs, SIGPIPE is held back on this thread,
-// and one that a client who has gone raised is taken back, so it cannot end the process.
-class SigpipeHeldBack {
-public:
-    SigpipeHeldBack() {
-        sigemptyset(&pipe);
-        sigaddset(&pipe, SIGPIPE);
-        pthread_sigmask(SIG_BLOCK, &pipe, &previous);
-    }
-    ~SigpipeHeldBack() {
-        const timespec noWait{};
-        while (sigtimedwait(&pipe, nullptr, &noWait) == SIGPIPE) {
-        }
-        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    }
-    SigpipeHeldBack(const SigpipeHeldBack&) = delete;
-    SigpipeHeldBack& operator=(const SigpipeHeldBack&) = delete;
-
-private:
-    sigset_t pipe;
-    sigset_t previous;
-};
-
-SendResult SendWithSendfile(int socket, int fd, std::uint64_t& sent) {
-    const SigpipeHeldBack heldBack;
-    for (bool first = true;; first = false) {
-        const ssize_t moved = ::sendfile(socket, fd, nullptr, kSendfileChunk);
-        if (moved < 0 && errno == EINTR) {
-            continue;
-        }
-        if (moved < 0 && first && (errno == EINVAL || errno == ENOSYS)) {
-            return SendResult::Unsupported;
-        }
-        if (moved < 0) {
-            return SendResult::Failed;
-        }
-        if (moved == 0) {
-            return SendResult::Sent;  // the end of the file
-        }
-        sent += static_cast<std::uint64_t>(moved);
-    }
-}
-
-// Sends the file in blocks of 1024 bytes as read; false when it cannot be read to its end or
-// the client cannot take it.
-bool SendInBlocks(int socket, int fd, std::uint64_t& sent) {
-    CConnection connection(socket);
-    std::array<char, kDownloadBlock> block;
-    for (;;) {
-        const long got = ReadBlock(fd, block.data(), block.size());
-        if (got < 0 || !connection.Send(block.data(), static_cast<std::size_t>(got))) {
-            return false;
-        }
-        sent += static_cast<std::uint64_t>(got);
-        if (static_cast<std::size_t>(got) < block.size()) {
-            return true;  // the first short block, possibly empty, is the last
-        }
-    }
-}
-
 // A reply as the log quotes it: without its line end.
 std::string Quoted(std::string_view reply) {
     return "\"" + std::string(reply.substr(0, reply.find('\r'))) + "\"";
@@ -210,10 +96,13 @@ std::string Quoted(std::string_view reply) {
 }  // namespace
 
 // Password guessing comes over the network; a socket pair is this process talking to itself.
-CSession::CSession(int socket)
+CSession::CSession(int socket, const ServerOptions& options)
     : connection(socket),
       peer(connection.PeerName()),
-      throttle(connection.HasNetworkPeer() ? &CLoginThrottle::Shared() : nullptr) {}
+      options(options),
+      address(connection.PeerAddress()),
+      limits(connection.HasNetworkPeer() ? &CPasswordLimits::Shared() : nullptr),
+      loginDeadline(std::chrono::steady_clock::now() + options.loginDeadline) {}
 
 void CSession::Run() {
     WriteServerLog(Level::Info, "session started: peer " + peer);
@@ -225,6 +114,12 @@ void CSession::Serve() {
     connection.Send(kServerReady);
     std::array<char, kCommandBuffer> buff;
     for (;;) {
+        if (!loggedIn && !connection.WaitForData(loginDeadline)) {
+            WriteServerLog(Level::Warning, "session closed, no login within " +
+                                               std::to_string(options.loginDeadline.count()) +
+                                               " s: peer " + peer);
+            return;
+        }
         const long got = connection.Receive(buff.data(), buff.size());
         if (got <= 0) {
             return;  // a failed receive, or the client has closed the connection
@@ -233,6 +128,11 @@ void CSession::Serve() {
         if (ParseCommand(std::string_view(buff.data(), static_cast<std::size_t>(got)), cmd, meno,
                          heslo, file) &&
             Dispatch() == Step::End) {
+            return;
+        }
+        if (limits != nullptr && refusals >= options.maxRefusals) {
+            WriteServerLog(Level::Warning, "session closed after " + std::to_string(refusals) +
+                                               " refused passwords: " + Who());
             return;
         }
     }
@@ -253,63 +153,131 @@ CSession::Step CSession::Dispatch() {
 
 CSession::Step CSession::Auth() {
     const std::string who = "login " + LogText(meno) + ", peer " + peer;
-    // A login being guessed waits for its turn before its password is checked; when the turns
-    // are taken for longer than the throttle allows, it is refused unchecked.
-    if (throttle != nullptr) {
-        const auto turn = throttle->TurnOf(meno);
-        if (!turn) {
-            WriteServerLog(Level::Warning, "AUTH refused unchecked, too many attempts: " + who);
-            connection.Send(kAuthRefused);
-            return Step::Continue;
-        }
-        if (!connection.WaitWhileUp(*turn)) {
+    switch (CheckPassword(meno, heslo)) {
+        case Verdict::Gone:
             return Step::End;
-        }
+        case Verdict::NoDatabase:
+            WriteServerLog(Level::Error, "AUTH answered " + Quoted(kNoDatabase) + " (" +
+                                             CUserDBCache::Shared().Current()->Cause() +
+                                             "): " + who);
+            connection.Send(kNoDatabase);
+            return Step::Continue;
+        case Verdict::Refused:
+            connection.Send(kAuthRefused);  // a refused login leaves an earlier one in force
+            return Step::Continue;
+        case Verdict::Accepted:
+            break;
     }
-    const auto accounts = CUserDBCache::Shared().Current();
-    if (accounts->state != CUserDBCache::State::Loaded) {
-        WriteServerLog(Level::Error, "AUTH answered " + Quoted(kNoDatabase) + ": " + who);
-        connection.Send(kNoDatabase);
+    if (!CSessionList::Running().LogIn(connection.Socket(), meno, options.maxPerLogin)) {
+        WriteServerLog(Level::Warning, "login refused, " + std::to_string(options.maxPerLogin) +
+                                           " sessions of the login at once already: " + who);
+        connection.Send(kAuthRefused);
         return Step::Continue;
     }
-    // A refused login leaves an earlier accepted one in force.
-    if (accounts->Accepts(meno, heslo)) {
-        loggedIn = true;
-        account = meno;
-        accountIsTeacher = accounts->IsTeacher(meno, heslo);
-        if (throttle != nullptr) {
-            throttle->Accepted(meno);
-        }
-        WriteServerLog(Level::Info, "AUTH accepted: " + who);
-        connection.Send(kLoggedIn);
-    } else {
-        if (throttle != nullptr) {
-            throttle->Refused(meno);
-        }
-        WriteServerLog(Level::Warning, "AUTH refused: " + who);
-        connection.Send(kAuthRefused);
-    }
+    loggedIn = true;
+    account = meno;
+    accountPassword = heslo;
+    WriteServerLog(Level::Info, "AUTH accepted: " + who);
+    connection.Send(kLoggedIn);
     return Step::Continue;
 }
 
-std::string_view CSession::Refusal(std::span<const std::u16string_view> teacherOnly,
-                                   std::string_view refusal) {
-    if (!IsServedName(file)) {
-        return refusal;
+CSession::Verdict CSession::CheckPassword(const std::u16string& login,
+                                          const std::u16string& password,
+                                          const std::string& purpose) {
+    const std::string who = ": login " + LogText(login) + ", peer " + peer;
+    const std::string about = purpose.empty() ? std::string() : " (" + purpose + ")";
+    bool refused = false;
+    if (limits != nullptr) {
+        // A login or an address being guessed waits for its turn before its password is
+        // checked; one whose turn lies too far away is refused unchecked.
+        const auto turn = limits->TurnOf(login, address);
+        if (!turn) {
+            WriteServerLog(Level::Warning,
+                           "AUTH refused unchecked, guessed too often" + about + who);
+            refused = true;
+        } else if (!WaitUntil(*turn)) {
+            return Verdict::Gone;
+        }
     }
-    if (!IsOneOf(file, teacherOnly)) {
-        return {};
+    if (!refused) {
+        const auto accounts = CUserDBCache::Shared().Current();
+        if (accounts->state != CUserDBCache::State::Loaded) {
+            return Verdict::NoDatabase;
+        }
+        if (accounts->Accepts(login, password)) {
+            if (limits != nullptr) {
+                limits->Accepted(login, address);
+            }
+            return Verdict::Accepted;
+        }
+        if (limits != nullptr) {
+            limits->Refused(login, address);
+        }
+        WriteServerLog(Level::Warning, "AUTH refused" + about + who);
+    }
+    ++refusals;
+    const auto pause = limits == nullptr ? std::chrono::steady_clock::duration()
+                                         : CPasswordLimits::SessionPause(refusals);
+    return WaitUntil(std::chrono::steady_clock::now() + pause) ? Verdict::Refused : Verdict::Gone;
+}
+
+CSession::Rights CSession::TeacherRights(std::string_view command) {
+    if (!(meno == account && heslo == accountPassword)) {
+        switch (CheckPassword(meno, heslo,
+                              "teacher check of " + std::string(command) + " " + LogText(file))) {
+            case Verdict::Gone:
+                return Rights::Gone;
+            case Verdict::NoDatabase:
+                return Rights::NoDatabase;
+            case Verdict::Refused:
+                return Rights::NotTeacher;
+            case Verdict::Accepted:
+                break;
+        }
     }
     const auto accounts = CUserDBCache::Shared().Current();
     if (accounts->state != CUserDBCache::State::Loaded) {
-        return kNoDatabase;
+        return Rights::NoDatabase;
     }
-    return accounts->IsTeacher(meno, heslo) ? std::string_view() : refusal;
+    return accounts->IsTeacher(meno, heslo) ? Rights::Teacher : Rights::NotTeacher;
 }
 
-void CSession::Refuse(std::string_view command, std::string_view reply) {
-    WriteServerLog(reply == kNoDatabase ? Level::Error : Level::Warning,
-                   std::string(command) + " refused " + Quoted(reply) + ": file " + LogText(file) +
+bool CSession::AccountIsTeacher() const {
+    const auto accounts = CUserDBCache::Shared().Current();
+    return accounts->state == CUserDBCache::State::Loaded &&
+           accounts->IsTeacher(account, accountPassword);
+}
+
+bool CSession::WaitUntil(std::chrono::steady_clock::time_point until) {
+    if (!loggedIn && until > loginDeadline) {
+        connection.WaitWhileUp(loginDeadline);
+        return false;
+    }
+    return connection.WaitWhileUp(until);
+}
+
+std::string_view CSession::TeacherOnly(std::string_view command, std::string_view refusal,
+                                       Step& step) {
+    switch (TeacherRights(command)) {
+        case Rights::Teacher:
+            return {};
+        case Rights::NotTeacher:
+            return refusal;
+        case Rights::NoDatabase:
+            return kNoDatabase;
+        case Rights::Gone:
+            break;
+    }
+    step = Step::End;
+    return refusal;
+}
+
+void CSession::Refuse(std::string_view command, std::string_view reply, const std::string& cause) {
+    const bool trouble = reply == kNoDatabase || !cause.empty();
+    WriteServerLog(trouble ? Level::Error : Level::Warning,
+                   std::string(command) + " refused " + Quoted(reply) +
+                       (cause.empty() ? "" : " (" + cause + ")") + ": file " + LogText(file) +
                        ", " + Who());
     connection.Send(reply);
 }
@@ -319,35 +287,58 @@ CSession::Step CSession::Download() {
         Refuse("FILE", kNotLoggedIn);
         return Step::Continue;
     }
-    if (const std::string_view refusal = Refusal(kTeacherOnlyDownloads, kCannotDownload);
-        !refusal.empty()) {
-        Refuse("FILE", refusal);
+    if (!IsServedName(file) || IsNeverServed(file)) {
+        Refuse("FILE", kCannotDownload);
         return Step::Continue;
     }
-    const std::string path = DownloadPath();
-    if (!FileExists(path)) {
-        Refuse("FILE", kFileMissing);
+    CDownload download(file);
+    Step step = Step::Continue;
+    bool teacher = AccountIsTeacher();
+    if (IsOneOf(download.FixedName(), kTeacherOnlyDownloads)) {
+        if (const auto refusal = TeacherOnly("FILE", kCannotDownload, step); !refusal.empty()) {
+            if (step == Step::Continue) {
+                Refuse("FILE", refusal);
+            }
+            return step;
+        }
+        teacher = true;
+    }
+    // Teachers never get a generated test, and get every test with its keys.
+    if (download.FixedName() == kTestDBName && !teacher && !download.UseKeptTestOf(account)) {
+        Refuse("FILE", kFileMissing, download.Failure());
         return Step::Continue;
+    }
+    if (!download.IsOpen()) {
+        WriteServerLog(Level::Warning, "FILE refused " + Quoted(kFileMissing) + " (" +
+                                           download.Failure() + "): file " + LogText(file) + ", " +
+                                           Who());
+        connection.Send(kFileMissing);
+        return Step::Continue;
+    }
+    std::string source = download.Source();
+    if (!teacher && !options.serveKeys && !download.RemoveKeys()) {
+        Refuse("FILE", kFileMissing,
+               (source.empty() ? "the file" : source) + ": " + download.Failure());
+        return Step::Continue;
+    }
+    if (download.KeysRemoved() || !source.empty()) {
+        source += std::string(source.empty() ? "" : ", ") +
+                  (download.KeysRemoved() ? "keys removed" : "keys kept");
     }
     connection.Send(kAllowedToDownload);
     if (!WaitForGoAhead()) {
         WriteServerLog(Level::Warning, "FILE cut off: " + AboutFile("before the go-ahead"));
         return Step::End;
     }
-    const SentFile sent = SendWholeFile(connection.Socket(), path);
-    if (!sent.opened) {
-        Refuse("FILE", kCouldntOpen);
-        return Step::Continue;
+    const SentFile sent = download.Send(connection.Socket());
+    std::string details = std::to_string(sent.bytes) + " bytes sent";
+    if (!source.empty()) {
+        details += (download.Source().empty() ? ", " : " from ") + source;
     }
     WriteServerLog(sent.whole ? Level::Info : Level::Warning,
-                   (sent.whole ? "FILE completed: " : "FILE cut off: ") +
-                       AboutFile(std::to_string(sent.bytes) + " bytes sent"));
+                   (sent.whole ? "FILE completed: " : "FILE cut off: ") + AboutFile(details));
     connection.Send(kFileSent);
     return Step::Continue;
-}
-
-std::string CSession::DownloadPath() const {
-    return PathToSend(file, account, accountIsTeacher);
 }
 
 bool CSession::WaitForGoAhead() {
@@ -371,23 +362,44 @@ CSession::Step CSession::Upload() {
                        "SAVE refused, not logged in: file " + LogText(file) + ", " + Who());
         return Step::End;
     }
-    if (const std::string_view refusal = Refusal(kTeacherOnlyUploads, kCannotModify);
-        !refusal.empty()) {
-        Refuse("SAVE", refusal);
+    if (!IsServedName(file)) {
+        Refuse("SAVE", kCannotModify);
         return Step::Continue;
     }
-    // The upload goes to a temporary file that replaces the target only once it is whole. The
-    // names of the folders of kept tests and submissions are never taken by a file, even
-    // before the folders exist, or nothing could be kept in them.
     const std::string path = ToUtf8(file);
-    CAtomicFile target;
-    if (IsFolderOrSpecial(path) || path == kKeptTestsFolder || path == kSubmissionsFolder ||
-        !target.Open(path)) {
+    struct stat existing {};
+    const bool exists = ::lstat(path.c_str(), &existing) == 0;
+    Step step = Step::Continue;
+    if (IsOneOf(exists ? FixedNameOf(file, existing) : file, kTeacherOnlyUploads)) {
+        if (const auto refusal = TeacherOnly("SAVE", kCannotModify, step); !refusal.empty()) {
+            if (step == Step::Continue) {
+                Refuse("SAVE", refusal);
+            }
+            return step;
+        }
+    }
+    // The upload goes to a temporary file that replaces the target only once it is whole. It
+    // never replaces a folder, a link or a named pipe, nor takes the name of the folders of
+    // kept tests and submissions, even before they exist, or nothing could be kept in them.
+    if ((exists && !S_ISREG(existing.st_mode)) || IsKeptFolderName(file)) {
         Refuse("SAVE", kCouldntOpen);
         return Step::Continue;
     }
+    CUploadRoom room(options, account, !AccountIsTeacher());
+    const std::string submissions = SubmissionsFolderOf(account);
+    std::string cause = room.Refusal();
+    if (cause.empty() &&
+        (!IsNamedExactly(std::string(kSubmissionsFolder)) || !IsNamedExactly(submissions))) {
+        cause = "the folder " + LogText(FromUtf8(submissions)) +
+                " answers to another login's folder in another letter case";
+    }
+    CAtomicFile target;
+    if (!cause.empty() || !target.Open(path, kPrivateFileMode)) {
+        Refuse("SAVE", kCouldntOpen, cause);
+        return Step::Continue;
+    }
     connection.Send(kAllowedToModify);
-    ReportUpload(ReceiveUpload(target), path);
+    ReportUpload(ReceiveUpload(target, room), path);
     return Step::End;
 }
 
@@ -412,10 +424,14 @@ void CSession::ReportUpload(const Received& received, const std::string& path) {
             ShowOperatorMessage(std::string(kSocketErrorMessage));
             break;
         case UploadEnd::NotWritten:
-            PrintConsoleLine(kCannotWriteToFile, path);
+            if (received.limit.empty()) {
+                PrintConsoleLine(kCannotWriteToFile, LogText(FromUtf8(path)));
+            }
             // strerror is not safe beside other sessions; the category's message is.
             WriteServerLog(Level::Error, "SAVE not written (" +
-                                             std::generic_category().message(received.error) +
+                                             (received.limit.empty()
+                                                  ? std::generic_category().message(received.error)
+                                                  : received.limit) +
                                              "): " + AboutFile(bytes + " received, old file kept"));
             break;
     }
@@ -427,12 +443,13 @@ void CSession::UploadCompleted(const Received& received) {
     if (!received.kept.empty()) {
         WriteServerLog(Level::Info, "submission kept: " +
                                         AboutFile(std::to_string(received.bytes) + " bytes as " +
-                                                  LogText(FromUtf8(received.kept))));
+                                                  LogText(FromUtf8(received.kept)) +
+                                                  (received.keptCopy ? ", a copy" : "")));
     }
     ShowOperatorMessage(std::string(kSavedMessage));
 }
 
-CSession::Received CSession::ReceiveUpload(CAtomicFile& target) {
+CSession::Received CSession::ReceiveUpload(CAtomicFile& target, CUploadRoom& room) {
     CUploadScanner scanner;
     // The bytes that the scanner holds back stay at the front of the buffer, and the next
     // receive lands right after them.
@@ -448,8 +465,10 @@ CSession::Received CSession::ReceiveUpload(CAtomicFile& target) {
         }
         const std::size_t pending = held + static_cast<std::size_t>(got);
         const auto [outcome, content] = scanner.Feed(std::span(buffer.data(), pending));
-        if (!target.Write(buffer.data(), content)) {
+        received.limit = room.Check(received.bytes + content);
+        if (!received.limit.empty() || !target.Write(buffer.data(), content)) {
             received.error = errno;
+            target.Abort();
             received.end = UploadEnd::NotWritten;
             return received;
         }
@@ -466,6 +485,7 @@ CSession::Received CSession::ReceiveUpload(CAtomicFile& target) {
             received.end = committed ? UploadEnd::Saved : UploadEnd::NotWritten;
             if (committed) {
                 received.kept = kept.Confirm();
+                received.keptCopy = kept.IsCopy();
             }
             return received;
         }
@@ -482,9 +502,9 @@ std::string CSession::AboutFile(const std::string& details) const {
     return "file " + LogText(file) + ", " + details + ", " + Who();
 }
 
-int ClientThread(int socket) {
+int ClientThread(int socket, ServerOptions options) {
     try {
-        CSession(socket).Run();
+        CSession(socket, options).Run();
     } catch (const std::exception&) {
         // An unexpected error (memory exhausted) ends this session only.
     }
@@ -521,40 +541,6 @@ bool ParseCommand(std::string_view received, std::u16string& cmd, std::u16string
     }
     cmd = ToUpper(cmd);
     return cmd == u"AUTH" || cmd == u"FILE" || cmd == u"SAVE";
-}
-
-bool FileExists(const std::string& fileName) {
-    const int fd = OpenRegularFile(fileName);
-    if (fd < 0) {
-        return false;
-    }
-    ::close(fd);
-    return true;
-}
-
-SentFile SendWholeFile(int socket, const std::string& fileName) {
-    SentFile sent;
-    const int fd = OpenRegularFile(fileName);
-    if (fd < 0) {
-        return sent;
-    }
-    sent.opened = true;
-    // The kernel moves the file to the socket without a copy through the session; where it
-    // cannot (an end that takes no sendfile), the file goes in blocks as read.
-    const SendResult result = SendWithSendfile(socket, fd, sent.bytes);
-    sent.whole = result == SendResult::Unsupported ? SendInBlocks(socket, fd, sent.bytes)
-                                                   : result == SendResult::Sent;
-    if (!sent.whole) {
-        // Without its end marker the client cannot take half a file for the whole; the
-        // session sees the connection ended at its next receive.
-        CConnection(socket).Shutdown();
-    }
-    ::close(fd);
-    return sent;
-}
-
-bool SendFile(int socket, const std::string& fileName) {
-    return SendWholeFile(socket, fileName).opened;
 }
 
 }  // namespace orvane

@@ -3,6 +3,17 @@
 #include <sys/socket.h>
 
 namespace orvane {
+namespace {
+
+template <class Map, class Key>
+void Lower(Map& counts, const Key& key) {
+    const auto count = counts.find(key);
+    if (count != counts.end() && --count->second == 0) {
+        counts.erase(count);
+    }
+}
+
+}  // namespace
 
 CSessionList& CSessionList::Running() {
     // Never destroyed: detached session threads may still leave the list while the process
@@ -13,8 +24,10 @@ CSessionList& CSessionList::Running() {
 
 void CSessionList::Add(int socket, std::uint32_t address) {
     const std::lock_guard lock(mutex);
-    if (sockets.emplace(socket, address).second) {
-        ++perAddress[address];
+    if (sockets.emplace(socket, Session{address, false, {}}).second) {
+        PerAddress& counts = perAddress[address];
+        ++counts.sessions;
+        ++counts.beforeLogin;
     }
 }
 
@@ -24,14 +37,43 @@ void CSessionList::Remove(int socket) {
     if (session == sockets.end()) {
         return;
     }
-    const auto count = perAddress.find(session->second);
-    if (--count->second == 0) {
-        perAddress.erase(count);
+    const auto counts = perAddress.find(session->second.address);
+    counts->second.beforeLogin -= session->second.loggedIn ? 0 : 1;
+    if (--counts->second.sessions == 0) {
+        perAddress.erase(counts);
+    }
+    if (session->second.loggedIn) {
+        Lower(perLogin, session->second.login);
     }
     sockets.erase(session);
     if (sockets.empty()) {
         emptied.notify_all();
     }
+}
+
+bool CSessionList::LogIn(int socket, const std::u16string& login, std::size_t most) {
+    const std::lock_guard lock(mutex);
+    const auto session = sockets.find(socket);
+    if (session == sockets.end()) {
+        return true;  // a session that the server did not start (a socket pair)
+    }
+    Session& state = session->second;
+    if (state.loggedIn && state.login == login) {
+        return true;
+    }
+    const auto held = perLogin.find(login);
+    if (most > 0 && held != perLogin.end() && held->second >= most) {
+        return false;
+    }
+    if (state.loggedIn) {
+        Lower(perLogin, state.login);
+    } else {
+        --perAddress[state.address].beforeLogin;
+    }
+    state.loggedIn = true;
+    state.login = login;
+    ++perLogin[login];
+    return true;
 }
 
 std::size_t CSessionList::Count() const {
@@ -41,8 +83,14 @@ std::size_t CSessionList::Count() const {
 
 std::size_t CSessionList::CountFrom(std::uint32_t address) const {
     const std::lock_guard lock(mutex);
-    const auto count = perAddress.find(address);
-    return count == perAddress.end() ? 0 : count->second;
+    const auto counts = perAddress.find(address);
+    return counts == perAddress.end() ? 0 : counts->second.sessions;
+}
+
+std::size_t CSessionList::CountBeforeLogin(std::uint32_t address) const {
+    const std::lock_guard lock(mutex);
+    const auto counts = perAddress.find(address);
+    return counts == perAddress.end() ? 0 : counts->second.beforeLogin;
 }
 
 bool CSessionList::EndAll(std::chrono::milliseconds wait) {

@@ -12,11 +12,14 @@
 #include <cerrno>
 #include <condition_variable>
 #include <mutex>
+#include <random>
 #include <system_error>
 #include <thread>
 
 #include "common/AtomicFile.h"
 #include "server/Connection.h"
+#include "server/PasswordLimits.h"
+#include "server/ServedFolder.h"
 #include "server/ServerLog.h"
 #include "server/Session.h"
 #include "server/SessionList.h"
@@ -28,6 +31,7 @@ namespace {
 // would overflow a short queue, and each dropped connection waits a second or more to retry.
 constexpr int kBacklog = 128;
 constexpr std::chrono::milliseconds kAcceptPause{100};
+constexpr std::chrono::seconds kRefusalLinePause{1};
 // A client that vanishes without a word (a laptop closed, a cable pulled) would hold its
 // session for ever. After a minute of silence the kernel asks it every 10 s, and 6 questions
 // unanswered end the connection: its session ends about two minutes after the client went,
@@ -142,24 +146,65 @@ void KeepAlive(int socket) {
     ::setsockopt(socket, IPPROTO_TCP, TCP_KEEPCNT, &kKeepAliveProbes, sizeof(int));
 }
 
-// Closes a connection without a greeting: the client sees it end at once.
+// Closes a connection without a greeting: the client sees it end at once. A flood of
+// connections is not a flood of lines: within a second of a line, the refusals are counted,
+// and the next line says how many there were.
 void Refuse(int socket, const std::string& reason) {
-    WriteServerLog(CServerLog::Level::Warning,
-                   "connection refused: peer " + CConnection(socket).PeerName() + ", " + reason);
+    static auto lastLine = std::chrono::steady_clock::time_point();
+    static std::size_t unsaid = 0;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastLine < kRefusalLinePause) {
+        ++unsaid;
+    } else {
+        WriteServerLog(CServerLog::Level::Warning,
+                       "connection refused: peer " + CConnection(socket).PeerName() + ", " +
+                           reason +
+                           (unsaid == 0 ? ""
+                                        : " (and " + std::to_string(unsaid) +
+                                              " more refused since the last such line)"));
+        lastLine = now;
+        unsaid = 0;
+    }
     ::close(socket);
 }
 
-void StartSession(int socket, std::uint32_t address, std::size_t maxPerAddress) {
+std::string AddressOf(int socket) {
+    const std::string peer = CConnection(socket).PeerName();
+    return peer.substr(0, peer.rfind(':'));
+}
+
+// Beyond the start, a connection from an address with that many sessions not logged in yet is
+// dropped by chance, more likely the more there are, and always at the full number.
+bool DropsEarly(std::size_t waiting, const StartupLimits& limits) {
+    static std::minstd_rand random(std::random_device{}());
+    if (waiting < limits.start) {
+        return false;
+    }
+    if (waiting >= limits.full) {
+        return true;
+    }
+    const double rate = limits.rate / 100.0 + (1 - limits.rate / 100.0) *
+                                                  static_cast<double>(waiting - limits.start) /
+                                                  static_cast<double>(limits.full - limits.start);
+    return std::uniform_real_distribution<double>(0, 1)(random) < rate;
+}
+
+void StartSession(int socket, std::uint32_t address, const ServerOptions& options) {
     CSessionList& sessions = CSessionList::Running();
     const std::size_t most = State().maxSessions.load();
     if (sessions.Count() >= most) {
         Refuse(socket, std::to_string(most) + " sessions running, the most at once");
         return;
     }
-    if (maxPerAddress > 0 && sessions.CountFrom(address) >= maxPerAddress) {
-        const std::string peer = CConnection(socket).PeerName();
-        Refuse(socket, std::to_string(maxPerAddress) + " sessions from " +
-                           peer.substr(0, peer.rfind(':')) + ", the most per address");
+    if (options.maxPerAddress > 0 && sessions.CountFrom(address) >= options.maxPerAddress) {
+        Refuse(socket, std::to_string(options.maxPerAddress) + " sessions from " +
+                           AddressOf(socket) + ", the most per address");
+        return;
+    }
+    if (const std::size_t waiting = sessions.CountBeforeLogin(address);
+        DropsEarly(waiting, options.startups)) {
+        Refuse(socket, std::to_string(waiting) + " sessions from " + AddressOf(socket) +
+                           " not logged in yet");
         return;
     }
     // Replies and the last block of a download go out at once instead of waiting for the
@@ -169,7 +214,7 @@ void StartSession(int socket, std::uint32_t address, std::size_t maxPerAddress) 
     KeepAlive(socket);
     sessions.Add(socket, address);
     try {
-        std::thread(ClientThread, socket).detach();
+        std::thread(ClientThread, socket, options).detach();
     } catch (const std::system_error&) {
         sessions.Remove(socket);
         ::close(socket);
@@ -194,7 +239,8 @@ int ListenThread(const ServerOptions& options) {
         const int client =
             ::accept4(fd, reinterpret_cast<sockaddr*>(&from), &fromlen, SOCK_CLOEXEC);
         if (client >= 0) {
-            StartSession(client, ntohl(from.sin_addr.s_addr), options.maxPerAddress);
+            ReturnToServedFolder();
+            StartSession(client, ntohl(from.sin_addr.s_addr), options);
         } else if (state.running.load()) {
             std::this_thread::sleep_for(kAcceptPause);
         }
@@ -205,7 +251,9 @@ int ListenThread(const ServerOptions& options) {
 }
 
 int StartServer(std::uint16_t port) {
-    return StartServer(ServerOptions{.port = port});
+    ServerOptions options;
+    options.port = port;
+    return StartServer(options);
 }
 
 int StartServer(const ServerOptions& options) {
@@ -223,6 +271,8 @@ int StartServer(const ServerOptions& options) {
     }
     // Temporary files of a server that was killed while it received an upload.
     RemoveStaleTemporaryFiles(".");
+    RememberServedFolder();
+    CPasswordLimits::Shared().Clear();
     state.running.store(true);
     try {
         state.listener = std::thread(ListenThread, options);

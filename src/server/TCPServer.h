@@ -15,11 +15,40 @@ constexpr std::uint16_t kServerPort = 20248;
 // lowers the cap (MaxSessions).
 constexpr std::size_t kMaxSessions = 1024;
 
-// Where and how the server listens.
+// Sessions not yet logged in from one address, as a guesser would open them by the hundred:
+// beyond `start` a new connection from that address is closed at once with a chance of `rate`
+// percent, which grows evenly to 100 % at `full`, so that a class that connects at once is
+// never turned away while a flood is.
+struct StartupLimits {
+    std::size_t start = 64;
+    unsigned rate = 30;
+    std::size_t full = 128;
+};
+
+// Where and how the server listens, and what it allows each client.
 struct ServerOptions {
     std::uint16_t port = kServerPort;
     std::uint32_t address = 0;      // the IPv4 address (host order); 0 for every address
     std::size_t maxPerAddress = 0;  // the most sessions from one peer address; 0 for no limit
+    // Tests go to accounts without teacher rights without their keys, unless keys are served
+    // again for practice.
+    bool serveKeys = false;
+    // A session that has not logged in by then is closed; after a login there is no limit.
+    std::chrono::seconds loginDeadline{60};
+    // A session is closed after this many refused passwords.
+    std::size_t maxRefusals = 10;
+    StartupLimits startups;
+    // The most sessions that one logged-in login holds at once; 0 for no limit.
+    std::size_t maxPerLogin = 4;
+    // The largest upload, and what the kept submissions of one account without teacher
+    // rights may hold at most.
+    std::uint64_t maxUpload = std::uint64_t{64} << 20;
+    std::size_t maxSubmissions = 500;
+    std::uint64_t maxSubmissionBytes = std::uint64_t{256} << 20;
+    // Uploads stop while the file system of the served folder has less free space or fewer
+    // free inodes than this, so that "userdb" can always still be saved.
+    std::uint64_t reserveBytes = std::uint64_t{256} << 20;
+    std::uint64_t reserveInodes = 1000;
 };
 
 // Switches remote access on, when it is off, and returns once the listening thread has set

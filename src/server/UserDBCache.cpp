@@ -12,6 +12,7 @@
 #include "common/ConsoleLine.h"
 #include "common/FileBytes.h"
 #include "common/FileResult.h"
+#include "server/ServerLog.h"
 #include "users/PNUserDB.h"
 
 namespace orvane {
@@ -46,6 +47,19 @@ bool CUserDBCache::Accounts::IsTeacher(const std::u16string& login,
            account->second.teacher;
 }
 
+std::string CUserDBCache::Accounts::Cause() const {
+    switch (result.GetKind()) {
+        case CFileResult::Kind::Ok:
+            return "\"userdb\" holds the accounts";
+        case CFileResult::Kind::Missing:
+            return "there is no \"userdb\"";
+        case CFileResult::Kind::Malformed:
+            return "\"userdb\" cannot be decoded: " + result.Reason();
+        default:
+            return "\"userdb\" cannot be read: " + result.Reason();
+    }
+}
+
 CUserDBCache::Identity CUserDBCache::Identity::Of(const struct stat& info) {
     return {info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
 }
@@ -76,6 +90,10 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Current() {
     ::clock_gettime(CLOCK_REALTIME, &started);
     Identity loadedIdentity;
     std::shared_ptr<const Accounts> loaded = Load(loadedIdentity);
+    if (loaded->state == State::Broken) {
+        WriteServerLog(CServerLog::Level::Error,
+                       loaded->Cause() + ": every AUTH answers \"!Databaza neexistuje!\"");
+    }
     const bool settled =
         Nanoseconds(loadedIdentity.changed) + kSettleNanoseconds < Nanoseconds(started) &&
         Nanoseconds(loadedIdentity.modified) + kSettleNanoseconds < Nanoseconds(started);

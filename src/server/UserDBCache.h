@@ -4,6 +4,8 @@
 // modification and change times to the nanosecond); any difference loads the file again, and
 // a file changed so recently that a later save could still give it the same identity is loaded
 // afresh at every check. So each check sees the file as last saved, as if it had loaded it.
+// A file that cannot be read or decoded is named in the server's log, with its cause, each
+// time it is loaded.
 #include <sys/stat.h>
 #include <ctime>
 #include <memory>
@@ -35,6 +37,8 @@ public:
         // True when the login and password are those of a teacher (IsCurrentTeacher of the
         // account that FindLogin finds, with the same pair as rights).
         bool IsTeacher(const std::u16string& login, const std::u16string& password) const;
+        // Why no check can pass, for the log: "\"userdb\" cannot be decoded (bad index: ...)".
+        std::string Cause() const;
     };
 
     // The one cache of the process, for the file "userdb" of the working directory.

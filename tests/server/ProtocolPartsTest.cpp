@@ -1,9 +1,11 @@
 // The parts of the protocol that need no connection: the command line's fields, the markers
-// that end an upload, and the turns of a login being guessed. (Command lines in UTF-8 and in
-// Windows-1250 are tested with real logins.)
+// that end an upload, the limits of password guessing, and the names never served. (Command lines
+// in UTF-8 and in Windows-1250 are tested with real logins.)
 #include <gtest/gtest.h>
 
-#include "server/LoginThrottle.h"
+#include "common/TextCodec.h"
+#include "server/PasswordLimits.h"
+#include "server/ServedNames.h"
 #include "server/Session.h"
 #include "server/UploadScanner.h"
 
@@ -91,20 +93,59 @@ TEST(UploadScannerTest, AbortMarkerCountsWhenItBeginsInTheFirst256BytesAndBefore
     EXPECT_EQ(Scan("##File", {1}).data, "#");
 }
 
-// After three refusals a login's attempts take turns a second apart, queued for ten seconds at
-// the most: one beyond is refused unchecked, so a flood cannot push the owner's turn away.
-TEST(LoginThrottleTest, TurnsOfAGuessedLoginComeASecondApartForTenSecondsAtMost) {
-    CLoginThrottle throttle;
-    const auto now = CLoginThrottle::Clock::now();
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(throttle.TurnOf(u"ziak", now), now);
-        throttle.Refused(u"ziak", now);
+// A login guessed from one address takes turns there once its mistypes are used up, the pause
+// doubling with each refusal, and is refused unchecked beyond ten seconds of turns; the same
+// login from another address, and another login from the same address, are checked at once.
+// A right password, or time, forgets the guessing. An address that guesses many logins takes
+// turns for all of them.
+TEST(PasswordLimitsTest, GuessingSlowsDownOnlyWhereItComesFrom) {
+    using namespace std::chrono_literals;
+    CPasswordLimits limits;
+    const auto now = CPasswordLimits::Clock::now();
+    constexpr std::uint32_t kGuesser = 2, kOwner = 1;
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(limits.TurnOf(u"ziak", kGuesser, now), now);
+        limits.Refused(u"ziak", kGuesser, now);
     }
-    for (int i = 0; i <= 10; ++i) {
-        EXPECT_EQ(throttle.TurnOf(u"ziak", now), now + std::chrono::seconds(i));
+    EXPECT_EQ(limits.TurnOf(u"ziak", kGuesser, now), now);
+    EXPECT_EQ(limits.TurnOf(u"ziak", kGuesser, now), now + 1s);
+    limits.Refused(u"ziak", kGuesser, now);
+    for (const auto turn : {2s, 4s, 6s, 8s, 10s}) {
+        EXPECT_EQ(limits.TurnOf(u"ziak", kGuesser, now), now + turn);
     }
-    EXPECT_EQ(throttle.TurnOf(u"ziak", now), std::nullopt);
-    EXPECT_EQ(throttle.TurnOf(u"jana", now), now);
+    EXPECT_EQ(limits.TurnOf(u"ziak", kGuesser, now), std::nullopt);
+    EXPECT_EQ(limits.TurnOf(u"ziak", kOwner, now), now);
+    EXPECT_EQ(limits.TurnOf(u"jana", kGuesser, now), now);
+    EXPECT_EQ(limits.TurnOf(u"ziak", kGuesser, now + 7min), now + 7min);  // forgotten
+    limits.Accepted(u"ziak", kGuesser);
+    EXPECT_EQ(limits.TurnOf(u"ziak", kGuesser, now), now);
+
+    for (int i = 0; i < 100; ++i) {
+        limits.Refused(u"login" + std::u16string(1, char16_t(u'a' + i % 26)) + char16_t(i), 3, now);
+    }
+    EXPECT_EQ(limits.TurnOf(u"nikto", 3, now), now);
+    EXPECT_EQ(limits.TurnOf(u"ine", 3, now), now + 200ms);
+    EXPECT_EQ(limits.TurnOf(u"nikto", kOwner, now), now);
+}
+
+TEST(PasswordLimitsTest, SessionPausesGrowWithItsRefusals) {
+    using namespace std::chrono_literals;
+    for (const auto& [refusals, pause] :
+         {std::pair{1, 0ms}, {2, 500ms}, {3, 1000ms}, {4, 2000ms}, {5, 4000ms}, {30, 4000ms}}) {
+        EXPECT_EQ(CPasswordLimits::SessionPause(refusals), pause) << refusals;
+    }
+}
+
+// Plain names only; of them, dumps, exports, backups and editor files are never downloaded.
+TEST(ServedNamesTest, DumpsBackupsAndEditorFilesAreNeverServed) {
+    for (const char16_t* name :
+         {u"users.json", u"TRIEDA.CSV", u"userdb.bak", u"testdb~", u"quesdb.swp", u"#testdb#",
+          u"zaloha.tar.gz", u"core", u"core.1234", u"server.log", u"userdb.old"}) {
+        EXPECT_TRUE(IsServedName(name) && IsNeverServed(name)) << ToUtf8(name);
+    }
+    for (const char16_t* name : {u"testdb", u"zadanie.txt", u"corel", u"json", u"a#"}) {
+        EXPECT_TRUE(IsServedName(name) && !IsNeverServed(name)) << ToUtf8(name);
+    }
 }
 
 }  // namespace

@@ -37,12 +37,12 @@ ResourceCheckedTest::~ResourceCheckedTest() {
 
 // Ports and the times in the names of kept files change from run to run.
 void RecordedLog::Write(Level level, const std::string& line) {
-    static const std::regex kLoopbackPort(R"(127\.0\.0\.1:\d+)");
+    static const std::regex kLoopbackPort(R"((127\.0\.0\.\d):\d+)");
     static const std::regex kKeptTime(R"(\d{8}T\d{6}\.\d{6}Z)");
     const std::lock_guard lock(mutex);
-    lines.push_back(std::to_string(static_cast<int>(level)) + " " +
-                    std::regex_replace(std::regex_replace(line, kLoopbackPort, "127.0.0.1:P"),
-                                       kKeptTime, "T"));
+    lines.push_back(
+        std::to_string(static_cast<int>(level)) + " " +
+        std::regex_replace(std::regex_replace(line, kLoopbackPort, "$1:P"), kKeptTime, "T"));
 }
 
 std::vector<std::string> RecordedLog::Lines() {
@@ -64,8 +64,8 @@ std::vector<std::uint8_t> SaveAccounts(int students, const std::u16string& passw
     return ReadBytes("userdb");
 }
 
-LoopbackClient Connect(std::uint16_t port) {
-    LoopbackClient client(port);
+LoopbackClient Connect(std::uint16_t port, const char* from) {
+    LoopbackClient client(port, from);
     EXPECT_EQ(client.ReceiveUntil(), "#Server Ready.\r\n");
     return client;
 }
@@ -102,6 +102,19 @@ ServerTest::ServerTest() : port(FreePort()) {
     SetOperatorMessages(&messages);
     SetServerLog(&log);
     StartServer(port);
+    EXPECT_TRUE(IsListening());
+}
+
+LoopbackClient ServerTest::LoginAs(const std::string& login, const std::string& password) {
+    LoopbackClient client = Connect();
+    EXPECT_EQ(client.Ask("AUTH " + login + " " + password + "\r\n"), kLoggedIn) << login;
+    return client;
+}
+
+void ServerTest::Restart(ServerOptions options) {
+    StopServer();
+    options.port = port;
+    StartServer(options);
     EXPECT_TRUE(IsListening());
 }
 

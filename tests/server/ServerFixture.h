@@ -13,6 +13,7 @@
 
 #include "server/OperatorMessages.h"
 #include "server/ServerLog.h"
+#include "server/TCPServer.h"
 #include "support/LoopbackClient.h"
 #include "support/TempFolder.h"
 #include "users/PNUserDB.h"
@@ -69,7 +70,7 @@ std::unique_ptr<CPNUserDB> Accounts(int students = 1, const std::u16string& pass
 // Saves them as "userdb" and answers the bytes saved.
 std::vector<std::uint8_t> SaveAccounts(int students = 1, const std::u16string& password = u"heslo");
 
-LoopbackClient Connect(std::uint16_t port);  // greeted
+LoopbackClient Connect(std::uint16_t port, const char* from = nullptr);  // greeted
 LoopbackClient Login(std::uint16_t port, bool teacher);
 // The permission line, and after the go-ahead the data and the end line; or the refusal.
 std::string Download(LoopbackClient& client, const std::string& name);
@@ -85,8 +86,11 @@ protected:
     ServerTest();
     ~ServerTest() override;
 
-    LoopbackClient Connect() { return test::Connect(port); }
+    LoopbackClient Connect(const char* from = nullptr) { return test::Connect(port, from); }
     LoopbackClient Login(bool teacher) { return test::Login(port, teacher); }
+    LoopbackClient LoginAs(const std::string& login, const std::string& password);
+    // The server again, on the same port, with these options.
+    void Restart(ServerOptions options);
 
     std::uint16_t port;
     RecordedMessages messages;
