@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <string_view>
 
@@ -44,12 +45,88 @@ std::string ReadFolder(std::string_view value, CommandLine& line) {
     return {};
 }
 
-std::string ReadMaxPerAddress(std::string_view value, CommandLine& line) {
-    std::size_t most = 0;
-    if (!ReadNumber(value, most) || most == 0) {
-        return "not a whole number of at least 1";
+// A whole number, at least `least`.
+template <class Number>
+bool ReadAtLeast(std::string_view text, Number least, Number& value) {
+    return ReadNumber(text, value) && value >= least;
+}
+
+// A size in bytes, or with K, M or G for KiB, MiB or GiB.
+bool ReadSize(std::string_view text, std::uint64_t& bytes) {
+    int shift = 0;
+    if (!text.empty()) {
+        const char unit = static_cast<char>(text.back() | 0x20);
+        shift = unit == 'k' ? 10 : unit == 'm' ? 20 : unit == 'g' ? 30 : 0;
     }
-    line.server.maxPerAddress = most;
+    std::uint64_t count = 0;
+    if (!ReadNumber(shift > 0 ? text.substr(0, text.size() - 1) : text, count) ||
+        count > (std::uint64_t{1} << (63 - shift))) {
+        return false;
+    }
+    bytes = count << shift;
+    return true;
+}
+
+constexpr char kWholeNumber[] = "not a whole number of at least 1";
+constexpr char kCount[] = "not a whole number";
+constexpr char kSize[] = "not a size (bytes, or a number with K, M or G)";
+
+std::string ReadMaxPerAddress(std::string_view value, CommandLine& line) {
+    return ReadAtLeast(value, std::size_t{1}, line.server.maxPerAddress) ? "" : kWholeNumber;
+}
+
+std::string ReadLoginTimeout(std::string_view value, CommandLine& line) {
+    unsigned seconds = 0;
+    if (!ReadAtLeast(value, 1u, seconds)) {
+        return kWholeNumber;
+    }
+    line.server.loginDeadline = std::chrono::seconds(seconds);
+    return {};
+}
+
+std::string ReadMaxRefusals(std::string_view value, CommandLine& line) {
+    return ReadAtLeast(value, std::size_t{1}, line.server.maxRefusals) ? "" : kWholeNumber;
+}
+
+std::string ReadMaxPerLogin(std::string_view value, CommandLine& line) {
+    return ReadNumber(value, line.server.maxPerLogin) ? "" : kCount;
+}
+
+std::string ReadMaxSubmissions(std::string_view value, CommandLine& line) {
+    return ReadAtLeast(value, std::size_t{1}, line.server.maxSubmissions) ? "" : kWholeNumber;
+}
+
+std::string ReadReserveInodes(std::string_view value, CommandLine& line) {
+    return ReadNumber(value, line.server.reserveInodes) ? "" : kCount;
+}
+
+std::string ReadMaxUpload(std::string_view value, CommandLine& line) {
+    return ReadSize(value, line.server.maxUpload) && line.server.maxUpload > 0 ? "" : kSize;
+}
+
+std::string ReadMaxSubmissionBytes(std::string_view value, CommandLine& line) {
+    return ReadSize(value, line.server.maxSubmissionBytes) && line.server.maxSubmissionBytes > 0
+               ? ""
+               : kSize;
+}
+
+std::string ReadReserveSpace(std::string_view value, CommandLine& line) {
+    return ReadSize(value, line.server.reserveBytes) ? "" : kSize;
+}
+
+// START:RATE:FULL, as in "64:30:128".
+std::string ReadMaxStartups(std::string_view value, CommandLine& line) {
+    const std::size_t first = value.find(':');
+    const std::size_t second = value.find(':', first == value.npos ? first : first + 1);
+    orvane::StartupLimits limits;
+    if (second == value.npos ||
+        !ReadAtLeast(value.substr(0, first), std::size_t{1}, limits.start) ||
+        !ReadNumber(value.substr(first + 1, second - first - 1), limits.rate) ||
+        !ReadNumber(value.substr(second + 1), limits.full) || limits.rate > 100 ||
+        limits.full < limits.start) {
+        return "not START:RATE:FULL, with 1 <= START <= FULL and RATE a percentage";
+    }
+    line.server.startups = limits;
     return {};
 }
 
@@ -58,6 +135,15 @@ constexpr std::pair<std::string_view, ValueReader> kOptions[] = {
     {"--listen", ReadAddress},
     {"--dir", ReadFolder},
     {"--max-per-address", ReadMaxPerAddress},
+    {"--login-timeout", ReadLoginTimeout},
+    {"--max-refusals", ReadMaxRefusals},
+    {"--max-startups", ReadMaxStartups},
+    {"--max-per-login", ReadMaxPerLogin},
+    {"--max-upload", ReadMaxUpload},
+    {"--max-submissions", ReadMaxSubmissions},
+    {"--max-submission-bytes", ReadMaxSubmissionBytes},
+    {"--reserve-space", ReadReserveSpace},
+    {"--reserve-inodes", ReadReserveInodes},
 };
 
 bool Complain(std::string_view option, std::string_view complaint,
@@ -81,6 +167,10 @@ bool ReadArgument(int argc, char** argv, int& i, CommandLine& line) {
     const bool help = name == "--help" || name == "-h";
     if (help || name == "--version") {
         line.action = help ? CommandLine::Action::Help : CommandLine::Action::Version;
+        return !value || Complain(name, "takes no value");
+    }
+    if (name == "--serve-keys") {
+        line.server.serveKeys = true;
         return !value || Complain(name, "takes no value");
     }
     const auto option = std::find_if(std::begin(kOptions), std::end(kOptions),

@@ -1,6 +1,7 @@
 #pragma once
-// The command line of orvane-server: --port, --listen, --dir, --max-per-address, --version and
-// --help, each value given as "--name value" or "--name=value".
+// The command line of orvane-server: where it listens and what it serves (--port, --listen,
+// --dir), what it allows each client (--max-per-address, --serve-keys, the limits of logins and
+// of uploads), --version and --help; each value given as "--name value" or "--name=value".
 #include <optional>
 #include <string>
 

@@ -6,23 +6,78 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
-CLogLines::CLogLines(int fd) : fd(fd), prefixed(IsJournalStream(fd)) {}
+namespace {
+
+// What the queue holds at most: a few minutes of a busy exam's lines.
+constexpr std::size_t kMostQueuedLines = 10000;
+constexpr std::size_t kMostQueuedBytes = 4 << 20;
+
+}  // namespace
+
+CLogLines::CLogLines(int fd) : fd(fd), prefixed(IsJournalStream(fd)) {
+    std::thread([this] { WriteOut(); }).detach();
+}
+
+std::string CLogLines::Prefixed(Level level, std::string_view line) const {
+    std::string text = prefixed ? "<" + std::to_string(static_cast<int>(level)) + ">" : "";
+    text += line;
+    return text += '\n';
+}
 
 void CLogLines::Write(Level level, const std::string& line) {
-    std::string text = prefixed ? "<" + std::to_string(static_cast<int>(level)) + ">" + line : line;
-    text += '\n';
+    std::string text = Prefixed(level, line);
     const std::lock_guard lock(mutex);
-    for (std::size_t written = 0; written < text.size();) {
-        const ssize_t done = ::write(fd, text.data() + written, text.size() - written);
-        if (done < 0 && errno == EINTR) {
+    if (lines.size() >= kMostQueuedLines || queuedBytes + text.size() > kMostQueuedBytes) {
+        ++dropped;
+        return;
+    }
+    queuedBytes += text.size();
+    lines.push_back(std::move(text));
+    queued.notify_one();
+}
+
+void CLogLines::WriteOut() {
+    std::unique_lock lock(mutex);
+    for (;;) {
+        queued.wait(lock, [this] { return !lines.empty() || dropped > 0; });
+        std::deque<std::string> batch;
+        batch.swap(lines);
+        queuedBytes = 0;
+        if (dropped > 0) {
+            batch.push_front(Prefixed(Level::Warning, std::to_string(dropped) +
+                                                          " log lines dropped: the output was "
+                                                          "not read fast enough"));
+            dropped = 0;
+        }
+        writing = true;
+        lock.unlock();
+        for (const std::string& text : batch) {
+            WriteWhole(text);
+        }
+        lock.lock();
+        writing = false;
+        written.notify_all();
+    }
+}
+
+void CLogLines::WriteWhole(const std::string& text) const {
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+        if (wrote < 0 && errno == EINTR) {
             continue;
         }
-        if (done <= 0) {
+        if (wrote <= 0) {
             return;
         }
-        written += static_cast<std::size_t>(done);
+        done += static_cast<std::size_t>(wrote);
     }
+}
+
+bool CLogLines::Flush(std::chrono::milliseconds wait) {
+    std::unique_lock lock(mutex);
+    return written.wait_for(lock, wait, [this] { return lines.empty() && !writing; });
 }
 
 bool IsJournalStream(int fd) {

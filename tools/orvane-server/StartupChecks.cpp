@@ -33,9 +33,6 @@ void CheckServedFolder(const std::string& folder) {
         }
     } else if (result.IsMissing()) {
         Warn("there is no \"userdb\" in " + folder + ": " + kEveryAuthNoDatabase);
-    } else {
-        const bool undecodable = result.GetKind() == CFileResult::Kind::Malformed;
-        Warn(std::string("\"userdb\" cannot be ") + (undecodable ? "decoded" : "read") + " (" +
-             result.Reason() + "): " + kEveryAuthNoDatabase);
     }
+    // A "userdb" that cannot be read or decoded is named by the accounts' cache as it loads.
 }

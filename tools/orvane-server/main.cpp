@@ -18,6 +18,7 @@
 #include "CommandLine.h"
 #include "LogLines.h"
 #include "StartupChecks.h"
+#include "common/ConsoleLine.h"
 #include "common/WriteSignals.h"
 #include "server/OperatorMessages.h"
 #include "server/ServerLog.h"
@@ -27,8 +28,16 @@ namespace {
 
 using Level = orvane::CServerLog::Level;
 
-// How long a stop waits for the sessions to end after their connections were shut down.
+// How long a stop waits for the sessions to end after their connections were shut down, and
+// then for the log to be written out (a reader that has stopped reading is not waited for).
 constexpr std::chrono::milliseconds kSessionEndWait{5000};
+constexpr std::chrono::milliseconds kLogFlushWait{1000};
+
+// Never destroyed: sessions that did not end in time may still write while the process ends.
+CLogLines* TheLog() {
+    static CLogLines* const log = new CLogLines(STDOUT_FILENO);
+    return log;
+}
 
 constexpr char kHelp[] =
     "Usage: orvane-server [OPTION]...\n"
@@ -39,9 +48,21 @@ constexpr char kHelp[] =
     "  --listen ADDRESS       listen on this IPv4 address only (default: every address)\n"
     "  --dir FOLDER           serve FOLDER (default: the current folder)\n"
     "  --max-per-address N    at most N sessions from one client address (default: no limit)\n"
+    "  --serve-keys           send tests to students with their keys, for practice\n"
+    "                         (default: students get every test without its keys)\n"
+    "  --login-timeout S      close a session not logged in after S seconds (default 60)\n"
+    "  --max-refusals N       close a session after N refused passwords (default 10)\n"
+    "  --max-startups A:R:F   sessions not logged in from one address: beyond A drop new\n"
+    "                         ones with R %, rising to all at F (default 64:30:128)\n"
+    "  --max-per-login N      at most N sessions of one login at once, 0: no limit (default 4)\n"
+    "  --max-upload SIZE      the largest upload (default 64M)\n"
+    "  --max-submissions N    kept submissions per student login (default 500)\n"
+    "  --max-submission-bytes SIZE  their bytes per student login (default 256M)\n"
+    "  --reserve-space SIZE   refuse uploads below this free space (default 256M)\n"
+    "  --reserve-inodes N     refuse uploads below this many free inodes (default 1000)\n"
     "  --version              print the version and exit\n"
     "  --help                 print this help and exit\n"
-    "Values may also be given as --name=value.\n"
+    "Values may also be given as --name=value; SIZE is bytes, or a number with K, M or G.\n"
     "\n"
     "One log line per event goes to standard output (with syslog priorities under systemd).\n"
     "SIGINT, SIGTERM or SIGHUP stops listening, ends the sessions and exits with 0.\n"
@@ -144,9 +165,12 @@ int main(int argc, char** argv) {
     // A reader of standard output that has gone (the end of "| tee log") must not end the
     // server, nor must a file-size limit: the write fails instead, and the line is dropped.
     orvane::IgnoreWriteSignals();
-    // Never destroyed: sessions that did not end in time may still write while the process
-    // ends.
-    orvane::SetServerLog(new CLogLines(STDOUT_FILENO));
+    orvane::SetServerLog(TheLog());
+    // The console lines of the files ("Cannot write to file: ...") take the same queue.
+    orvane::SetConsoleSink(
+        [](std::string_view line) { TheLog()->Write(Level::Error, std::string(line)); });
     orvane::SetOperatorMessages(new CLoggedOperatorMessages);
-    return Serve(commandLine->server);
+    const int status = Serve(commandLine->server);
+    TheLog()->Flush(kLogFlushWait);
+    return status;
 }
