@@ -6,6 +6,7 @@
 #include "common/TextCodec.h"
 #include "server/PasswordLimits.h"
 #include "server/ServedNames.h"
+#include "server/ServerLog.h"
 #include "server/Session.h"
 #include "server/UploadScanner.h"
 
@@ -145,6 +146,19 @@ TEST(ServedNamesTest, DumpsBackupsAndEditorFilesAreNeverServed) {
     }
     for (const char16_t* name : {u"testdb", u"zadanie.txt", u"corel", u"json", u"a#"}) {
         EXPECT_TRUE(IsServedName(name) && !IsNeverServed(name)) << ToUtf8(name);
+    }
+}
+
+// Nothing a client sends can end a line, pass for a space, or turn the line around.
+TEST(LogTextTest, ControlsSpacesSeparatorsAndBidiAreEscaped) {
+    for (const auto& [text, logged] : {std::pair{u"a\nb\\", "a\\x0Ab\\x5C"},
+                                       {u"a\u0085b\u00A0c", "a\\x85b\\xA0c"},
+                                       {u"x\u2028y\u2029z", "x\\u2028y\\u2029z"},
+                                       {u"\u202Eab\u2066", "\\u202Eab\\u2066"},
+                                       {u"a\u2003b\u3000\u200B", "a\\u2003b\\u3000\\u200B"},
+                                       {u"\xD800", "\\uD800"},
+                                       {u"žiak\U0001F600", "žiak\U0001F600"}}) {
+        EXPECT_EQ(LogText(text), logged);
     }
 }
 

@@ -118,6 +118,37 @@ TEST_F(ServiceTest, ClosedStandardOutputDoesNotEndTheServer) {
     EXPECT_EQ(server.WaitForExit(), 0);
 }
 
+// A reader that stops reading costs dropped lines, not a stopped server: logins are answered,
+// SIGTERM ends it, and the lines that did not fit are counted in a line once it reads again.
+TEST_F(ServiceTest, StuckLogReaderCostsDroppedLinesNotAStoppedServer) {
+    SaveAccounts();
+    int output[2];
+    ASSERT_EQ(::pipe2(output, O_CLOEXEC), 0);
+    const std::uint16_t port = FreePort();
+    ServerProcess server({"--port", std::to_string(port)},
+                         [output] { ::dup2(output[1], STDOUT_FILENO); });
+    ::close(output[1]);
+    ASSERT_TRUE(WaitUntil([&] { return CanConnect(port); }));
+    LoopbackClient client = Login(port, true);
+    const std::string name(400, 'x');  // each refusal a long line: 3000 pass the queue
+    for (int i = 0; i < 3000; ++i) {
+        ASSERT_EQ(client.Ask("FILE " + name + "\r\n"), "!File does not exist.\r\n") << i;
+    }
+    const auto asked = std::chrono::steady_clock::now();
+    Login(port, false);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
+    server.Signal(SIGTERM);
+    std::string log;
+    char block[65536];
+    for (ssize_t got; (got = ::read(output[0], block, sizeof block)) > 0;) {
+        log.append(block, static_cast<std::size_t>(got));
+    }
+    ::close(output[0]);
+    EXPECT_EQ(server.WaitForExit(), 0);
+    EXPECT_NE(log.find(" log lines dropped: the output was not read fast enough\n"), log.npos);
+    EXPECT_TRUE(log.ends_with("orvane-server stopped\n"));
+}
+
 // A wrong command line names the option and ends with 2; a folder or a port that cannot be
 // used ends with 1 and the cause.
 TEST_F(ServiceTest, WrongCommandLinesAndUnusableFoldersOrPortsSayWhy) {

@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "ServerFixture.h"
+#include "common/TextCodec.h"
 #include "exam/KeptTests.h"
 #include "generator/TestDraw.h"
 #include "server/TCPServer.h"
@@ -71,6 +72,26 @@ TEST_F(SessionTest, UnusableUserDatabaseAnswersEveryCheckAtOnce) {
         EXPECT_EQ(other.Ask("AUTH ziak heslo\r\n"), kNoDatabase);
         EXPECT_EQ(Download(client, "ine"), std::string(kAllowed) + "x" + kSent);
     }
+    const auto lines = log.Lines();
+    EXPECT_NE(
+        std::find(lines.begin(), lines.end(),
+                  "3 \"userdb\" cannot be decoded: end of data: an item of 4 bytes at offset 0, "
+                  "where only 0 bytes are left: every AUTH answers \"!Databaza neexistuje!\""),
+        lines.end());
+}
+
+// A served folder deleted and put back (from a backup) is served again without a restart.
+TEST_F(SessionTest, FolderDeletedAndRestoredIsServedAgain) {
+    LoopbackClient before = Login(true);
+    std::filesystem::remove_all(folder.Path());
+    EXPECT_EQ(Connect().Ask("AUTH ziak heslo\r\n"), kNoDatabase);
+    std::filesystem::create_directory(folder.Path());
+    Accounts()->Save(FromUtf8(folder.Path() + "/userdb"));
+    Login(false);
+    const auto lines = log.Lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "4 the folder " + folder.Path() + " was replaced: serving it again"),
+              lines.end());
 }
 
 TEST_F(SessionTest, RightsTable) {

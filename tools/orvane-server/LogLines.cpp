@@ -10,9 +10,9 @@
 
 namespace {
 
-// What the queue holds at most: a few minutes of a busy exam's lines.
-constexpr std::size_t kMostQueuedLines = 10000;
-constexpr std::size_t kMostQueuedBytes = 4 << 20;
+// What the queue holds at most: a minute of a busy exam's lines.
+constexpr std::size_t kMostQueuedLines = 4096;
+constexpr std::size_t kMostQueuedBytes = 1 << 20;
 
 }  // namespace
 
