@@ -109,13 +109,16 @@ bool RunOneCycle(const LoadOptions& options, std::size_t client, std::size_t cyc
     return true;
 }
 
-// Opens `count` sessions that stay idle; fewer when the server refuses some.
+// Opens `count` logged-in sessions that stay idle; fewer when the server refuses some.
 std::vector<CLoadClient> OpenIdleSessions(const LoadOptions& options, ClientTally& tally) {
     std::vector<CLoadClient> idle;
     std::minstd_rand random(1);
     for (std::size_t i = 0; i < options.idle; ++i) {
+        // Logged in, as the server closes sessions that stay without a login.
+        const std::size_t account = 1 + i % (options.accounts - 1);
         CLoadClient client(options.port);
-        if (!ConnectGreeted(client, tally, random)) {
+        if (!ConnectGreeted(client, tally, random) ||
+            !client.Auth(StudentLogin(account), StudentPassword(account))) {
             ++tally.errors;
             break;
         }
