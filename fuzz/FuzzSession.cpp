@@ -175,7 +175,7 @@ void RunSession(std::string_view part) {
     Require(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) == 0,
             "cannot make a socket pair");
     const int client = ends[0];
-    std::thread session(ClientThread, ends[1]);
+    std::thread session(ClientThread, ends[1], ServerOptions{});
     std::string replies;
     for (const std::string_view send : SplitAt(part, kSendSeparator, kMaxSends)) {
         Exchange(client, send, replies);
