@@ -213,7 +213,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::size_t threads = RunningThreads();
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    for (const std::string_view part : SplitAt(input, kSessionSeparator, kMaxSessions)) {
+    for (const std::string_view part : SplitAt(input, kSessionSeparator, fuzz::kMaxSessions)) {
         RunSession(part);
     }
     RestoreFolder();
