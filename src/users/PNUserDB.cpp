@@ -1,5 +1,7 @@
 #include "users/PNUserDB.h"
 
+#include <array>
+
 #include "archive/Archive.h"
 #include "archive/ObjectFile.h"
 #include "common/ConsoleLine.h"
@@ -121,10 +123,19 @@ bool CPNUserDB::HasTeacherRights(const std::u16string& login,
 }
 
 std::u16string CPNUserDB::GeneratePassword() {
+    // Bytes from 248 up would make the first eight characters likelier: they are left out.
+    constexpr std::size_t kFairBytes = 256 - 256 % kPasswordAlphabet.size();
     std::u16string password;
-    for (int i = 0; i < kPasswordLength; ++i) {
-        password +=
-            kPasswordAlphabet[static_cast<std::size_t>(NextRandom()) % kPasswordAlphabet.size()];
+    std::array<std::uint8_t, 2 * kPasswordLength> bytes{};
+    while (password.size() < kPasswordLength) {
+        if (!ReadKernelRandom(bytes)) {
+            return {};
+        }
+        for (const std::uint8_t byte : bytes) {
+            if (byte < kFairBytes && password.size() < kPasswordLength) {
+                password += kPasswordAlphabet[byte % kPasswordAlphabet.size()];
+            }
+        }
     }
     return password;
 }
@@ -135,7 +146,11 @@ bool CPNUserDB::AddStudent(const std::u16string& login, const std::u16string& na
     if (!HasTeacherRights(rightsLogin, rightsPassword)) {
         return false;
     }
-    accounts.PushFront(std::make_shared<CPNUser>(login, name, GeneratePassword(), false));
+    std::u16string password = GeneratePassword();
+    if (password.empty()) {
+        return false;  // never an account with a password anybody could guess
+    }
+    accounts.PushFront(std::make_shared<CPNUser>(login, name, std::move(password), false));
     return true;
 }
 

@@ -77,7 +77,8 @@ public:
     CFileResult Load(const std::u16string& fileName);
     void Serialize(CArchive& archive) override;
 
-    // A password of ten characters of the alphabet, drawn from the shared random source.
+    // A password of ten characters of the alphabet, each equally likely, from the kernel's
+    // random source; empty in the one case where the kernel gives no random bytes.
     static std::u16string GeneratePassword();
 
 private:

@@ -21,7 +21,7 @@ constexpr auto kChooseKind = QuestionKind::ChooseAnswers;
 
 class TestDrawTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetRandomSource(); }
+    void SetUp() override { SeedRandomSource(1); }
 
     // A draw from the pool (front first) for the acting login, and rows with the whole counts.
     void Pool(const std::vector<std::shared_ptr<CPNQuestion>>& questions,
@@ -100,7 +100,7 @@ TEST_F(TestDrawTest, DrawStartsAtTheRandomValueModuloTheQuestionsPerTest) {
     // wraps to 10; 6334 % 3 = 1 takes 11.
     for (const auto& [poolSize, drawn] :
          std::vector<std::pair<int, Ids>>{{5, {11, 13, 12}}, {3, {11, 10, 12}}}) {
-        ResetRandomSource();
+        SeedRandomSource(1);
         std::vector<std::shared_ptr<CPNQuestion>> questions;
         for (int id = 10; id < 10 + poolSize; ++id) {
             questions.push_back(MakeQuestion(kDraw, id, u"q"));

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <set>
 #include <thread>
 
 #include "archive/Archive.h"
@@ -104,20 +105,27 @@ TEST_F(UserDBTest, FindLoginStopsAtTheNewerOfTwinsAndAMissOnTheLastAccount) {
     EXPECT_EQ(db.GetCount(), 3);
 }
 
-TEST_F(UserDBTest, FirstStudentOfARunGetsTheSamePasswordEveryTime) {
-    ResetRandomSource();
+// Passwords come from the kernel: however the draw's generator is seeded, no two are alike,
+// and every character of the alphabet turns up. The cursor stays.
+TEST_F(UserDBTest, GeneratedPasswordsAreTenCharactersThatNoSeedRepeats) {
     MakeBoss();
-    ASSERT_TRUE(db.FindLogin(u"boss"));
-    ASSERT_TRUE(
-        db.AddStudent(u"zadajte_novy_login", u"Zadajte celé meno používateľa", u"boss", u"pw"));
-    EXPECT_EQ(db.GetCurrentLogin(), u"boss");  // the cursor did not move
-    ASSERT_TRUE(db.First());
-    // Values 41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464 modulo 62.
-    EXPECT_EQ(db.GetCurrentPassword(u"boss", u"pw"), u"P2kAlMiG3K");
-    EXPECT_FALSE(db.IsCurrentTeacher(u"boss", u"pw"));
-    EXPECT_EQ(db.GetCurrentName(), u"Zadajte celé meno používateľa");
-    EXPECT_FALSE(db.AddStudent(u"x", u"y", u"boss", u"wrong"));
-    EXPECT_EQ(db.GetCount(), 2);
+    std::set<std::u16string> passwords;
+    std::set<char16_t> characters;
+    for (int i = 0; i < 200; ++i) {
+        SeedRandomSource(1);
+        ASSERT_TRUE(db.FindLogin(u"boss") &&
+                    db.AddStudent(u"zadajte_novy_login", u"Z", u"boss", u"pw"));
+        ASSERT_EQ(db.GetCurrentLogin(), u"boss");
+        ASSERT_TRUE(db.First());
+        const std::u16string password = db.GetCurrentPassword(u"boss", u"pw");
+        EXPECT_EQ(password.find_first_not_of(CPNUserDB::kPasswordAlphabet), std::u16string::npos);
+        characters.insert(password.begin(), password.end());
+        passwords.insert(password);
+    }
+    EXPECT_TRUE(passwords.size() == 200 && passwords.begin()->size() == 10 &&
+                characters.size() == 62);
+    EXPECT_FALSE(db.IsCurrentTeacher(u"boss", u"pw") ||
+                 db.AddStudent(u"x", u"y", u"boss", u"wrong"));
 }
 
 TEST_F(UserDBTest, RemovalsKeepTeachersInTheirOrderAndTheCurrentOneGoneLeavesNoCursor) {
