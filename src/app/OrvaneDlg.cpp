@@ -52,6 +52,12 @@ constexpr std::chrono::milliseconds kSessionEndWait{1000};
 constexpr char kOwnTeacherFlag[] =
     "Vlastnému kontu nemôžete zrušiť príznak „Učiteľ“: stratili by ste právo meniť kontá, "
     "a ak ste jediný učiteľ, nemohol by ich meniť nikto.";
+constexpr char kLoginTaken[] =
+    "Konto s prihlasovacím menom „%1“ už existuje. Dve kontá nemôžu mať rovnaké prihlasovacie "
+    "meno, preto sa konto nepremenovalo.";
+constexpr char kFilesNotMoved[] =
+    "Konto sa premenovalo, ale nie všetky jeho uložené testy a odovzdané práce sa podarilo "
+    "presunúť k novému prihlasovaciemu menu:\n%1: %2";
 
 QString ToQt(std::u16string_view text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
@@ -470,19 +476,51 @@ void COrvaneDlg::ReadAccount() {
     fields.password = users->GetCurrentPassword(actingLogin, actingPassword);
 }
 
-// The account is looked up under the login the window held before the edit. Renaming one's
-// own account renames the acting login too, or every later change would be refused.
+// The account is looked up under the login the window held before the edit.
 void COrvaneDlg::OnLoginLeft(bool listClicked) {
     const std::u16string before = fields.login;
     if (!users->FindLogin(before)) {
         return;
     }
     ReadFields();
-    const bool renamed = users->SetCurrentLogin(fields.login, actingLogin, actingPassword);
-    if (SaveAndRefresh(before, listClicked) && renamed && before == actingLogin) {
-        actingLogin = fields.login;
+    const auto renamed = users->RenameCurrent(fields.login, actingLogin, actingPassword);
+    if (renamed == CPNUserDB::Rename::LoginTaken) {
+        RefuseTakenLogin(before);
+        return;
+    }
+    if (SaveAndRefresh(before, listClicked) && renamed == CPNUserDB::Rename::Done &&
+        fields.login != before) {
+        FollowRenamedLogin(before);
     }
     users->FindLogin(fields.login);
+}
+
+// The field shows the account's own login again; nothing was changed or written.
+void COrvaneDlg::RefuseTakenLogin(const std::u16string& before) {
+    const QString taken = ToQt(fields.login);
+    fields.login = before;
+    ShowFields();
+    QMessageBox::warning(this, QApplication::applicationName(),
+                         QString::fromUtf8(kLoginTaken).arg(taken));
+}
+
+// Renaming one's own account renames the acting login too, or every later change would be
+// refused. The kept tests and submissions go with the account, unless another account (two
+// made by "+" share a login until renamed) still has the old login.
+void COrvaneDlg::FollowRenamedLogin(const std::u16string& before) {
+    if (before == actingLogin) {
+        actingLogin = fields.login;
+    }
+    if (users->FindLogin(before)) {
+        return;
+    }
+    const KeptFilesMove moved = MoveKeptFilesOfLogin(*tests, before, fields.login);
+    if (!moved.result.IsOk()) {
+        QMessageBox::warning(
+            this, QApplication::applicationName(),
+            QString::fromUtf8(kFilesNotMoved)
+                .arg(QString::fromStdString(moved.path), SlovakReason(moved.result)));
+    }
 }
 
 void COrvaneDlg::OnNameLeft() {

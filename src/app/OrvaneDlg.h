@@ -92,6 +92,8 @@ private:
 
     void OnUserChosen();
     void OnLoginLeft(bool listClicked);
+    void RefuseTakenLogin(const std::u16string& before);
+    void FollowRenamedLogin(const std::u16string& before);
     void OnNameLeft();
     void OnTeacherClicked();
     void OnConfirmationLeft();

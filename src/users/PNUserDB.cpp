@@ -76,9 +76,24 @@ bool CPNUserDB::IsCurrentTeacher(const std::u16string& rightsLogin,
     return user != nullptr && user->IsTeacher();
 }
 
+CPNUserDB::Rename CPNUserDB::RenameCurrent(const std::u16string& login,
+                                           const std::u16string& rightsLogin,
+                                           const std::u16string& rightsPassword) {
+    CPNUser* user = CurrentWithRights(rightsLogin, rightsPassword);
+    if (user == nullptr) {
+        return Rename::Refused;
+    }
+    const auto holder = accounts.FindFirst(HasLogin(login));
+    if (holder != accounts.end() && holder->get() != user) {
+        return Rename::LoginTaken;
+    }
+    user->SetLogin(login);
+    return Rename::Done;
+}
+
 bool CPNUserDB::SetCurrentLogin(const std::u16string& login, const std::u16string& rightsLogin,
                                 const std::u16string& rightsPassword) {
-    return ChangeCurrent(rightsLogin, rightsPassword, [&](CPNUser& user) { user.SetLogin(login); });
+    return RenameCurrent(login, rightsLogin, rightsPassword) == Rename::Done;
 }
 
 bool CPNUserDB::SetCurrentName(const std::u16string& name, const std::u16string& rightsLogin,

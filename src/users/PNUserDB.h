@@ -43,6 +43,17 @@ public:
     bool IsCurrentTeacher(const std::u16string& rightsLogin,
                           const std::u16string& rightsPassword) const;
 
+    enum class Rename {
+        Done,        // the current account has the login now (or had it already)
+        LoginTaken,  // another account has it: nothing changes
+        Refused      // no current account, or the rights are refused
+    };
+    // Logins stay unique: two accounts with one login would shadow each other (the newer one
+    // is found first, so it could hide a teacher's account and take its rights).
+    [[nodiscard]] Rename RenameCurrent(const std::u16string& login,
+                                       const std::u16string& rightsLogin,
+                                       const std::u16string& rightsPassword);
+    // RenameCurrent, answering whether it was Done.
     bool SetCurrentLogin(const std::u16string& login, const std::u16string& rightsLogin,
                          const std::u16string& rightsPassword);
     bool SetCurrentName(const std::u16string& name, const std::u16string& rightsLogin,
