@@ -55,6 +55,15 @@ constexpr char kOwnTeacherFlag[] =
 constexpr char kLoginTaken[] =
     "Konto s prihlasovacím menom „%1“ už existuje. Dve kontá nemôžu mať rovnaké prihlasovacie "
     "meno, preto sa konto nepremenovalo.";
+constexpr char kUsersChangedOnDisk[] =
+    "Súbor userdb sa zmenil, odkedy ho okno načítalo alebo uložilo (nahral ho napríklad učiteľ "
+    "cez vzdialený prístup). Okno ho neprepísalo: načítalo z neho kontá znova a ukazuje ich tak, "
+    "ako sú uložené.";
+constexpr char kEditNotSaved[] =
+    "Vaša posledná zmena sa preto neuložila. Ak ju ešte chcete, urobte ju znova.";
+constexpr char kUndecodedReplaced[] =
+    " Zmenil sa, odkedy ho okno načítalo alebo uložilo, a nikto by sa s ním neprihlásil, preto "
+    "ho okno nahradilo kontami, ktoré ukazuje.";
 constexpr char kFilesNotMoved[] =
     "Konto sa premenovalo, ale nie všetky jeho uložené testy a odovzdané práce sa podarilo "
     "presunúť k novému prihlasovaciemu menu:\n%1: %2";
@@ -134,7 +143,10 @@ bool ListedBefore(const std::u16string& left, const std::u16string& right) {
 }  // namespace
 
 COrvaneDlg::COrvaneDlg(QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::OrvaneDlg>()), operatorMessages(this) {
+    : QDialog(parent),
+      ui(std::make_unique<Ui::OrvaneDlg>()),
+      userFile(std::u16string(kUserFile)),
+      operatorMessages(this) {
     ui->setupUi(this);
     ConnectControls();
 }
@@ -200,9 +212,9 @@ COrvaneDlg::OpenResult COrvaneDlg::Open() {
 // a first-run account. "testdb" and "quesdb" that cannot be read leave their databases empty
 // (the console line says so); only undecodable ones end the program.
 bool COrvaneDlg::LoadDatabases() {
-    const CFileResult userFile = users->Load(std::u16string(kUserFile));
-    if (!userFile.IsOk() && !userFile.IsMissing()) {
-        return RefuseFile(kUserFile, userFile);
+    const CFileResult loaded = userFile.Load(*users);
+    if (!loaded.IsOk() && !loaded.IsMissing()) {
+        return RefuseFile(kUserFile, loaded);
     }
     const CFileResult testFile = tests->Load(std::u16string(kTestFile));
     if (testFile.GetKind() == CFileResult::Kind::Malformed) {
@@ -337,8 +349,8 @@ bool COrvaneDlg::SaveAndRefresh() {
     return SaveAndRefresh(fields.login, false);
 }
 
-bool COrvaneDlg::SaveAndRefresh(const std::u16string& chosenLogin, bool keepLines) {
-    if (!SaveUsers()) {
+bool COrvaneDlg::SaveAndRefresh(const std::u16string& chosenLogin, bool keepLines, bool edited) {
+    if (!SaveUsers(edited)) {
         if (users->FindLogin(chosenLogin)) {
             fields.login = chosenLogin;
             ReadAccount();
@@ -361,18 +373,36 @@ bool COrvaneDlg::SaveAndRefresh(const std::u16string& chosenLogin, bool keepLine
     return true;
 }
 
+// A "userdb" that changed since the window loaded or saved it (a teacher uploaded one) is never
+// written over: the window shows what it holds, and the teacher makes the change again if it
+// is still wanted. Re-applying the change by itself could undo the upload's own change of the
+// same account, or act on an account that the upload removed or renamed.
+//
 // When "userdb" cannot be written the teacher learns why, and the window takes back what the
 // file holds rather than keep what failed. That is not always the state before the change: a
 // client may have uploaded the file meanwhile, and a write can fail after the new file has
 // taken the old one's place. If the file cannot be read either, what memory holds stays.
-bool COrvaneDlg::SaveUsers() {
-    const CFileResult saved = users->Save(std::u16string(kUserFile));
-    if (saved.IsOk()) {
+bool COrvaneDlg::SaveUsers(bool edited) {
+    const CUserDBFile::SaveResult saved = userFile.Save(users);
+    if (saved.outcome == CUserDBFile::Outcome::Reloaded) {
+        QString text = QString::fromUtf8(kUsersChangedOnDisk);
+        if (edited) {
+            text += QStringLiteral("\n\n") + QString::fromUtf8(kEditNotSaved);
+        }
+        QMessageBox::warning(this, QApplication::applicationName(), text);
+        return false;
+    }
+    if (saved.outcome == CUserDBFile::Outcome::ReplacedUndecoded && saved.result.IsOk()) {
+        QMessageBox::warning(this, QApplication::applicationName(),
+                             CannotReadMessage(ToQt(kUserFile), saved.undecoded) +
+                                 QString::fromUtf8(kUndecodedReplaced));
+    }
+    if (saved.result.IsOk()) {
         return true;
     }
-    QString text = CannotWriteMessage(ToQt(kUserFile), saved);
+    QString text = CannotWriteMessage(ToQt(kUserFile), saved.result);
     auto stored = std::make_unique<CPNUserDB>();
-    const CFileResult read = stored->Load(std::u16string(kUserFile));
+    const CFileResult read = userFile.Load(*stored);
     if (read.IsOk() || read.IsMissing()) {
         users = std::move(stored);
         text += QStringLiteral("\n\nZmena sa neuložila; okno ukazuje kontá tak, ako sú uložené.");
@@ -704,7 +734,7 @@ void COrvaneDlg::OnGenerateTests() {
         generated = generator.exec() == QDialog::Accepted;
     }
     if (generated) {
-        SaveAndRefresh();
+        SaveAndRefresh(fields.login, false, false);  // no account was changed
     }
     KeepGeneratedTests(before);
 }

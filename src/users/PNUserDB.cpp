@@ -200,16 +200,16 @@ void CPNUserDB::RemoveAllStudents(const std::u16string& rightsLogin,
     accounts.EraseAll([](const auto& user) { return !user->IsTeacher(); });
 }
 
-CFileResult CPNUserDB::Save(const std::u16string& fileName) const {
+CFileResult CPNUserDB::Save(const std::u16string& fileName, std::uint64_t* digest) const {
     if (accounts.IsEmpty()) {
         return {};  // an earlier file stays as it was
     }
     // The file holds every password: one made new is for the server's own user only.
-    return SaveObjectFile(const_cast<CPNUserDB&>(*this), fileName, kPrivateFileMode);
+    return SaveObjectFile(const_cast<CPNUserDB&>(*this), fileName, kPrivateFileMode, digest);
 }
 
-CFileResult CPNUserDB::Load(const std::u16string& fileName) {
-    return LoadObjectFile(*this, fileName);
+CFileResult CPNUserDB::Load(const std::u16string& fileName, std::uint64_t* digest) {
+    return LoadObjectFile(*this, fileName, digest);
 }
 
 void CPNUserDB::Serialize(CArchive& archive) {

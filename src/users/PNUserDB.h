@@ -81,11 +81,13 @@ public:
     void RemoveAllStudents(const std::u16string& rightsLogin, const std::u16string& rightsPassword);
 
     // Writes the file atomically (a new file gets mode 0600); an empty database writes
-    // nothing at all and succeeds.
-    CFileResult Save(const std::u16string& fileName) const;
+    // nothing at all and succeeds. `digest`, when given, receives the ContentDigest of what
+    // was written, and stays as it was when nothing was.
+    CFileResult Save(const std::u16string& fileName, std::uint64_t* digest = nullptr) const;
     // Reads the file into this (fresh) database. Only a Missing result leaves it empty as a
-    // first run expects; after an Unreadable or Malformed one it is to be dropped.
-    CFileResult Load(const std::u16string& fileName);
+    // first run expects; after an Unreadable or Malformed one it is to be dropped. `digest`,
+    // when given, receives the ContentDigest of the bytes read.
+    CFileResult Load(const std::u16string& fileName, std::uint64_t* digest = nullptr);
     void Serialize(CArchive& archive) override;
 
     // A password of ten characters of the alphabet, each equally likely, from the kernel's

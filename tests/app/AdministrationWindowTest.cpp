@@ -208,6 +208,27 @@ TEST_F(AdministrationWindow, PlusMinusAndVycistitSaveAtOnceButNeverRemoveTheActi
     EXPECT_EQ(LoginFolders(kKeptTestsFolder), std::vector<std::string>{"ucitel"});
 }
 
+// A "userdb" uploaded while the window is open is never written over: the change made then is
+// not saved, and the window shows the uploaded accounts and says why.
+TEST_F(AdministrationWindow, AnUploadedUserdbIsShownInsteadOfBeingWrittenOver) {
+    Choose(1006, "Peter");
+    test::WriteUsersFile({{u"ucitel", u"Ján Učiteľ", u"tajne", true},
+                          {u"Peter", u"Peter Nahraný", u"p", false},
+                          {u"novak", u"Nový Novák", u"n", false}});
+    const auto uploaded = test::ReadBytes("userdb");
+    ModalAnswers answers;
+    answers.ExpectMessage(
+        "Súbor userdb sa zmenil, odkedy ho okno načítalo alebo uložilo (nahral ho napríklad "
+        "učiteľ cez vzdialený prístup). Okno ho neprepísalo: načítalo z neho kontá znova a "
+        "ukazuje ich tak, ako sú uložené.\n\nVaša posledná zmena sa preto neuložila. Ak ju ešte "
+        "chcete, urobte ju znova.");
+    Type(1003, "Peter Zmenený");
+    LeaveField();
+    EXPECT_EQ(Users(), (QStringList{"novak", "Peter", "ucitel"}));
+    EXPECT_EQ(Text(1003), QStringLiteral("Peter Nahraný"));
+    EXPECT_EQ(test::ReadBytes("userdb"), uploaded);
+}
+
 // A login that another account has is refused; a renamed student takes the kept tests and
 // submissions along, and the kept test stays the student's after a new start.
 TEST_F(AdministrationWindow, ATakenLoginIsRefusedAndARenamedStudentKeepsTheirFiles) {

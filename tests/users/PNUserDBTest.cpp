@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <set>
@@ -14,6 +15,7 @@
 #include "support/Serialized.h"
 #include "support/TempFolder.h"
 #include "users/PNUserDB.h"
+#include "users/UserDBFile.h"
 
 namespace orvane::test {
 namespace {
@@ -126,6 +128,37 @@ TEST_F(UserDBTest, GeneratedPasswordsAreTenCharactersThatNoSeedRepeats) {
                 characters.size() == 62);
     EXPECT_FALSE(db.IsCurrentTeacher(u"boss", u"pw") ||
                  db.AddStudent(u"x", u"y", u"boss", u"wrong"));
+}
+
+// A save writes over nothing but what it last loaded or saved: an upload meanwhile is loaded
+// instead, and the change made before it is lost; a file that no longer decodes is replaced.
+// After each save the file holds what `users` does.
+TEST_F(UserDBTest, ASaveNeverReplacesAFileThatChangedSinceItWasLoadedOrSaved) {
+    MakeBoss();
+    ASSERT_TRUE(db.Save(u"userdb").IsOk());
+    CUserDBFile file(u"userdb");
+    auto users = std::make_unique<CPNUserDB>();
+    ASSERT_TRUE(file.Load(*users).IsOk());
+    ASSERT_TRUE(db.AddUser(u"nahrany", u"N", u"n", u"n", false, u"boss", u"pw"));
+    ASSERT_TRUE(db.Save(u"uploaded").IsOk());
+    using Outcome = CUserDBFile::Outcome;
+    using Disturbance = std::pair<std::vector<std::uint8_t>, Outcome>;  // bytes put in "userdb"
+    for (const auto& [bytes, outcome] :
+         std::vector<Disturbance>{{ReadBytes("uploaded"), Outcome::Reloaded},
+                                  {{}, Outcome::Written},
+                                  {{1, 2, 3}, Outcome::ReplacedUndecoded}}) {
+        ASSERT_TRUE(users->AddStudent(u"novy", u"N", u"boss", u"pw"));
+        if (!bytes.empty()) {
+            WriteBytes("userdb", bytes);
+        }
+        const CUserDBFile::SaveResult saved = file.Save(users);
+        EXPECT_TRUE(saved.outcome == outcome && saved.result.IsOk());
+        CPNUserDB stored;
+        ASSERT_TRUE(stored.Load(u"userdb").IsOk());
+        const Logins held = LoginsOf(*users), written = LoginsOf(stored);
+        EXPECT_TRUE(std::is_permutation(held.begin(), held.end(), written.begin(), written.end()));
+    }
+    EXPECT_EQ(LoginsOf(*users), (Logins{u"novy", u"novy", u"boss", u"nahrany"}));
 }
 
 TEST_F(UserDBTest, RemovalsKeepTeachersInTheirOrderAndTheCurrentOneGoneLeavesNoCursor) {
