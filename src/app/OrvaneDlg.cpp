@@ -52,6 +52,21 @@ constexpr std::chrono::milliseconds kSessionEndWait{1000};
 constexpr char kOwnTeacherFlag[] =
     "Vlastnému kontu nemôžete zrušiť príznak „Učiteľ“: stratili by ste právo meniť kontá, "
     "a ak ste jediný učiteľ, nemohol by ich meniť nikto.";
+constexpr char kLoginTaken[] =
+    "Konto s prihlasovacím menom „%1“ už existuje. Dve kontá nemôžu mať rovnaké prihlasovacie "
+    "meno, preto sa konto nepremenovalo.";
+constexpr char kUsersChangedOnDisk[] =
+    "Súbor userdb sa zmenil, odkedy ho okno načítalo alebo uložilo (nahral ho napríklad učiteľ "
+    "cez vzdialený prístup). Okno ho neprepísalo: načítalo z neho kontá znova a ukazuje ich tak, "
+    "ako sú uložené.";
+constexpr char kEditNotSaved[] =
+    "Vaša posledná zmena sa preto neuložila. Ak ju ešte chcete, urobte ju znova.";
+constexpr char kUndecodedReplaced[] =
+    " Zmenil sa, odkedy ho okno načítalo alebo uložilo, a nikto by sa s ním neprihlásil, preto "
+    "ho okno nahradilo kontami, ktoré ukazuje.";
+constexpr char kFilesNotMoved[] =
+    "Konto sa premenovalo, ale nie všetky jeho uložené testy a odovzdané práce sa podarilo "
+    "presunúť k novému prihlasovaciemu menu:\n%1: %2";
 
 QString ToQt(std::u16string_view text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
@@ -128,7 +143,10 @@ bool ListedBefore(const std::u16string& left, const std::u16string& right) {
 }  // namespace
 
 COrvaneDlg::COrvaneDlg(QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::OrvaneDlg>()), operatorMessages(this) {
+    : QDialog(parent),
+      ui(std::make_unique<Ui::OrvaneDlg>()),
+      userFile(std::u16string(kUserFile)),
+      operatorMessages(this) {
     ui->setupUi(this);
     ConnectControls();
 }
@@ -194,9 +212,9 @@ COrvaneDlg::OpenResult COrvaneDlg::Open() {
 // a first-run account. "testdb" and "quesdb" that cannot be read leave their databases empty
 // (the console line says so); only undecodable ones end the program.
 bool COrvaneDlg::LoadDatabases() {
-    const CFileResult userFile = users->Load(std::u16string(kUserFile));
-    if (!userFile.IsOk() && !userFile.IsMissing()) {
-        return RefuseFile(kUserFile, userFile);
+    const CFileResult loaded = userFile.Load(*users);
+    if (!loaded.IsOk() && !loaded.IsMissing()) {
+        return RefuseFile(kUserFile, loaded);
     }
     const CFileResult testFile = tests->Load(std::u16string(kTestFile));
     if (testFile.GetKind() == CFileResult::Kind::Malformed) {
@@ -331,8 +349,8 @@ bool COrvaneDlg::SaveAndRefresh() {
     return SaveAndRefresh(fields.login, false);
 }
 
-bool COrvaneDlg::SaveAndRefresh(const std::u16string& chosenLogin, bool keepLines) {
-    if (!SaveUsers()) {
+bool COrvaneDlg::SaveAndRefresh(const std::u16string& chosenLogin, bool keepLines, bool edited) {
+    if (!SaveUsers(edited)) {
         if (users->FindLogin(chosenLogin)) {
             fields.login = chosenLogin;
             ReadAccount();
@@ -355,18 +373,36 @@ bool COrvaneDlg::SaveAndRefresh(const std::u16string& chosenLogin, bool keepLine
     return true;
 }
 
+// A "userdb" that changed since the window loaded or saved it (a teacher uploaded one) is never
+// written over: the window shows what it holds, and the teacher makes the change again if it
+// is still wanted. Re-applying the change by itself could undo the upload's own change of the
+// same account, or act on an account that the upload removed or renamed.
+//
 // When "userdb" cannot be written the teacher learns why, and the window takes back what the
 // file holds rather than keep what failed. That is not always the state before the change: a
 // client may have uploaded the file meanwhile, and a write can fail after the new file has
 // taken the old one's place. If the file cannot be read either, what memory holds stays.
-bool COrvaneDlg::SaveUsers() {
-    const CFileResult saved = users->Save(std::u16string(kUserFile));
-    if (saved.IsOk()) {
+bool COrvaneDlg::SaveUsers(bool edited) {
+    const CUserDBFile::SaveResult saved = userFile.Save(users);
+    if (saved.outcome == CUserDBFile::Outcome::Reloaded) {
+        QString text = QString::fromUtf8(kUsersChangedOnDisk);
+        if (edited) {
+            text += QStringLiteral("\n\n") + QString::fromUtf8(kEditNotSaved);
+        }
+        QMessageBox::warning(this, QApplication::applicationName(), text);
+        return false;
+    }
+    if (saved.outcome == CUserDBFile::Outcome::ReplacedUndecoded && saved.result.IsOk()) {
+        QMessageBox::warning(this, QApplication::applicationName(),
+                             CannotReadMessage(ToQt(kUserFile), saved.undecoded) +
+                                 QString::fromUtf8(kUndecodedReplaced));
+    }
+    if (saved.result.IsOk()) {
         return true;
     }
-    QString text = CannotWriteMessage(ToQt(kUserFile), saved);
+    QString text = CannotWriteMessage(ToQt(kUserFile), saved.result);
     auto stored = std::make_unique<CPNUserDB>();
-    const CFileResult read = stored->Load(std::u16string(kUserFile));
+    const CFileResult read = userFile.Load(*stored);
     if (read.IsOk() || read.IsMissing()) {
         users = std::move(stored);
         text += QStringLiteral("\n\nZmena sa neuložila; okno ukazuje kontá tak, ako sú uložené.");
@@ -470,19 +506,51 @@ void COrvaneDlg::ReadAccount() {
     fields.password = users->GetCurrentPassword(actingLogin, actingPassword);
 }
 
-// The account is looked up under the login the window held before the edit. Renaming one's
-// own account renames the acting login too, or every later change would be refused.
+// The account is looked up under the login the window held before the edit.
 void COrvaneDlg::OnLoginLeft(bool listClicked) {
     const std::u16string before = fields.login;
     if (!users->FindLogin(before)) {
         return;
     }
     ReadFields();
-    const bool renamed = users->SetCurrentLogin(fields.login, actingLogin, actingPassword);
-    if (SaveAndRefresh(before, listClicked) && renamed && before == actingLogin) {
-        actingLogin = fields.login;
+    const auto renamed = users->RenameCurrent(fields.login, actingLogin, actingPassword);
+    if (renamed == CPNUserDB::Rename::LoginTaken) {
+        RefuseTakenLogin(before);
+        return;
+    }
+    if (SaveAndRefresh(before, listClicked) && renamed == CPNUserDB::Rename::Done &&
+        fields.login != before) {
+        FollowRenamedLogin(before);
     }
     users->FindLogin(fields.login);
+}
+
+// The field shows the account's own login again; nothing was changed or written.
+void COrvaneDlg::RefuseTakenLogin(const std::u16string& before) {
+    const QString taken = ToQt(fields.login);
+    fields.login = before;
+    ShowFields();
+    QMessageBox::warning(this, QApplication::applicationName(),
+                         QString::fromUtf8(kLoginTaken).arg(taken));
+}
+
+// Renaming one's own account renames the acting login too, or every later change would be
+// refused. The kept tests and submissions go with the account, unless another account (two
+// made by "+" share a login until renamed) still has the old login.
+void COrvaneDlg::FollowRenamedLogin(const std::u16string& before) {
+    if (before == actingLogin) {
+        actingLogin = fields.login;
+    }
+    if (users->FindLogin(before)) {
+        return;
+    }
+    const KeptFilesMove moved = MoveKeptFilesOfLogin(*tests, before, fields.login);
+    if (!moved.result.IsOk()) {
+        QMessageBox::warning(
+            this, QApplication::applicationName(),
+            QString::fromUtf8(kFilesNotMoved)
+                .arg(QString::fromStdString(moved.path), SlovakReason(moved.result)));
+    }
 }
 
 void COrvaneDlg::OnNameLeft() {
@@ -666,7 +734,7 @@ void COrvaneDlg::OnGenerateTests() {
         generated = generator.exec() == QDialog::Accepted;
     }
     if (generated) {
-        SaveAndRefresh();
+        SaveAndRefresh(fields.login, false, false);  // no account was changed
     }
     KeepGeneratedTests(before);
 }

@@ -19,6 +19,7 @@
 #include "common/FileResult.h"
 #include "exam/KeptTests.h"
 #include "users/AccountTable.h"
+#include "users/UserDBFile.h"
 
 class QListWidget;
 
@@ -78,10 +79,12 @@ private:
     void ReadAccount();  // the fields of the account under the user database's cursor
     // Writes "userdb" and refills the user list; false when the write failed, after which the
     // list and the fields of the account stored as `chosenLogin` show what is stored.
-    // `keepLines` keeps the list's lines in place until a click on it has chosen one.
+    // `keepLines` keeps the list's lines in place until a click on it has chosen one. False too
+    // when "userdb" had changed on disk: the window then shows what it holds now. `edited`
+    // says that the save is for a change of the accounts, which is then not saved.
     bool SaveAndRefresh();
-    bool SaveAndRefresh(const std::u16string& chosenLogin, bool keepLines);
-    bool SaveUsers();
+    bool SaveAndRefresh(const std::u16string& chosenLogin, bool keepLines, bool edited = true);
+    bool SaveUsers(bool edited = true);
     void FillUserList();
     std::vector<ListedAccount> ListAccounts();  // in the order of the user list
     static bool ChoosesFirstLine(QObject* watched, const QKeyEvent* event);
@@ -92,6 +95,8 @@ private:
 
     void OnUserChosen();
     void OnLoginLeft(bool listClicked);
+    void RefuseTakenLogin(const std::u16string& before);
+    void FollowRenamedLogin(const std::u16string& before);
     void OnNameLeft();
     void OnTeacherClicked();
     void OnConfirmationLeft();
@@ -113,6 +118,7 @@ private:
     std::u16string actingLogin;
     std::u16string actingPassword;
     std::unique_ptr<CPNUserDB> users;
+    CUserDBFile userFile;
     std::unique_ptr<CPNTestDB> tests;
     std::shared_ptr<CPNTest> pool;
     CQtOperatorMessages operatorMessages;

@@ -7,17 +7,21 @@
 #include "archive/Archive.h"
 #include "archive/Object.h"
 #include "common/ConsoleLine.h"
+#include "common/ContentDigest.h"
 #include "common/FileBytes.h"
 #include "common/TextCodec.h"
 
 namespace orvane {
 
-CFileResult LoadObjectFile(CObject& object, const std::u16string& fileName) {
+CFileResult LoadObjectFile(CObject& object, const std::u16string& fileName, std::uint64_t* digest) {
     std::vector<std::uint8_t> bytes;
     const CFileResult read = ReadFileBytes(ToUtf8(fileName), bytes);
     if (!read.IsOk()) {
         PrintConsoleLine(kCannotOpenFile, ToUtf8(fileName));
         return read;
+    }
+    if (digest != nullptr) {
+        *digest = ContentDigest(bytes);
     }
     try {
         CArchive archive(bytes);
@@ -30,12 +34,19 @@ CFileResult LoadObjectFile(CObject& object, const std::u16string& fileName) {
     return {};
 }
 
-CFileResult SaveObjectFile(CObject& object, const std::u16string& fileName, mode_t newFileMode) {
+CFileResult SaveObjectFile(CObject& object, const std::u16string& fileName, mode_t newFileMode,
+                           std::uint64_t* digest) {
     CFileResult result;
     try {
         CArchive archive;
         object.Serialize(archive);
         result = WriteFileAtomically(ToUtf8(fileName), archive.Pieces(), newFileMode);
+        if (result.IsOk() && digest != nullptr) {
+            *digest = kEmptyDigest;
+            for (const auto piece : archive.Pieces()) {
+                *digest = ContentDigest(piece, *digest);
+            }
+        }
     } catch (const std::bad_alloc&) {
         result = CFileResult::Unwritable(ENOMEM);
     }

@@ -4,6 +4,7 @@
 // lines that the databases have always printed are printed here.
 #include <sys/types.h>
 
+#include <cstdint>
 #include <string>
 
 #include "common/AtomicFile.h"
@@ -17,11 +18,14 @@ class CObject;
 // console line "Cannot open file: <name>" and leaves the object as it was. Bytes that do not
 // decode are Malformed with the archive's cause, and memory running out while they decode is
 // Unreadable (ENOMEM); either may leave the object partly loaded, so the caller drops it.
-CFileResult LoadObjectFile(CObject& object, const std::u16string& fileName);
+// `digest`, when given, receives the ContentDigest of the bytes read.
+CFileResult LoadObjectFile(CObject& object, const std::u16string& fileName,
+                           std::uint64_t* digest = nullptr);
 // Replaces the file with the object's stored form; a failed write is the console line
 // "Cannot write to file: <name>" and leaves the earlier file as it was. A file made new gets
-// `newFileMode` (less the umask).
+// `newFileMode` (less the umask). `digest`, when given, receives the ContentDigest of the
+// bytes written, and only once they are in the file.
 CFileResult SaveObjectFile(CObject& object, const std::u16string& fileName,
-                           mode_t newFileMode = kNewFileMode);
+                           mode_t newFileMode = kNewFileMode, std::uint64_t* digest = nullptr);
 
 }  // namespace orvane

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -210,6 +211,41 @@ CFileResult MakePrivateFolder(const std::string& folder) {
         }
     }
     return {};
+}
+
+CFileResult MoveKeptFiles(const std::string& from, const std::string& to) {
+    struct stat source {};
+    if (::lstat(from.c_str(), &source) != 0) {
+        return errno == ENOENT ? CFileResult() : CFileResult::Unwritable(errno);
+    }
+    struct stat info {};
+    if (::lstat(to.c_str(), &info) != 0) {
+        if (errno != ENOENT || ::rename(from.c_str(), to.c_str()) != 0) {
+            return CFileResult::Unwritable(errno);
+        }
+        return {};
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return CFileResult::Unwritable(ENOTDIR);  // never into what a link points at
+    }
+    if (info.st_dev == source.st_dev && info.st_ino == source.st_ino) {
+        return {};  // one folder already, as two names that differ in case are on FAT
+    }
+    CFileResult result;
+    for (const std::string& name : KeptFileNames(from)) {
+        const std::string target = to + "/" + name;
+        int error = 0;
+        if (::lstat(target.c_str(), &info) == 0) {
+            error = EEXIST;
+        } else if (::rename((from + "/" + name).c_str(), target.c_str()) != 0) {
+            error = errno;
+        }
+        if (error != 0 && result.IsOk()) {
+            result = CFileResult::Unwritable(error);
+        }
+    }
+    ::rmdir(from.c_str());  // only when nothing is left in it
+    return result;
 }
 
 }  // namespace orvane

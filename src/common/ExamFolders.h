@@ -48,6 +48,13 @@ std::vector<std::string> LoginFolders(std::string_view root);
 // login. True when its folder lists the name exactly, or when nothing answers to it.
 bool IsNamedExactly(const std::string& path);
 
+// Moves the kept files of the folder `from` into the folder `to` (two logins' folders of one
+// root), as one rename of the folder where `to` does not exist yet. Into an existing `to` each
+// kept file moves on its own; one whose name `to` holds already stays where it was (EEXIST).
+// `from` goes once it is empty; a missing `from`, or one that is `to` already (a file system
+// that ignores letter case), moves nothing. The first failure is answered.
+[[nodiscard]] CFileResult MoveKeptFiles(const std::string& from, const std::string& to);
+
 // Creates a login's folder ("tests/<login>", as KeptTestsFolderOf names it) and the folder
 // above it where they are missing, readable by their owner only.
 CFileResult MakePrivateFolder(const std::string& folder);

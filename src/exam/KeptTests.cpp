@@ -63,6 +63,14 @@ KeptTime NextKeptTime(const std::string& folder) {
     return time;
 }
 
+// Writes the test as a file that holds one test, as "testdb" does.
+CFileResult SaveTestFile(const std::shared_ptr<CPNTest>& test, const std::string& path) {
+    CPNTestDB file;
+    file.AddTest(test);
+    file.First();
+    return file.Save(FromUtf8(path));
+}
+
 KeptTest Keep(const std::shared_ptr<CPNTest>& test) {
     KeptTest kept{test, KeptTestsFolderOf(test->GetLogin()), {}};
     kept.result = MakePrivateFolder(kept.path);
@@ -71,11 +79,18 @@ KeptTest Keep(const std::shared_ptr<CPNTest>& test) {
     }
     kept.path +=
         "/" + KeptFileName(NextKeptTime(kept.path), "test" + std::to_string(test->GetId()));
-    CPNTestDB file;
-    file.AddTest(test);
-    file.First();
-    kept.result = file.Save(FromUtf8(kept.path));
+    kept.result = SaveTestFile(test, kept.path);
     return kept;
+}
+
+// The kept test file, rewritten to carry the login; a file that does not load stays as it is.
+CFileResult GiveLogin(const std::string& path, std::u16string_view login) {
+    const std::shared_ptr<CPNTest> test = LoadTestFile(path);
+    if (test == nullptr || test->GetLogin() == login) {
+        return {};
+    }
+    test->SetLogin(std::u16string(login));
+    return SaveTestFile(test, path);
 }
 
 }  // namespace
@@ -123,6 +138,29 @@ CFileResult RemoveKeptTests(std::u16string_view login) {
         return CFileResult::Unwritable(error.value());
     }
     return {};
+}
+
+KeptFilesMove MoveKeptFilesOfLogin(CPNTestDB& tests, std::u16string_view from,
+                                   std::u16string_view to) {
+    KeptFilesMove first;
+    const auto note = [&first](const std::string& path, const CFileResult& result) {
+        if (first.result.IsOk() && !result.IsOk()) {
+            first = {path, result};
+        }
+    };
+    for (const auto& test : tests.All()) {
+        if (test->GetLogin() == from) {
+            test->SetLogin(std::u16string(to));
+        }
+    }
+    const std::string keptTests = KeptTestsFolderOf(to);
+    note(KeptTestsFolderOf(from), MoveKeptFiles(KeptTestsFolderOf(from), keptTests));
+    for (const std::string& name : KeptFileNames(keptTests)) {
+        note(keptTests + "/" + name, GiveLogin(keptTests + "/" + name, to));
+    }
+    note(SubmissionsFolderOf(from),
+         MoveKeptFiles(SubmissionsFolderOf(from), SubmissionsFolderOf(to)));
+    return first;
 }
 
 std::vector<SubmittedTest> LoadSubmittedTests(std::u16string_view login) {

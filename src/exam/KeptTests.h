@@ -43,6 +43,20 @@ void LoadKeptTests(CPNTestDB& tests);
 // stay.
 CFileResult RemoveKeptTests(std::u16string_view login);
 
+// What became of handing a renamed account's files to its new login: the first file or folder
+// that could not be moved or rewritten, and why (an Ok result: everything moved).
+struct KeptFilesMove {
+    std::string path;
+    CFileResult result;
+};
+// Hands the files of login `from` to login `to`, for an account that was renamed and whose
+// old login no other account has: the tests of the database and the kept tests take the new
+// login (the server hands a student the kept tests of the student's own folder, made for that
+// login), and the folders of kept tests and submissions move to the new login's, into them
+// where they exist. Whatever can move moves, whatever else fails.
+[[nodiscard]] KeptFilesMove MoveKeptFilesOfLogin(CPNTestDB& tests, std::u16string_view from,
+                                                 std::u16string_view to);
+
 // The login's kept "testdb_bla" files that load as a test, newest first. A file that does not
 // load is left on disk and named on the console, once per run.
 std::vector<SubmittedTest> LoadSubmittedTests(std::u16string_view login);

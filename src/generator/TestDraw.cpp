@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <limits>
 #include <string>
+#include <unordered_set>
 
 #include "common/RandomSource.h"
 #include "common/TextCodec.h"
+#include "exam/QuestionCopy.h"
 
 namespace orvane {
 
@@ -145,6 +147,7 @@ CTestDraw::Result CTestDraw::Generate(const Rows& rows, std::int32_t minutes,
             return {Outcome::TooMany, row, 0};
         }
     }
+    const std::vector<Candidate> candidates = Candidates(rows);
     if (!users.First()) {
         return result;
     }
@@ -157,7 +160,7 @@ CTestDraw::Result CTestDraw::Generate(const Rows& rows, std::int32_t minutes,
         if (users.IsCurrentTeacher(actingLogin, actingPassword)) {
             continue;
         }
-        const auto test = MakeTest(users.GetCurrentLogin(), rows, minutes);
+        const auto test = MakeTest(users.GetCurrentLogin(), rows, minutes, candidates);
         if (test == nullptr) {
             result.outcome = Outcome::PoolTooSmall;
             return result;
@@ -172,72 +175,78 @@ bool CTestDraw::ActingAdministratorIsTeacher() {
     return users.FindLogin(actingLogin) && users.IsCurrentTeacher(actingLogin, actingPassword);
 }
 
+std::vector<CTestDraw::Candidate> CTestDraw::Candidates(const Rows& rows) const {
+    std::vector<Candidate> candidates;
+    for (bool more = pool.FirstQuestion(); more; more = pool.NextQuestion()) {
+        const auto question = pool.CurrentQuestion();
+        const int row = question == nullptr ? -1 : RowOfKind(question->GetKind());
+        if (row >= 0 && rows[row].requested > 0 &&
+            (!rows[row].filter || question->GetPoints() == rows[row].points)) {
+            candidates.push_back({question, row});
+        }
+    }
+    return candidates;
+}
+
 std::shared_ptr<CPNTest> CTestDraw::MakeTest(const std::u16string& login, const Rows& rows,
-                                             std::int32_t minutes) {
+                                             std::int32_t minutes,
+                                             const std::vector<Candidate>& candidates) {
     auto test = std::make_shared<CPNTest>();
     test->SetId(tests.NextFreeId());
     test->SetToBeWorkedOut(true);
     test->SetLogin(login);
     // Formed in 64 bits: a 32-bit product of a large number of minutes would wrap.
     test->SetTimeLimit(static_cast<std::int64_t>(minutes) * 60);
-    std::array<std::int32_t, kRowCount> drawn{};
     std::int64_t total = 0;
     for (const GeneratorRow& row : rows) {
-        total += row.requested;
+        total += row.requested;  // a negative count lowers it, as it always has
     }
-    for (std::int64_t draw = 0; draw < total; ++draw) {
-        if (!DrawOne(*test, rows, drawn, total)) {
-            return nullptr;
+    const std::vector<const Candidate*> drawn = Draw(rows, candidates, total);
+    if (static_cast<std::int64_t>(drawn.size()) < total) {
+        return nullptr;
+    }
+    std::vector<std::shared_ptr<CPNQuestion>> originals;
+    for (const Candidate* candidate : drawn) {
+        originals.push_back(candidate->question);
+    }
+    const auto copies = CopyQuestions(originals);
+    for (std::size_t i = 0; i < copies.size(); ++i) {
+        const GeneratorRow& row = rows[static_cast<std::size_t>(drawn[i]->row)];
+        if (!row.filter) {
+            copies[i]->SetPoints(row.points);
         }
+        test->AddQuestion(copies[i]);  // at the front: the list is the reverse of the draw
     }
     return test;
 }
 
-bool CTestDraw::DrawOne(CPNTest& test, const Rows& rows, std::array<std::int32_t, kRowCount>& drawn,
-                        std::int64_t total) {
-    // The start is reduced modulo the number of questions per test, not the pool's size.
-    const std::int64_t start = NextRandom() % total;
-    if (!pool.FirstQuestion()) {
-        return false;
+// Each draw picks from the candidates not yet looked at, every one equally likely; one that
+// can no longer come in (its row is full, its id is in the test) is put aside for good and
+// the draw picks again. So every test costs time in proportion to the pool, however many
+// questions it asks for.
+std::vector<const CTestDraw::Candidate*> CTestDraw::Draw(const Rows& rows,
+                                                         const std::vector<Candidate>& candidates,
+                                                         std::int64_t total) {
+    std::vector<const Candidate*> open;
+    for (const Candidate& candidate : candidates) {
+        open.push_back(&candidate);
     }
-    for (std::int64_t step = 0; step < start && pool.NextQuestion(); ++step) {
-    }
-    // One pass over the whole pool without a fitting question ends the draw.
-    const std::int32_t poolSize = pool.GetQuestionCount();
-    for (std::int32_t looked = 0; looked < poolSize; ++looked) {
-        const auto question = pool.CurrentQuestion();
-        if (Fits(*question, test, rows, drawn)) {
-            const int row = RowOfKind(question->GetKind());
-            test.AddQuestion(question);
-            if (!rows[row].filter) {
-                // The test holds the pool's own object, so the pool and every other test
-                // holding it see the new points too.
-                question->SetPoints(rows[row].points);
-            }
-            ++drawn[row];
-            return true;
+    std::vector<const Candidate*> drawn;
+    std::array<std::int32_t, kRowCount> perRow{};
+    std::unordered_set<std::int32_t> ids;
+    while (static_cast<std::int64_t>(drawn.size()) < total && !open.empty()) {
+        const auto at =
+            static_cast<std::size_t>(NextRandomBelow(static_cast<std::int32_t>(open.size())));
+        const Candidate* picked = open[at];
+        open[at] = open.back();
+        open.pop_back();
+        if (perRow[picked->row] < rows[picked->row].requested &&
+            ids.insert(picked->question->GetId()).second) {
+            drawn.push_back(picked);
+            ++perRow[picked->row];
         }
-        StepPool();
     }
-    return false;
-}
-
-bool CTestDraw::Fits(const CPNQuestion& question, CPNTest& test, const Rows& rows,
-                     const std::array<std::int32_t, kRowCount>& drawn) const {
-    const int row = RowOfKind(question.GetKind());
-    if (row < 0 || drawn[row] >= rows[row].requested) {
-        return false;
-    }
-    if (rows[row].filter && question.GetPoints() != rows[row].points) {
-        return false;
-    }
-    return !test.SelectQuestion(question.GetId());
-}
-
-void CTestDraw::StepPool() {
-    if (!pool.NextQuestion()) {
-        pool.FirstQuestion();
-    }
+    return drawn;  // fewer than `total` when the pool has too few distinct fitting questions
 }
 
 }  // namespace orvane

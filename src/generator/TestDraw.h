@@ -1,8 +1,11 @@
 #pragma once
 // CTestDraw: what the test generator does without its window. It counts the pool's questions
-// per row, and generates one test per student by drawing questions from the pool with the
-// shared random source: each draw starts at a random place in the pool (the random number
-// reduced modulo the number of questions per test) and walks on until a question fits.
+// per row, and generates one test per student. Each draw of a test takes one question, every
+// one equally likely, of those that may still come in: of a row that has not had all its
+// questions, that the row's filter lets through, and whose id the test does not hold yet. So
+// each row's questions are drawn uniformly without replacement. The test gets copies of the
+// drawn questions, so the points that a row gives them change neither the pool nor any other
+// test.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -67,16 +70,23 @@ public:
     Result Generate(const Rows& rows, std::int32_t minutes, const Progress& progress = {});
 
 private:
+    // A pool question that a row may draw, with its row.
+    struct Candidate {
+        std::shared_ptr<CPNQuestion> question;
+        int row = -1;
+    };
+
     template <class Visit>
     void ForEachPoolQuestion(Visit visit) const;
     bool ActingAdministratorIsTeacher();
+    std::vector<Candidate> Candidates(const Rows& rows) const;
     std::shared_ptr<CPNTest> MakeTest(const std::u16string& login, const Rows& rows,
-                                      std::int32_t minutes);
-    bool DrawOne(CPNTest& test, const Rows& rows, std::array<std::int32_t, kRowCount>& drawn,
-                 std::int64_t total);
-    bool Fits(const CPNQuestion& question, CPNTest& test, const Rows& rows,
-              const std::array<std::int32_t, kRowCount>& drawn) const;
-    void StepPool();
+                                      std::int32_t minutes,
+                                      const std::vector<Candidate>& candidates);
+    // The `total` questions of one test in the order drawn; fewer when the pool runs out.
+    static std::vector<const Candidate*> Draw(const Rows& rows,
+                                              const std::vector<Candidate>& candidates,
+                                              std::int64_t total);
 
     CPNUserDB& users;
     CPNTestDB& tests;

@@ -114,8 +114,8 @@ int CAccountImport::Apply(CPNUserDB& users, const std::u16string& rightsLogin,
     for (const ListedAccount& account : accounts) {
         const std::u16string password =
             account.password.empty() ? CPNUserDB::GeneratePassword() : account.password;
-        added += users.AddUser(account.login, account.name, password, password, account.teacher,
-                               rightsLogin, rightsPassword)
+        added += !password.empty() && users.AddUser(account.login, account.name, password, password,
+                                                    account.teacher, rightsLogin, rightsPassword)
                      ? 1
                      : 0;
     }

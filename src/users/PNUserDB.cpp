@@ -1,5 +1,7 @@
 #include "users/PNUserDB.h"
 
+#include <array>
+
 #include "archive/Archive.h"
 #include "archive/ObjectFile.h"
 #include "common/ConsoleLine.h"
@@ -74,9 +76,24 @@ bool CPNUserDB::IsCurrentTeacher(const std::u16string& rightsLogin,
     return user != nullptr && user->IsTeacher();
 }
 
+CPNUserDB::Rename CPNUserDB::RenameCurrent(const std::u16string& login,
+                                           const std::u16string& rightsLogin,
+                                           const std::u16string& rightsPassword) {
+    CPNUser* user = CurrentWithRights(rightsLogin, rightsPassword);
+    if (user == nullptr) {
+        return Rename::Refused;
+    }
+    const auto holder = accounts.FindFirst(HasLogin(login));
+    if (holder != accounts.end() && holder->get() != user) {
+        return Rename::LoginTaken;
+    }
+    user->SetLogin(login);
+    return Rename::Done;
+}
+
 bool CPNUserDB::SetCurrentLogin(const std::u16string& login, const std::u16string& rightsLogin,
                                 const std::u16string& rightsPassword) {
-    return ChangeCurrent(rightsLogin, rightsPassword, [&](CPNUser& user) { user.SetLogin(login); });
+    return RenameCurrent(login, rightsLogin, rightsPassword) == Rename::Done;
 }
 
 bool CPNUserDB::SetCurrentName(const std::u16string& name, const std::u16string& rightsLogin,
@@ -121,10 +138,19 @@ bool CPNUserDB::HasTeacherRights(const std::u16string& login,
 }
 
 std::u16string CPNUserDB::GeneratePassword() {
+    // Bytes from 248 up would make the first eight characters likelier: they are left out.
+    constexpr std::size_t kFairBytes = 256 - 256 % kPasswordAlphabet.size();
     std::u16string password;
-    for (int i = 0; i < kPasswordLength; ++i) {
-        password +=
-            kPasswordAlphabet[static_cast<std::size_t>(NextRandom()) % kPasswordAlphabet.size()];
+    std::array<std::uint8_t, 2 * kPasswordLength> bytes{};
+    while (password.size() < kPasswordLength) {
+        if (!ReadKernelRandom(bytes)) {
+            return {};
+        }
+        for (const std::uint8_t byte : bytes) {
+            if (byte < kFairBytes && password.size() < kPasswordLength) {
+                password += kPasswordAlphabet[byte % kPasswordAlphabet.size()];
+            }
+        }
     }
     return password;
 }
@@ -135,7 +161,11 @@ bool CPNUserDB::AddStudent(const std::u16string& login, const std::u16string& na
     if (!HasTeacherRights(rightsLogin, rightsPassword)) {
         return false;
     }
-    accounts.PushFront(std::make_shared<CPNUser>(login, name, GeneratePassword(), false));
+    std::u16string password = GeneratePassword();
+    if (password.empty()) {
+        return false;  // never an account with a password anybody could guess
+    }
+    accounts.PushFront(std::make_shared<CPNUser>(login, name, std::move(password), false));
     return true;
 }
 
@@ -170,16 +200,16 @@ void CPNUserDB::RemoveAllStudents(const std::u16string& rightsLogin,
     accounts.EraseAll([](const auto& user) { return !user->IsTeacher(); });
 }
 
-CFileResult CPNUserDB::Save(const std::u16string& fileName) const {
+CFileResult CPNUserDB::Save(const std::u16string& fileName, std::uint64_t* digest) const {
     if (accounts.IsEmpty()) {
         return {};  // an earlier file stays as it was
     }
     // The file holds every password: one made new is for the server's own user only.
-    return SaveObjectFile(const_cast<CPNUserDB&>(*this), fileName, kPrivateFileMode);
+    return SaveObjectFile(const_cast<CPNUserDB&>(*this), fileName, kPrivateFileMode, digest);
 }
 
-CFileResult CPNUserDB::Load(const std::u16string& fileName) {
-    return LoadObjectFile(*this, fileName);
+CFileResult CPNUserDB::Load(const std::u16string& fileName, std::uint64_t* digest) {
+    return LoadObjectFile(*this, fileName, digest);
 }
 
 void CPNUserDB::Serialize(CArchive& archive) {

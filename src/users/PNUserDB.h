@@ -43,6 +43,17 @@ public:
     bool IsCurrentTeacher(const std::u16string& rightsLogin,
                           const std::u16string& rightsPassword) const;
 
+    enum class Rename {
+        Done,        // the current account has the login now (or had it already)
+        LoginTaken,  // another account has it: nothing changes
+        Refused      // no current account, or the rights are refused
+    };
+    // Logins stay unique: two accounts with one login would shadow each other (the newer one
+    // is found first, so it could hide a teacher's account and take its rights).
+    [[nodiscard]] Rename RenameCurrent(const std::u16string& login,
+                                       const std::u16string& rightsLogin,
+                                       const std::u16string& rightsPassword);
+    // RenameCurrent, answering whether it was Done.
     bool SetCurrentLogin(const std::u16string& login, const std::u16string& rightsLogin,
                          const std::u16string& rightsPassword);
     bool SetCurrentName(const std::u16string& name, const std::u16string& rightsLogin,
@@ -70,14 +81,17 @@ public:
     void RemoveAllStudents(const std::u16string& rightsLogin, const std::u16string& rightsPassword);
 
     // Writes the file atomically (a new file gets mode 0600); an empty database writes
-    // nothing at all and succeeds.
-    CFileResult Save(const std::u16string& fileName) const;
+    // nothing at all and succeeds. `digest`, when given, receives the ContentDigest of what
+    // was written, and stays as it was when nothing was.
+    CFileResult Save(const std::u16string& fileName, std::uint64_t* digest = nullptr) const;
     // Reads the file into this (fresh) database. Only a Missing result leaves it empty as a
-    // first run expects; after an Unreadable or Malformed one it is to be dropped.
-    CFileResult Load(const std::u16string& fileName);
+    // first run expects; after an Unreadable or Malformed one it is to be dropped. `digest`,
+    // when given, receives the ContentDigest of the bytes read.
+    CFileResult Load(const std::u16string& fileName, std::uint64_t* digest = nullptr);
     void Serialize(CArchive& archive) override;
 
-    // A password of ten characters of the alphabet, drawn from the shared random source.
+    // A password of ten characters of the alphabet, each equally likely, from the kernel's
+    // random source; empty in the one case where the kernel gives no random bytes.
     static std::u16string GeneratePassword();
 
 private:

@@ -64,6 +64,10 @@ protected:
             ASSERT_EQ(window->Open(), COrvaneDlg::OpenResult::Accepted);
         }
         window->show();
+        Activate();
+    }
+    // Makes the window active again, as a message box that closes leaves it.
+    void Activate() {
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
@@ -202,6 +206,62 @@ TEST_F(AdministrationWindow, PlusMinusAndVycistitSaveAtOnceButNeverRemoveTheActi
     EXPECT_EQ(Users(), QStringList{"ucitel"});
     EXPECT_EQ(Saved(), (Logins{{u"ucitel", true}}));
     EXPECT_EQ(LoginFolders(kKeptTestsFolder), std::vector<std::string>{"ucitel"});
+}
+
+// A "userdb" uploaded while the window is open is never written over: the change made then is
+// not saved, and the window shows the uploaded accounts and says why.
+TEST_F(AdministrationWindow, AnUploadedUserdbIsShownInsteadOfBeingWrittenOver) {
+    Choose(1006, "Peter");
+    test::WriteUsersFile({{u"ucitel", u"Ján Učiteľ", u"tajne", true},
+                          {u"Peter", u"Peter Nahraný", u"p", false},
+                          {u"novak", u"Nový Novák", u"n", false}});
+    const auto uploaded = test::ReadBytes("userdb");
+    ModalAnswers answers;
+    answers.ExpectMessage(
+        "Súbor userdb sa zmenil, odkedy ho okno načítalo alebo uložilo (nahral ho napríklad "
+        "učiteľ cez vzdialený prístup). Okno ho neprepísalo: načítalo z neho kontá znova a "
+        "ukazuje ich tak, ako sú uložené.\n\nVaša posledná zmena sa preto neuložila. Ak ju ešte "
+        "chcete, urobte ju znova.");
+    Type(1003, "Peter Zmenený");
+    LeaveField();
+    EXPECT_EQ(Users(), (QStringList{"novak", "Peter", "ucitel"}));
+    EXPECT_EQ(Text(1003), QStringLiteral("Peter Nahraný"));
+    EXPECT_EQ(test::ReadBytes("userdb"), uploaded);
+}
+
+// A login that another account has is refused; a renamed student takes the kept tests and
+// submissions along, and the kept test stays the student's after a new start.
+TEST_F(AdministrationWindow, ATakenLoginIsRefusedAndARenamedStudentKeepsTheirFiles) {
+    const auto arrived =
+        std::chrono::sys_days(std::chrono::March / 5 / 2026) + std::chrono::hours(12);
+    for (const std::string& folder : {KeptTestsFolderOf(u"jana"), SubmissionsFolderOf(u"jana")}) {
+        const bool kept = folder.starts_with(kKeptTestsFolder);
+        ASSERT_TRUE(MakePrivateFolder(folder).IsOk());
+        test::WriteTestFile(folder + "/" + KeptFileName(arrived, kept ? "test3" : "testdb_bla"),
+                            test::MakeTest(kept ? 3 : 6, u"jana", kept));
+    }
+    OpenWindow();
+    const auto before = test::ReadBytes("userdb");
+    Choose(1006, "jana");
+    {
+        ModalAnswers answers;
+        answers.ExpectMessage(
+            "Konto s prihlasovacím menom „ucitel“ už existuje. Dve kontá nemôžu mať rovnaké "
+            "prihlasovacie meno, preto sa konto nepremenovalo.");
+        Type(1013, "ucitel");
+        LeaveField();
+    }
+    EXPECT_TRUE(Text(1013) == "jana" && test::ReadBytes("userdb") == before);
+    Activate();
+    Type(1013, "jana.k");
+    LeaveField();
+    const QStringList lines{"ID:3    NA VYPRACOVANIE", "ID:1    VYPRACOVANÝ 1.1.2009",
+                            "ID:6    VYPRACOVANÝ 5.3.2026"};
+    Choose(1006, "jana.k");
+    EXPECT_EQ(TestLines(), lines);
+    OpenWindow();  // "testdb" itself keeps its test of jana
+    Choose(1006, "jana.k");
+    EXPECT_EQ(TestLines(), (QStringList{lines[0], lines[2]}));
 }
 
 // A class list as a Slovak spreadsheet saves it (Windows-1250, semicolons, a header, quoted

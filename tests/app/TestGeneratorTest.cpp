@@ -21,7 +21,7 @@ constexpr RowIds kDrawNet{1030, 1024, 1012, 1027};
 
 class TestGeneratorTest : public test::GuiTest {
 protected:
-    void SetUp() override { ResetRandomSource(); }
+    void SetUp() override { SeedRandomSource(1); }
 
     void Make(std::vector<std::shared_ptr<CPNQuestion>> questions) {
         pool = test::MakeTest(0, u"", true, questions);

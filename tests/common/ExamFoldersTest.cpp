@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "common/ExamFolders.h"
+#include "support/TempFolder.h"
 
 namespace orvane::test {
 namespace {
@@ -28,6 +31,21 @@ TEST(ExamFolders, EveryLoginIsOneSafeNameOfItsOwn) {
     EXPECT_EQ(KeptFileName(time, "testdb_bla"), "20260305T235958.000007Z-testdb_bla");
     EXPECT_EQ(ParseKeptFileName(KeptFileName(time, std::string(300, 'x')))->first, time);
     EXPECT_EQ(KeptFileName(time, std::string(300, 'x')).size(), 255u);
+}
+
+// Into another login's folder that exists each kept file moves, but never over one of the same
+// name; nothing moves from a folder that is missing.
+TEST(ExamFolders, KeptFilesMoveToAnotherLoginsFolderButNeverOverOne) {
+    TempFolder folder;
+    for (const std::string path : {"s/a/20260101T000000.000000Z-x", "s/a/20260102T000000.000000Z-x",
+                                   "s/b/20260102T000000.000000Z-x"}) {
+        ASSERT_TRUE(MakePrivateFolder(path.substr(0, 3)).IsOk());
+        WriteBytes(path, {1});
+    }
+    EXPECT_TRUE(MoveKeptFiles("s/x", "s/y").IsOk());
+    EXPECT_EQ(MoveKeptFiles("s/a", "s/b").Error(), EEXIST);
+    EXPECT_EQ(KeptFileNames("s/a"), std::vector<std::string>{"20260102T000000.000000Z-x"});
+    EXPECT_EQ(KeptFileNames("s/b").size(), 2u);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include "common/RandomSource.h"
@@ -21,7 +22,7 @@ constexpr auto kChooseKind = QuestionKind::ChooseAnswers;
 
 class TestDrawTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetRandomSource(); }
+    void SetUp() override { SeedRandomSource(1); }
 
     // A draw from the pool (front first) for the acting login, and rows with the whole counts.
     void Pool(const std::vector<std::shared_ptr<CPNQuestion>>& questions,
@@ -91,44 +92,56 @@ TEST_F(TestDrawTest, EveryStudentGetsOneTestWithTheNextFreeIdsAndTeachersNone) {
     EXPECT_EQ(all[1]->GetTimeLimit(), 59999999940LL) << "minutes times 60, without wrapping";
 }
 
-// The random values from the start are 41, 18467, 6334, ...; a draw starts at the value
-// modulo the number of questions per test (3, not the pool's size), walks on past questions
-// that do not fit, wrapping at the end, and puts the one it takes at the front of the test.
-TEST_F(TestDrawTest, DrawStartsAtTheRandomValueModuloTheQuestionsPerTest) {
-    users = test::MakeUsers({{u"ucitel", u"U", u"tajne", true}, {u"jana", u"J", u"j", false}});
-    // 41 % 3 = 2 takes 12; 18467 % 3 = 2 meets 12 and walks on to 13, or in a pool of three
-    // wraps to 10; 6334 % 3 = 1 takes 11.
-    for (const auto& [poolSize, drawn] :
-         std::vector<std::pair<int, Ids>>{{5, {11, 13, 12}}, {3, {11, 10, 12}}}) {
-        ResetRandomSource();
-        std::vector<std::shared_ptr<CPNQuestion>> questions;
-        for (int id = 10; id < 10 + poolSize; ++id) {
-            questions.push_back(MakeQuestion(kDraw, id, u"q"));
+// Over many tests (the seed is fixed) every question that fits a row comes equally often:
+// half of 20 nets in each test, and 2 of the 3 choice questions that carry 5 points.
+TEST_F(TestDrawTest, EveryQuestionThatFitsARowIsDrawnEquallyOften) {
+    std::vector<std::shared_ptr<CPNQuestion>> questions;
+    for (int id = 0; id < 26; ++id) {
+        questions.push_back(id < 20 ? MakeQuestion(kDraw, id, u"n")
+                                    : MakeQuestion(kChooseKind, id, u"c", id % 2 ? 5 : 4));
+    }
+    Pool(questions);
+    rows[kDrawNet].requested = 10;
+    rows[kChoose] = {3, 2, 5, true};
+    std::map<std::int32_t, int> drawn;
+    for (int run = 0; run < 2'000; ++run) {  // 4,000 tests, one for each of two students
+        CPNTestDB made;
+        CTestDraw(*users, made, *pool, u"ucitel", u"tajne").Generate(rows, 0);
+        for (const auto& one : test::TestsOf(made)) {
+            for (const std::int32_t id : test::QuestionIds(*one)) {
+                ++drawn[id];
+            }
         }
-        Pool(questions);
-        rows[kDrawNet].requested = 3;
-        draw->Generate(rows, 0);
-        EXPECT_EQ(test::QuestionIds(*test::TestsOf(tests).front()), drawn) << poolSize;
+    }
+    ASSERT_EQ(drawn.size(), 23u) << "never a choice question of 4 points";
+    for (const auto& [id, count] : drawn) {
+        const double expected = id < 20 ? 4'000 / 2.0 : 4'000 * 2 / 3.0;
+        EXPECT_NEAR(count, expected, expected * 0.06) << id;
     }
 }
 
-TEST_F(TestDrawTest, DrawnQuestionsGetTheRowsPointsUnlessTheFilterKeepsThem) {
+// The pool keeps its questions and their points: every test holds copies of its own.
+TEST_F(TestDrawTest, DrawnQuestionsAreCopiesWithTheRowsPointsUnlessTheFilterKeepsThem) {
     const auto a = MakeQuestion(kChooseKind, 1, u"a", 1);
     const auto b = MakeQuestion(kChooseKind, 2, u"b", 2);
     const auto c = MakeQuestion(kDraw, 3, u"c", 5);
     const auto d = MakeQuestion(kDraw, 4, u"d", 4);
-    Pool({a, b, c, d, MakeQuestion(kDraw, 5, u"e", 5)});
+    const auto e = MakeQuestion(kDraw, 5, u"e", 5);
+    Pool({a, b, c, d, e});
     rows[kChoose].requested = 2;
     rows[kChoose].points = 7;
     rows[kDrawNet] = {draw->CountWithPoints(kDrawNet, 5), 2, 5, true};
     draw->Generate(rows, 0);
-    // The tests hold the pool's own questions: the new points show in the pool too.
-    EXPECT_TRUE(a->GetPoints() == 7 && b->GetPoints() == 7 && c->GetPoints() == 5 &&
+    EXPECT_TRUE(a->GetPoints() == 1 && b->GetPoints() == 2 && c->GetPoints() == 5 &&
                 d->GetPoints() == 4);
     EXPECT_EQ(IdSets(), (std::vector<std::set<std::int32_t>>(2, {1, 2, 3, 5})));
+    std::set<const CPNQuestion*> held{a.get(), b.get(), c.get(), d.get(), e.get()};
     for (const auto& made : test::TestsOf(tests)) {
-        ASSERT_TRUE(made->SelectQuestion(3));
-        EXPECT_EQ(made->CurrentQuestion(), c);
+        for (bool more = made->FirstQuestion(); more; more = made->NextQuestion()) {
+            const auto question = made->CurrentQuestion();
+            EXPECT_EQ(question->GetPoints(), question->GetKind() == kChooseKind ? 7 : 5);
+            EXPECT_TRUE(held.insert(question.get()).second) << "held by the pool or another test";
+        }
     }
 }
 

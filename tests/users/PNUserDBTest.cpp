@@ -2,8 +2,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <set>
 #include <thread>
 
 #include "archive/Archive.h"
@@ -13,6 +15,7 @@
 #include "support/Serialized.h"
 #include "support/TempFolder.h"
 #include "users/PNUserDB.h"
+#include "users/UserDBFile.h"
 
 namespace orvane::test {
 namespace {
@@ -104,20 +107,58 @@ TEST_F(UserDBTest, FindLoginStopsAtTheNewerOfTwinsAndAMissOnTheLastAccount) {
     EXPECT_EQ(db.GetCount(), 3);
 }
 
-TEST_F(UserDBTest, FirstStudentOfARunGetsTheSamePasswordEveryTime) {
-    ResetRandomSource();
+// Passwords come from the kernel: however the draw's generator is seeded, no two are alike,
+// and every character of the alphabet turns up. The cursor stays.
+TEST_F(UserDBTest, GeneratedPasswordsAreTenCharactersThatNoSeedRepeats) {
     MakeBoss();
-    ASSERT_TRUE(db.FindLogin(u"boss"));
-    ASSERT_TRUE(
-        db.AddStudent(u"zadajte_novy_login", u"Zadajte celé meno používateľa", u"boss", u"pw"));
-    EXPECT_EQ(db.GetCurrentLogin(), u"boss");  // the cursor did not move
-    ASSERT_TRUE(db.First());
-    // Values 41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464 modulo 62.
-    EXPECT_EQ(db.GetCurrentPassword(u"boss", u"pw"), u"P2kAlMiG3K");
-    EXPECT_FALSE(db.IsCurrentTeacher(u"boss", u"pw"));
-    EXPECT_EQ(db.GetCurrentName(), u"Zadajte celé meno používateľa");
-    EXPECT_FALSE(db.AddStudent(u"x", u"y", u"boss", u"wrong"));
-    EXPECT_EQ(db.GetCount(), 2);
+    std::set<std::u16string> passwords;
+    std::set<char16_t> characters;
+    for (int i = 0; i < 200; ++i) {
+        SeedRandomSource(1);
+        ASSERT_TRUE(db.FindLogin(u"boss") &&
+                    db.AddStudent(u"zadajte_novy_login", u"Z", u"boss", u"pw"));
+        ASSERT_EQ(db.GetCurrentLogin(), u"boss");
+        ASSERT_TRUE(db.First());
+        const std::u16string password = db.GetCurrentPassword(u"boss", u"pw");
+        EXPECT_EQ(password.find_first_not_of(CPNUserDB::kPasswordAlphabet), std::u16string::npos);
+        characters.insert(password.begin(), password.end());
+        passwords.insert(password);
+    }
+    EXPECT_TRUE(passwords.size() == 200 && passwords.begin()->size() == 10 &&
+                characters.size() == 62);
+    EXPECT_FALSE(db.IsCurrentTeacher(u"boss", u"pw") ||
+                 db.AddStudent(u"x", u"y", u"boss", u"wrong"));
+}
+
+// A save writes over nothing but what it last loaded or saved: an upload meanwhile is loaded
+// instead, and the change made before it is lost; a file that no longer decodes is replaced.
+// After each save the file holds what `users` does.
+TEST_F(UserDBTest, ASaveNeverReplacesAFileThatChangedSinceItWasLoadedOrSaved) {
+    MakeBoss();
+    ASSERT_TRUE(db.Save(u"userdb").IsOk());
+    CUserDBFile file(u"userdb");
+    auto users = std::make_unique<CPNUserDB>();
+    ASSERT_TRUE(file.Load(*users).IsOk());
+    ASSERT_TRUE(db.AddUser(u"nahrany", u"N", u"n", u"n", false, u"boss", u"pw"));
+    ASSERT_TRUE(db.Save(u"uploaded").IsOk());
+    using Outcome = CUserDBFile::Outcome;
+    using Disturbance = std::pair<std::vector<std::uint8_t>, Outcome>;  // bytes put in "userdb"
+    for (const auto& [bytes, outcome] :
+         std::vector<Disturbance>{{ReadBytes("uploaded"), Outcome::Reloaded},
+                                  {{}, Outcome::Written},
+                                  {{1, 2, 3}, Outcome::ReplacedUndecoded}}) {
+        ASSERT_TRUE(users->AddStudent(u"novy", u"N", u"boss", u"pw"));
+        if (!bytes.empty()) {
+            WriteBytes("userdb", bytes);
+        }
+        const CUserDBFile::SaveResult saved = file.Save(users);
+        EXPECT_TRUE(saved.outcome == outcome && saved.result.IsOk());
+        CPNUserDB stored;
+        ASSERT_TRUE(stored.Load(u"userdb").IsOk());
+        const Logins held = LoginsOf(*users), written = LoginsOf(stored);
+        EXPECT_TRUE(std::is_permutation(held.begin(), held.end(), written.begin(), written.end()));
+    }
+    EXPECT_EQ(LoginsOf(*users), (Logins{u"novy", u"novy", u"boss", u"nahrany"}));
 }
 
 TEST_F(UserDBTest, RemovalsKeepTeachersInTheirOrderAndTheCurrentOneGoneLeavesNoCursor) {
