@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "analysis/ConnectionPath.h"
 #include "common/TextCodec.h"
 #include "petrinet/PNLabel.h"
 
@@ -91,30 +92,23 @@ private:
 
     // Walks from the arc's target through nodes to a place or a transition.
     void Follow(const CPNObject& source, const CPNObject::Arc& arc) {
-        const CPNObject* target = arc.target.get();
-        std::unordered_set<const CPNObject*> chain;
-        bool disagree = false;
-        while (target != nullptr && target->GetType() == kNodeType && members.contains(target)) {
-            if (!chain.insert(target).second) {
-                return Fault(DrawingFault::ChainLoops, source.GetId(), target->GetId());
+        const SConnectionPath path = SConnectionPath::Follow(arc, members);
+        for (const CPNObject* node : path.branching) {
+            if (branching.insert(node).second) {
+                Fault(DrawingFault::NodeBranches, node->GetId(), 0,
+                      static_cast<std::int32_t>(node->Arcs().size()));
             }
-            const auto& onward = target->Arcs();
-            if (onward.empty()) {
-                return Fault(DrawingFault::ChainLeadsNowhere, source.GetId(), target->GetId());
-            }
-            if (onward.size() > 1 && branching.insert(target).second) {
-                Fault(DrawingFault::NodeBranches, target->GetId(), 0,
-                      static_cast<std::int32_t>(onward.size()));
-            }
-            disagree = disagree || onward.front().weight != arc.weight;
-            target = onward.front().target.get();
         }
-        const auto found = index.find(target);
+        if (path.fault) {
+            const CPNObject* at =
+                *path.fault == DrawingFault::ArcOutsideNet ? path.end : path.nodes.back();
+            return Fault(*path.fault, source.GetId(), at != nullptr ? at->GetId() : 0);
+        }
+        const auto found = index.find(path.end);
         if (found == index.end()) {
-            return Fault(DrawingFault::ArcOutsideNet, source.GetId(),
-                         target != nullptr ? target->GetId() : 0);
+            return Fault(DrawingFault::ArcOutsideNet, source.GetId(), path.end->GetId());
         }
-        Connect(source, *target, found->second, arc.weight, disagree);
+        Connect(source, *path.end, found->second, arc.weight, path.weightsDisagree);
     }
 
     void Connect(const CPNObject& source, const CPNObject& target, SIndex to, std::int32_t weight,
