@@ -11,6 +11,18 @@ std::u16string Name(const char* stem, int i) {
     return FromUtf8(stem + std::to_string(i));
 }
 
+// A transition that takes one token from each of `in` and puts one into each of `out`.
+void Step(CNetStructure& net, std::u16string name, const std::vector<std::uint32_t>& in,
+          const std::vector<std::uint32_t>& out) {
+    const std::uint32_t t = net.AddTransition(std::move(name));
+    for (const std::uint32_t p : in) {
+        net.AddInput(t, p, 1);
+    }
+    for (const std::uint32_t p : out) {
+        net.AddOutput(t, p, 1);
+    }
+}
+
 }  // namespace
 
 CNetStructure Philosophers(int n) {
@@ -24,19 +36,9 @@ CNetStructure Philosophers(int n) {
     }
     for (int i = 0; i < n; ++i) {
         const std::uint32_t right = fork[(i + 1) % n];
-        const std::uint32_t takeLeft = net.AddTransition(Name("takeLeft", i));
-        net.AddInput(takeLeft, thinking[i], 1);
-        net.AddInput(takeLeft, fork[i], 1);
-        net.AddOutput(takeLeft, left[i], 1);
-        const std::uint32_t takeRight = net.AddTransition(Name("takeRight", i));
-        net.AddInput(takeRight, left[i], 1);
-        net.AddInput(takeRight, right, 1);
-        net.AddOutput(takeRight, eating[i], 1);
-        const std::uint32_t release = net.AddTransition(Name("release", i));
-        net.AddInput(release, eating[i], 1);
-        net.AddOutput(release, thinking[i], 1);
-        net.AddOutput(release, fork[i], 1);
-        net.AddOutput(release, right, 1);
+        Step(net, Name("takeLeft", i), {thinking[i], fork[i]}, {left[i]});
+        Step(net, Name("takeRight", i), {left[i], right}, {eating[i]});
+        Step(net, Name("release", i), {eating[i]}, {thinking[i], fork[i], right});
     }
     return net;
 }
@@ -46,12 +48,8 @@ CNetStructure Cycles(int n) {
     for (int i = 0; i < n; ++i) {
         const std::uint32_t a = net.AddPlace(Name("a", i), 1);
         const std::uint32_t b = net.AddPlace(Name("b", i), 0);
-        const std::uint32_t forth = net.AddTransition(Name("f", i));
-        net.AddInput(forth, a, 1);
-        net.AddOutput(forth, b, 1);
-        const std::uint32_t back = net.AddTransition(Name("g", i));
-        net.AddInput(back, b, 1);
-        net.AddOutput(back, a, 1);
+        Step(net, Name("f", i), {a}, {b});
+        Step(net, Name("g", i), {b}, {a});
     }
     return net;
 }
@@ -61,20 +59,10 @@ CNetStructure ProducerConsumer(int n) {
     const std::uint32_t ready = net.AddPlace(u"ready", 1), made = net.AddPlace(u"made", 0);
     const std::uint32_t free = net.AddPlace(u"free", n), buffer = net.AddPlace(u"buffer", 0);
     const std::uint32_t waiting = net.AddPlace(u"waiting", 1), taken = net.AddPlace(u"taken", 0);
-    const auto step = [&](const char16_t* name, std::vector<std::uint32_t> in,
-                          std::vector<std::uint32_t> out) {
-        const std::uint32_t t = net.AddTransition(name);
-        for (const std::uint32_t p : in) {
-            net.AddInput(t, p, 1);
-        }
-        for (const std::uint32_t p : out) {
-            net.AddOutput(t, p, 1);
-        }
-    };
-    step(u"make", {ready}, {made});
-    step(u"put", {made, free}, {ready, buffer});
-    step(u"take", {waiting, buffer}, {taken, free});
-    step(u"use", {taken}, {waiting});
+    Step(net, u"make", {ready}, {made});
+    Step(net, u"put", {made, free}, {ready, buffer});
+    Step(net, u"take", {waiting, buffer}, {taken, free});
+    Step(net, u"use", {taken}, {waiting});
     return net;
 }
 
@@ -83,10 +71,7 @@ CNetStructure UnboundedProducers(int n) {
     for (int i = 0; i < n; ++i) {
         const std::uint32_t run = net.AddPlace(Name("run", i), 1);
         const std::uint32_t made = net.AddPlace(Name("made", i), 0);
-        const std::uint32_t make = net.AddTransition(Name("make", i));
-        net.AddInput(make, run, 1);
-        net.AddOutput(make, run, 1);
-        net.AddOutput(make, made, 1);
+        Step(net, Name("make", i), {run}, {run, made});
     }
     return net;
 }

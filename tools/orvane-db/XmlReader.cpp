@@ -26,21 +26,14 @@ std::string Trimmed(const std::string& text) {
 }
 
 void AppendUtf8(char32_t code, std::string& into) {
-    if (code < 0x80) {
-        into += static_cast<char>(code);
-    } else if (code < 0x800) {
-        into += static_cast<char>(0xC0 | (code >> 6));
-        into += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        into += static_cast<char>(0xE0 | (code >> 12));
-        into += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        into += static_cast<char>(0x80 | (code & 0x3F));
+    std::u16string units;
+    if (code < 0x10000) {
+        units += static_cast<char16_t>(code);
     } else {
-        into += static_cast<char>(0xF0 | (code >> 18));
-        into += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        into += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        into += static_cast<char>(0x80 | (code & 0x3F));
+        units += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+        units += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
     }
+    into += ToUtf8(units);
 }
 
 }  // namespace
