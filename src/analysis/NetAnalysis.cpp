@@ -7,7 +7,6 @@
 namespace orvane {
 namespace {
 
-constexpr std::uint32_t kOmega = CMarkingLayout::kOmega;
 
 Verdict From(bool value) {
     return value ? Verdict::Yes : Verdict::No;

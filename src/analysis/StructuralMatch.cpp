@@ -164,6 +164,10 @@ CStructuralMatch::CStructuralMatch(const CNetStructure& first, const CNetStructu
                second.ConnectionCount())) {
         return;
     }
+    if (first.Places().size() + first.Transitions().size() > kLargestNet) {
+        difference = StructuralDifference::Undecided;  // the search would go too deep
+        return;
+    }
     a = Graph(first);
     b = Graph(second);
     difference = StructuralDifference::Wiring;

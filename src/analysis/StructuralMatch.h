@@ -24,6 +24,8 @@ enum class StructuralDifference {
 class CStructuralMatch {
 public:
     static constexpr std::uint64_t kStepLimit = 1'000'000;
+    // Places and transitions at most: the search goes one step deeper for each.
+    static constexpr std::size_t kLargestNet = 10'000;
 
     CStructuralMatch(const CNetStructure& first, const CNetStructure& second);
 

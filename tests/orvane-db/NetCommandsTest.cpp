@@ -114,6 +114,7 @@ TEST_F(NetCommandsTest, RefusesWhatIsNoPlaceTransitionNetWithOneLine) {
                          "</inscription></arc></page></net></pnml>",
                    "line 2: \"0\" is not a whole number of at least 1"},
              SCase{"<pnml a='&bomb;'/>", "line 1: unknown entity &bomb;"},
+             SCase{"<pnml a='&;'/>", "line 1: unknown entity &;"},
          }) {
         Write("bad.pnml", text);
         const ToolRun run = Tool("pnml-import bad.pnml");

@@ -195,8 +195,12 @@ void CPnmlReader::Add(SNode& node) {
         const std::int32_t width = coordinate(dimension, "x", CPNTransition::kDefaultWidth);
         const std::int32_t height = coordinate(dimension, "y", CPNTransition::kDefaultHeight);
         // PNML places a transition by its centre, the drawing by its top-left corner.
-        result->AddTransition(node.number, static_cast<std::int32_t>(x - std::int64_t{width} / 2),
-                              static_cast<std::int32_t>(y - std::int64_t{height} / 2));
+        const std::int64_t left = x - std::int64_t{width} / 2, top = y - std::int64_t{height} / 2;
+        if (left != static_cast<std::int32_t>(left) || top != static_cast<std::int32_t>(top)) {
+            Fail(xml, "a coordinate out of range");
+        }
+        result->AddTransition(node.number, static_cast<std::int32_t>(left),
+                              static_cast<std::int32_t>(top));
         result->First();
         node.element = result->Current();
         node.element->SetSize(width, height);

@@ -251,7 +251,8 @@ bool CXmlReader::Decode(std::string_view raw, std::string& into) {
                                          [&](const auto& known) { return known.first == entity; });
         std::uint32_t code = 0;
         const bool hex = entity.starts_with("#x");
-        const std::string_view digits = entity.substr(hex ? 2 : 1);
+        const std::string_view digits =
+            entity.substr(std::min<std::size_t>(hex ? 2 : 1, entity.size()));
         if (named != std::end(kNamed)) {
             into += named->second;
         } else if (entity.starts_with("#") && !digits.empty() &&
