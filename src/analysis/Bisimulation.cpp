@@ -26,8 +26,9 @@ struct SSignatureHash {
 CBisimulation::CBisimulation(const CStateSpace& first,
                              const std::vector<std::uint32_t>& firstLabels,
                              const CStateSpace& second,
-                             const std::vector<std::uint32_t>& secondLabels)
-    : firstStates(first.StateCount()) {
+                             const std::vector<std::uint32_t>& secondLabels,
+                             const std::atomic<bool>* cancel)
+    : cancel(cancel), firstStates(first.StateCount()) {
     Add(first, firstLabels, 0);
     Add(second, secondLabels, firstStates);
     start.push_back(static_cast<std::uint32_t>(steps.size()));
@@ -68,7 +69,7 @@ bool CBisimulation::Refine() {
             signature.erase(std::unique(signature.begin(), signature.end()), signature.end());
             signature.push_back(block[s]);
             work += signature.size();
-            if (work > kWorkLimit) {
+            if (work > kWorkLimit || (cancel != nullptr && cancel->load())) {
                 return false;
             }
             next[s] = ids.try_emplace(std::move(signature), ids.size()).first->second;

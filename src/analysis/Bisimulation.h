@@ -5,6 +5,7 @@
 // found by refining blocks of alike markings until no block splits). Where they do not, the
 // first difference is a shortest firing sequence both allow, followed by a transition that
 // one side allows there and the other does not.
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -19,8 +20,10 @@ public:
 
     // `labels`: per transition of each net, the number of its name (equal names, equal
     // numbers). Both spaces must be complete, without ω, with their edges recorded.
+    // `cancel`, when set, ends the refinement undecided.
     CBisimulation(const CStateSpace& first, const std::vector<std::uint32_t>& firstLabels,
-                  const CStateSpace& second, const std::vector<std::uint32_t>& secondLabels);
+                  const CStateSpace& second, const std::vector<std::uint32_t>& secondLabels,
+                  const std::atomic<bool>* cancel = nullptr);
 
     bool Decided() const { return decided; }
     bool Equal() const { return equal; }
@@ -40,6 +43,7 @@ private:
     std::vector<std::uint32_t> Labels(std::uint32_t state) const;
     void FindDifference();
 
+    const std::atomic<bool>* cancel;
     std::uint32_t firstStates = 0;
     std::vector<std::uint32_t> start;  // steps of state s: steps[start[s], start[s + 1])
     std::vector<SStep> steps;

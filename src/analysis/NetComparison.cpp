@@ -48,7 +48,7 @@ void Behaviour(const CNetStructure& first, const CNetStructure& second,
     std::vector<std::u16string> names;
     const auto firstLabels = Labels(first, numbers, names);
     const auto secondLabels = Labels(second, numbers, names);
-    const CBisimulation bisimulation(*one, firstLabels, *other, secondLabels);
+    const CBisimulation bisimulation(*one, firstLabels, *other, secondLabels, limits.cancel);
     if (!bisimulation.Decided()) {
         return;
     }
