@@ -23,6 +23,7 @@ endfunction()
 
 function(orvane_docs package component)
     install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/file-format.md
+                  ${PROJECT_SOURCE_DIR}/docs/net-semantics.md
             DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
 endfunction()
 

@@ -105,6 +105,9 @@ int main(int argc, char** argv) {
     for (int variant : {0, 1, 2, 3}) {
         Write(corpus / "testdb" / ("test-" + std::to_string(variant)),
               Text(SampleTestFile(variant)));
+        // The same files, their nets analysed.
+        Write(corpus / "analysis" / ("test-" + std::to_string(variant)),
+              Text(SampleTestFile(variant)));
     }
     for (const auto& [name, bytes] : SessionSeeds()) {
         Write(corpus / "session" / name, bytes);

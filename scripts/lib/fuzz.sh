@@ -1,6 +1,6 @@
 # The fuzz targets (their names under fuzz/corpus and build/fuzz/bin/fuzz-<name>) and the
 # check whether this machine can build them.
-FUZZ_TARGETS=(userdb testdb session upload-scanner)
+FUZZ_TARGETS=(userdb testdb session upload-scanner analysis pnml)
 
 # True when clang++ and its libFuzzer runtime are installed.
 fuzz_toolchain_present() {

@@ -16,10 +16,10 @@ ensure_packages() {
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# What building the program and its tools needs, and Qt's Slovak texts, which the program and
-# its window tests load at start-up.
-BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev nlohmann-json3-dev
-                qt6-translations-l10n)
+# What building the program and its tools needs (Qt's SVG module saves pictures of nets), and
+# Qt's Slovak texts, which the program and its window tests load at start-up.
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev
+                nlohmann-json3-dev qt6-translations-l10n)
 # What the tests need on top of that.
 TEST_PACKAGES=(libgtest-dev libgmock-dev)
 # What scripts/screenshots needs on top of the tests: a virtual display, a window manager for

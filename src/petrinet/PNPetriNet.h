@@ -54,6 +54,8 @@ public:
     bool First() { return elements.First(); }
     bool Next() { return elements.Next(); }
     std::shared_ptr<CPNObject> Current() const { return elements.Current(); }
+    // The elements, newest first, for readers that must not move the cursor.
+    const CCursorList<CPNObject>& Elements() const { return elements; }
 
     void Serialize(CArchive& archive) override;
 

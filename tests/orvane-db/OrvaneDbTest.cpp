@@ -11,6 +11,7 @@
 
 #include "DatabaseFile.h"
 #include "DatabaseTool.h"
+#include "ToolRun.h"
 #include "exam/PNQuestion.h"
 #include "exam/PNTestDB.h"
 #include "petrinet/PNPetriNet.h"
@@ -205,25 +206,6 @@ TEST(DumpPackTest, FileKindIsToldByTheBytesAndDamagedFilesSayWhy) {
     EXPECT_THAT([] { DumpDatabaseFile(test::Bytes().I32(1).Class("CPNFoo").Get(), nullptr); },
                 ThrowsMessage<DatabaseFileError>(
                     "not a user database (bad class: the class \"CPNFoo\" is not known)"));
-}
-
-// orvane-db as a program: files and standard input in, files out, one line on failure.
-struct ToolRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const std::string& path) {
-    const auto bytes = ReadBytes(path);
-    return {bytes.begin(), bytes.end()};
-}
-
-// Runs orvane-db with the arguments (shell syntax) in the working folder.
-ToolRun Tool(const std::string& arguments) {
-    const std::string command = "'" ORVANE_DB_PROGRAM "' " + arguments + " >.out 2>.err";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(".out"), Slurp(".err")};
 }
 
 class CommandLineTest : public test::InTempFolder {};

@@ -11,6 +11,8 @@
 
 #include "DatabaseFile.h"
 #include "LinkTarget.h"
+#include "NetCommands.h"
+#include "ToolLines.h"
 #include "common/AtomicFile.h"
 #include "common/ConsoleLine.h"
 #include "common/FileBytes.h"
@@ -18,10 +20,11 @@
 namespace orvane {
 namespace {
 
-constexpr std::string_view kStandardStream = "-";
-
 constexpr const char* kHelp = R"(usage: orvane-db dump FILE
        orvane-db pack IN.json OUT
+       orvane-db analyse FILE [--question ID] [--net work|key] [--states N]
+       orvane-db pnml FILE --question ID --net work|key
+       orvane-db pnml-import NET.pnml
        orvane-db --help | --version
 
 dump  prints what a "userdb", "testdb" or "quesdb" file holds as one JSON document
@@ -35,6 +38,16 @@ pack  writes the file that Orvane itself writes for a JSON document of the same
       the link stays and the file it points to is replaced (or made). IN.json may
       be "-" for standard input, OUT "-" for standard output. Every account needs
       its "login" and "password" ("" for an empty password).
+analyse  prints, for every question of a test file ("testdb", "quesdb", a kept
+      test or a submission), the analysis of its work net and solution net as
+      JSON, and for a question with both, their comparison: states and edges
+      (exact or cut by the limit of N states, 1000000 by default), bounded,
+      safe, deadlock with a shortest firing sequence, dead and live
+      transitions, reversible, P- and T-invariants, drawing faults, and the
+      Slovak lines the window shows. --question and --net choose one of them.
+pnml  prints one net of a question as a PNML place/transition net.
+pnml-import  prints the net of a PNML file as the JSON that "pack" takes for a
+      question's "workNet" or "keyNet"; what it skips goes to standard error.
 --version  prints "orvane-db" and the version of Orvane.
 
 Exit status 0 on success. Errors, running out of memory included, are one line on
@@ -47,31 +60,6 @@ Example: write a question pool and look at it again
                   "points": 5, "workNet": {"elements": [], "arcs": []}, "keyNet": null}]}}
   orvane-db pack pool.json quesdb
 )";
-
-// One line "orvane-db: <pieces>" on `err`, written piece by piece: it must get out also when
-// memory has run out.
-int Fail(std::FILE* err, std::initializer_list<std::string_view> pieces) {
-    std::fputs("orvane-db: ", err);
-    for (const std::string_view piece : pieces) {
-        std::fwrite(piece.data(), 1, piece.size(), err);
-    }
-    std::fputc('\n', err);
-    return 1;
-}
-
-std::string_view NameOf(std::string_view path) {
-    return path == kStandardStream ? "standard input" : path;
-}
-
-CFileResult ReadInput(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    return path == kStandardStream ? ReadDescriptorBytes(STDIN_FILENO, bytes)
-                                   : ReadFileBytes(path, bytes);
-}
-
-int CannotRead(std::FILE* err, const std::string& path, const CFileResult& result) {
-    const std::string reason = result.Reason();
-    return Fail(err, {NameOf(path), ": cannot read the file: ", reason});
-}
 
 int Dump(const std::string& file, std::FILE* out, std::FILE* err) {
     std::vector<std::uint8_t> bytes;
@@ -154,6 +142,10 @@ int Run(int argc, const char* const argv[], std::FILE* out, std::FILE* err) {
     }
     if (command == "pack" && argc == 4) {
         return Pack(argv[2], argv[3], out, err);
+    }
+    if (const int status = RunNetCommand(command, argc, argv, out, err);
+        status != kWrongCommandLine) {
+        return status;
     }
     std::fputs(kHelp, err);
     return 2;

@@ -47,38 +47,6 @@ void DumpElement(CJsonWriter& writer, const CPNObject& element) {
     writer.EndObject();
 }
 
-void DumpNet(CJsonWriter& writer, const std::shared_ptr<CPNPetriNet>& net) {
-    if (net == nullptr) {
-        writer.Null();
-        return;
-    }
-    // The net keeps its elements newest first, the file holds them oldest first. The arcs are
-    // written element by element from the front, each element's arcs newest first; loading
-    // reversed every element's arc list.
-    std::vector<const CPNObject*> elements;
-    for (bool more = net->First(); more; more = net->Next()) {
-        elements.push_back(net->Current().get());
-    }
-    writer.BeginObject();
-    writer.Key("elements").BeginArray();
-    for (const CPNObject* element : elements | std::views::reverse) {
-        DumpElement(writer, *element);
-    }
-    writer.EndArray();
-    writer.Key("arcs").BeginArray();
-    for (const CPNObject* element : elements) {
-        for (const auto& arc : element->Arcs() | std::views::reverse) {
-            writer.BeginArray();
-            writer.Number(element->GetId());
-            writer.Number(arc.target->GetId());
-            writer.Number(arc.weight);
-            writer.EndArray();
-        }
-    }
-    writer.EndArray();
-    writer.EndObject();
-}
-
 // An empty array is null: the file tells "no array" and "no entries" apart by nothing.
 template <class T>
 void DumpArray(CJsonWriter& writer, const std::vector<T>& array) {
@@ -256,6 +224,38 @@ std::shared_ptr<CPNQuestion> PackQuestion(const CJsonShape& json) {
 }
 
 }  // namespace
+
+void DumpNet(CJsonWriter& writer, const std::shared_ptr<CPNPetriNet>& net) {
+    if (net == nullptr) {
+        writer.Null();
+        return;
+    }
+    // The net keeps its elements newest first, the file holds them oldest first. The arcs are
+    // written element by element from the front, each element's arcs newest first; loading
+    // reversed every element's arc list.
+    std::vector<const CPNObject*> elements;
+    for (bool more = net->First(); more; more = net->Next()) {
+        elements.push_back(net->Current().get());
+    }
+    writer.BeginObject();
+    writer.Key("elements").BeginArray();
+    for (const CPNObject* element : elements | std::views::reverse) {
+        DumpElement(writer, *element);
+    }
+    writer.EndArray();
+    writer.Key("arcs").BeginArray();
+    for (const CPNObject* element : elements) {
+        for (const auto& arc : element->Arcs() | std::views::reverse) {
+            writer.BeginArray();
+            writer.Number(element->GetId());
+            writer.Number(arc.target->GetId());
+            writer.Number(arc.weight);
+            writer.EndArray();
+        }
+    }
+    writer.EndArray();
+    writer.EndObject();
+}
 
 void DumpTest(CJsonWriter& writer, CPNTest& test) {
     std::vector<const CPNQuestion*> questions;

@@ -6,12 +6,16 @@
 #include "JsonShape.h"
 #include "JsonWriter.h"
 #include "exam/PNTest.h"
+#include "petrinet/PNPetriNet.h"
 
 namespace orvane {
 
 // Writes {"login", "id", "toBeWorkedOut", "timeLimit", "questions"} for a test loaded from a
 // file.
 void DumpTest(CJsonWriter& writer, CPNTest& test);
+
+// Writes {"elements", "arcs"} for a net, or null: the form a question's net takes.
+void DumpNet(CJsonWriter& writer, const std::shared_ptr<CPNPetriNet>& net);
 
 // The test whose store code writes what the object describes.
 std::shared_ptr<CPNTest> PackTest(const CJsonShape& test);
