@@ -1,0 +1,24 @@
+# With ORVANE_DEBIAN_FLAGS (the preset "package"), everything is built with the flags of a
+# Debian package build, as dpkg-buildflags gives them with every hardening feature
+# (hardening=+all): the strong stack protector, _FORTIFY_SOURCE, format
+# string checks, relro with bind-now, and position-independent executables. They include
+# -ffile-prefix-map, so that the binaries do not depend on the folder they were built in.
+if(NOT ORVANE_DEBIAN_FLAGS)
+    return()
+endif()
+
+find_program(DPKG_BUILDFLAGS dpkg-buildflags REQUIRED)
+set(orvane_maint_options "hardening=+all $ENV{DEB_BUILD_MAINT_OPTIONS}")
+foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
+    execute_process(
+        COMMAND ${CMAKE_COMMAND} -E env "DEB_BUILD_MAINT_OPTIONS=${orvane_maint_options}"
+                ${DPKG_BUILDFLAGS} --get ${kind}
+        WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+        OUTPUT_VARIABLE orvane_flags OUTPUT_STRIP_TRAILING_WHITESPACE
+        COMMAND_ERROR_IS_FATAL ANY)
+    separate_arguments(orvane_flags UNIX_COMMAND "${orvane_flags}")
+    set(orvane_${kind} ${orvane_flags})
+endforeach()
+add_compile_options(${orvane_CPPFLAGS} ${orvane_CXXFLAGS})
+add_link_options(${orvane_LDFLAGS})
+message(STATUS "Debian build flags: ${orvane_CPPFLAGS} ${orvane_CXXFLAGS} ${orvane_LDFLAGS}")
