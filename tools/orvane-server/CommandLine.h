@@ -1,13 +1,13 @@
 #pragma once
-// The command line of orvane-server: --port, --listen, --dir, --max-per-address, --version and
-// --help, each value given as "--name value" or "--name=value".
+// The command line of orvane-server: --port, --listen, --dir, --max-per-address, --check,
+// --version and --help, each value given as "--name value" or "--name=value".
 #include <optional>
 #include <string>
 
 #include "server/TCPServer.h"
 
 struct CommandLine {
-    enum class Action { Serve, Help, Version };
+    enum class Action { Serve, Check, Help, Version };
     Action action = Action::Serve;
     orvane::ServerOptions server;
     std::string folder;  // the folder to serve; empty for the current one
