@@ -1,8 +1,8 @@
 // orvane-server: remote access without the administration window, for Linux machines
 // without a desktop and for running as a service. It serves one folder exactly as the
 // window's remote access serves its working directory, and writes one log line per event to
-// standard output. SIGINT, SIGTERM or SIGHUP stops listening, ends the running sessions and
-// exits with 0.
+// standard output. SIGINT or SIGTERM stops listening, ends the running sessions and exits
+// with 0; SIGHUP reloads (Reload.h). Under systemd it tells when it is ready (Type=notify).
 #include <limits.h>
 #include <pthread.h>
 #include <signal.h>
@@ -17,6 +17,9 @@
 
 #include "CommandLine.h"
 #include "LogLines.h"
+#include "LogTarget.h"
+#include "Reload.h"
+#include "ServiceNotifier.h"
 #include "StartupChecks.h"
 #include "common/WriteSignals.h"
 #include "server/OperatorMessages.h"
@@ -39,14 +42,16 @@ constexpr char kHelp[] =
     "  --listen ADDRESS       listen on this IPv4 address only (default: every address)\n"
     "  --dir FOLDER           serve FOLDER (default: the current folder)\n"
     "  --max-per-address N    at most N sessions from one client address (default: no limit)\n"
+    "  --check                check the folder, the files and the address, then exit\n"
     "  --version              print the version and exit\n"
     "  --help                 print this help and exit\n"
     "Values may also be given as --name=value.\n"
     "\n"
     "One log line per event goes to standard output (with syslog priorities under systemd).\n"
-    "SIGINT, SIGTERM or SIGHUP stops listening, ends the sessions and exits with 0.\n"
-    "Exit status: 0 after a stop, 1 when the folder or the port cannot be used, 2 for a wrong\n"
-    "command line.\n";
+    "SIGINT or SIGTERM stops listening, ends the sessions and exits with 0. SIGHUP reads\n"
+    "userdb again, checks the folder again and reopens a rotated log file.\n"
+    "Exit status: 0 after a stop or a passed check, 1 when the folder, the address or the port\n"
+    "cannot be used, 2 for a wrong command line.\n";
 
 // The log line carries each operator message with its context; nobody waits for an OK.
 class CLoggedOperatorMessages : public orvane::COperatorMessages {
@@ -66,19 +71,20 @@ void PrintError(const char* format, ...) {
     std::fprintf(stderr, "%s\n", line.c_str());
 }
 
-// Blocked before any thread starts, so that every thread inherits the mask and the signals
-// wait for sigwait. A hang-up that was ignored at start (nohup) stays ignored.
-sigset_t BlockStopSignals() {
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
+// The signals that stop (SIGINT, SIGTERM) or reload (SIGHUP) the server, blocked before any
+// thread starts, so that every thread inherits the mask and the signals wait for sigwait. A
+// hang-up that was ignored at start (nohup) stays ignored.
+sigset_t BlockServiceSignals() {
+    sigset_t serviceSignals;
+    sigemptyset(&serviceSignals);
+    sigaddset(&serviceSignals, SIGINT);
+    sigaddset(&serviceSignals, SIGTERM);
     struct sigaction hangUp {};
     if (::sigaction(SIGHUP, nullptr, &hangUp) != 0 || hangUp.sa_handler != SIG_IGN) {
-        sigaddset(&stopSignals, SIGHUP);
+        sigaddset(&serviceSignals, SIGHUP);
     }
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    return stopSignals;
+    pthread_sigmask(SIG_BLOCK, &serviceSignals, nullptr);
+    return serviceSignals;
 }
 
 std::string WorkingDirectory() {
@@ -96,9 +102,22 @@ std::string StartLine(const orvane::ServerOptions& options, const std::string& f
     return line;
 }
 
-// Serves until a stop signal; the exit status.
+// --check: the warnings of a start, and whether the address can be listened on.
+int Check(const orvane::ServerOptions& options) {
+    const std::string folder = WorkingDirectory();
+    CheckServedFolder(folder);
+    if (const std::string error = ListenAddressError(options.address); !error.empty()) {
+        PrintError("%s", error.c_str());
+        return 1;
+    }
+    std::printf("checked: %s\n", StartLine(options, folder).c_str());
+    return 0;
+}
+
+// Serves until a stop signal, reloading on SIGHUP; the exit status.
 int Serve(const orvane::ServerOptions& options) {
-    const sigset_t stopSignals = BlockStopSignals();
+    const sigset_t serviceSignals = BlockServiceSignals();
+    CLogTarget logTarget;
     // Before the first connection, so that the warnings come before any event.
     const std::string folder = WorkingDirectory();
     CheckServedFolder(folder);
@@ -110,9 +129,13 @@ int Serve(const orvane::ServerOptions& options) {
         return 1;
     }
     orvane::WriteServerLog(Level::Info, StartLine(options, folder));
+    CServiceNotifier::Ready(StartLine(options, folder));
 
     int signal = 0;
-    sigwait(&stopSignals, &signal);
+    while (sigwait(&serviceSignals, &signal) == 0 && signal == SIGHUP) {
+        ReloadService(folder, logTarget);
+    }
+    CServiceNotifier::Stopping();
     orvane::StopServer();
     const bool ended = orvane::EndSessions(kSessionEndWait);
     orvane::WriteServerLog(ended ? Level::Info : Level::Warning,
@@ -148,5 +171,8 @@ int main(int argc, char** argv) {
     // ends.
     orvane::SetServerLog(new CLogLines(STDOUT_FILENO));
     orvane::SetOperatorMessages(new CLoggedOperatorMessages);
+    if (commandLine->action == CommandLine::Action::Check) {
+        return Check(commandLine->server);
+    }
     return Serve(commandLine->server);
 }
