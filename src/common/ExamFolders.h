@@ -44,7 +44,10 @@ std::vector<std::string> KeptFileNames(const std::string& folder);
 std::vector<std::string> LoginFolders(std::string_view root);
 
 // Creates a login's folder ("tests/<login>", as KeptTestsFolderOf names it) and the folder
-// above it where they are missing, readable by their owner only.
+// above it where they are missing, readable by their owner only; but a folder made inside
+// one with the set-group-ID bit, which an administrator shares with a group on purpose (a
+// teachers' group that reads the results), is readable by that group too, as far as the
+// umask allows.
 CFileResult MakePrivateFolder(const std::string& folder);
 
 }  // namespace orvane

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "common/ExamFolders.h"
+#include "support/TempFolder.h"
 
 namespace orvane::test {
 namespace {
@@ -28,6 +32,24 @@ TEST(ExamFolders, EveryLoginIsOneSafeNameOfItsOwn) {
     EXPECT_EQ(KeptFileName(time, "testdb_bla"), "20260305T235958.000007Z-testdb_bla");
     EXPECT_EQ(ParseKeptFileName(KeptFileName(time, std::string(300, 'x')))->first, time);
     EXPECT_EQ(KeptFileName(time, std::string(300, 'x')).size(), 255u);
+}
+
+using ExamFoldersOnDisk = InTempFolder;
+
+// A login's folder is its owner's alone, unless it is made in a folder that was shared with a
+// group on purpose (set-group-ID): that group may then read it, as far as the umask allows.
+TEST_F(ExamFoldersOnDisk, FoldersAreTheOwnersAloneUnlessMadeInAGroupSharedFolder) {
+    const mode_t umask = ::umask(027);
+    for (const auto& [shared, expected] : {std::pair{false, 0700u}, std::pair{true, 02750u}}) {
+        ASSERT_EQ(::chmod(".", shared ? 02755 : 0755), 0);
+        std::filesystem::remove_all("submissions");
+        EXPECT_TRUE(MakePrivateFolder("submissions/ziak").IsOk());
+        for (const char* path : {"submissions", "submissions/ziak"}) {
+            struct stat info {};
+            EXPECT_EQ(::stat(path, &info) == 0 ? info.st_mode & 07777 : 0, expected) << path;
+        }
+    }
+    ::umask(umask);
 }
 
 }  // namespace
