@@ -35,18 +35,26 @@ function(orvane_write_changelog path)
             COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C TZ=UTC
                     ${GIT_EXECUTABLE} log --first-parent -${orvane_changelog_entries}
                     "--date=format-local:%a, %d %b %Y %H:%M:%S +0000"
-                    "--format=%h%x09%cd%x09%s"
+                    "--format=%h%x09%ct%x09%cd%x09%s"
             WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
             OUTPUT_VARIABLE log OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
     endif()
-    # A list of lines; the subjects' own semicolons must not split them.
-    string(REPLACE ";" "\\;" log "${log}")
+    # A list of lines; the subjects' own semicolons stand aside until the end.
+    string(REPLACE ";" "<semicolon>" log "${log}")
     string(REPLACE "\n" ";" log "${log}")
+    # Each entry must be dated after the one below it: of commits made within one second (a
+    # rebase), only the newest has an entry.
+    set(newer "")
     foreach(line IN LISTS log)
-        string(REGEX MATCH "^([^\t]+)\t([^\t]+)\t(.*)$" fields "${line}")
-        orvane_git(count rev-list --count ${CMAKE_MATCH_1})
-        orvane_changelog_entry(changelog "${PROJECT_VERSION}+${count}.g${CMAKE_MATCH_1}"
-                               "${CMAKE_MATCH_2}" "${CMAKE_MATCH_3}")
+        string(REGEX MATCH "^([^\t]+)\t([0-9]+)\t([^\t]+)\t(.*)$" fields "${line}")
+        if(newer STREQUAL "" OR CMAKE_MATCH_2 LESS newer)
+            set(newer ${CMAKE_MATCH_2})
+            set(date "${CMAKE_MATCH_3}")
+            set(subject "${CMAKE_MATCH_4}")
+            orvane_git(count rev-list --count ${CMAKE_MATCH_1})
+            orvane_changelog_entry(changelog "${PROJECT_VERSION}+${count}.g${CMAKE_MATCH_1}"
+                                   "${date}" "${subject}")
+        endif()
     endforeach()
     if(changelog STREQUAL "")
         string(TIMESTAMP date "%a, %d %b %Y %H:%M:%S +0000" UTC)
@@ -54,6 +62,7 @@ function(orvane_write_changelog path)
                                "Built from a source without its git history.")
     endif()
     string(STRIP "${changelog}" changelog)
+    string(REPLACE "<semicolon>" ";" changelog "${changelog}")
     # Written only when it changes, so that an unchanged changelog is not compressed again.
     file(WRITE ${path}.new "${changelog}\n")
     configure_file(${path}.new ${path} COPYONLY)

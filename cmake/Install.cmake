@@ -59,8 +59,10 @@ if(TARGET orvane)
             DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications COMPONENT window)
     install(FILES ${packaging}/orvane.svg
             DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps COMPONENT window)
-    configure_file(${packaging}/orvane.metainfo.xml.in ${staged}/orvane.metainfo.xml @ONLY)
-    install(FILES ${staged}/orvane.metainfo.xml
+    # Named after its component id, a reversed domain of the maintainers' address.
+    set(metainfo example.c_seed_fbe8450a.orvane.metainfo.xml)
+    configure_file(${packaging}/orvane.metainfo.xml.in ${staged}/${metainfo} @ONLY)
+    install(FILES ${staged}/${metainfo}
             DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo COMPONENT window)
     orvane_package_docs(orvane window)
 endif()

@@ -13,6 +13,10 @@ set(CPACK_PACKAGE_CONTACT "${ORVANE_MAINTAINER}")
 set(CPACK_PACKAGE_VERSION ${ORVANE_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+# cpack runs apart from cmake: it takes the commit's time from a file of its own.
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/CPackProjectConfig.cmake
+     CONTENT "set(ENV{SOURCE_DATE_EPOCH} ${ORVANE_SOURCE_DATE_EPOCH})\n")
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackProjectConfig.cmake)
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL server doc)
