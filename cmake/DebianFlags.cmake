@@ -1,8 +1,8 @@
 # With ORVANE_DEBIAN_FLAGS (the preset "package"), everything is built with the flags of a
 # Debian package build, as dpkg-buildflags gives them with every hardening feature
 # (hardening=+all): the strong stack protector, _FORTIFY_SOURCE, format
-# string checks, relro with bind-now, and position-independent executables. They include
-# -ffile-prefix-map, so that the binaries do not depend on the folder they were built in.
+# string checks, relro with bind-now, and position-independent executables. With
+# -ffile-prefix-map the binaries do not depend on the folders they were built in.
 if(NOT ORVANE_DEBIAN_FLAGS)
     return()
 endif()
@@ -19,6 +19,9 @@ foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
     separate_arguments(orvane_flags UNIX_COMMAND "${orvane_flags}")
     set(orvane_${kind} ${orvane_flags})
 endforeach()
-add_compile_options(${orvane_CPPFLAGS} ${orvane_CXXFLAGS})
+# The build folder too (build/package or build/package-server), after dpkg's own map of the
+# source folder so that it is the one taken: its name would change the binaries' build ids.
+add_compile_options(${orvane_CPPFLAGS} ${orvane_CXXFLAGS}
+                    -ffile-prefix-map=${CMAKE_BINARY_DIR}=.)
 add_link_options(${orvane_LDFLAGS})
 message(STATUS "Debian build flags: ${orvane_CPPFLAGS} ${orvane_CXXFLAGS} ${orvane_LDFLAGS}")
