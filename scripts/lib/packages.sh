@@ -16,10 +16,12 @@ ensure_packages() {
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# What building the server and the tools needs, without Qt (scripts/package --server).
+SERVER_BUILD_PACKAGES=(g++ cmake ninja-build nlohmann-json3-dev)
 # What building the program and its tools needs (Qt's SVG module saves pictures of nets), and
 # Qt's Slovak texts, which the program and its window tests load at start-up.
-BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev
-                nlohmann-json3-dev qt6-translations-l10n)
+BUILD_PACKAGES=("${SERVER_BUILD_PACKAGES[@]}" pkg-config qt6-base-dev qt6-svg-dev libgl-dev
+                qt6-translations-l10n)
 # What the tests need on top of that.
 TEST_PACKAGES=(libgtest-dev libgmock-dev)
 # What scripts/screenshots needs on top of the tests: a virtual display, a window manager for
@@ -31,5 +33,6 @@ BENCH_PACKAGES=(libbenchmark-dev)
 # What the fuzz targets need on top of the build packages (scripts/fuzz).
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # What scripts/package needs on top of building: dpkg-shlibdeps for the dependencies of the
-# binaries, and file, with which CPack finds them.
-PACKAGE_PACKAGES=(dpkg-dev file)
+# binaries and dpkg-buildflags for Debian's hardened flags, file, with which CPack finds the
+# binaries, and git, from which the version and the changelog come.
+PACKAGE_PACKAGES=(dpkg-dev file git)

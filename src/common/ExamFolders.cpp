@@ -206,7 +206,11 @@ bool IsNamedExactly(const std::string& path) {
 
 CFileResult MakePrivateFolder(const std::string& folder) {
     for (const std::string& path : {folder.substr(0, folder.rfind('/')), folder}) {
-        if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+        const std::size_t slash = path.rfind('/');
+        const std::string above = slash == std::string::npos ? "." : path.substr(0, slash);
+        struct stat info {};
+        const bool shared = ::stat(above.c_str(), &info) == 0 && (info.st_mode & S_ISGID) != 0;
+        if (::mkdir(path.c_str(), shared ? 0750 : 0700) != 0 && errno != EEXIST) {
             return CFileResult::Unwritable(errno);
         }
     }

@@ -56,7 +56,10 @@ bool IsNamedExactly(const std::string& path);
 [[nodiscard]] CFileResult MoveKeptFiles(const std::string& from, const std::string& to);
 
 // Creates a login's folder ("tests/<login>", as KeptTestsFolderOf names it) and the folder
-// above it where they are missing, readable by their owner only.
+// above it where they are missing, readable by their owner only; but a folder made inside
+// one with the set-group-ID bit, which an administrator shares with a group on purpose (a
+// teachers' group that reads the results), is readable by that group too, as far as the
+// umask allows.
 CFileResult MakePrivateFolder(const std::string& folder);
 
 }  // namespace orvane

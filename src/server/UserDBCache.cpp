@@ -106,6 +106,11 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Current() {
     return loaded;
 }
 
+void CUserDBCache::Forget() {
+    const std::lock_guard lock(mutex);
+    cached.reset();
+}
+
 // Reads the file through one descriptor, so that the identity kept is that of the bytes read.
 // A file that cannot be opened or read (a folder or a named pipe under the name, a refused
 // permission) answers as an undecodable one: no session can check against it.

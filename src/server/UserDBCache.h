@@ -48,6 +48,9 @@ public:
 
     // The accounts as the file holds them now.
     std::shared_ptr<const Accounts> Current();
+    // Drops the loaded accounts, so that the next check loads the file whatever its identity
+    // (a reload of orvane-server).
+    void Forget();
 
 private:
     struct Identity {

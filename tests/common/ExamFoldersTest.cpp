@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include <cerrno>
 
@@ -46,6 +49,24 @@ TEST(ExamFolders, KeptFilesMoveToAnotherLoginsFolderButNeverOverOne) {
     EXPECT_EQ(MoveKeptFiles("s/a", "s/b").Error(), EEXIST);
     EXPECT_EQ(KeptFileNames("s/a"), std::vector<std::string>{"20260102T000000.000000Z-x"});
     EXPECT_EQ(KeptFileNames("s/b").size(), 2u);
+}
+
+using ExamFoldersOnDisk = InTempFolder;
+
+// A login's folder is its owner's alone, unless it is made in a folder that was shared with a
+// group on purpose (set-group-ID): that group may then read it, as far as the umask allows.
+TEST_F(ExamFoldersOnDisk, FoldersAreTheOwnersAloneUnlessMadeInAGroupSharedFolder) {
+    const mode_t umask = ::umask(027);
+    for (const auto& [shared, expected] : {std::pair{false, 0700u}, std::pair{true, 02750u}}) {
+        ASSERT_EQ(::chmod(".", shared ? 02755 : 0755), 0);
+        std::filesystem::remove_all("submissions");
+        EXPECT_TRUE(MakePrivateFolder("submissions/ziak").IsOk());
+        for (const char* path : {"submissions", "submissions/ziak"}) {
+            struct stat info {};
+            EXPECT_EQ(::stat(path, &info) == 0 ? info.st_mode & 07777 : 0, expected) << path;
+        }
+    }
+    ::umask(umask);
 }
 
 }  // namespace

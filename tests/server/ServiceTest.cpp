@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -51,11 +53,36 @@ TEST_F(ServiceTest, DescriptorLimitCapsTheSessionsWithRoomForTheirFiles) {
     EXPECT_EQ(Download(last, "userdb").substr(0, 31), kAllowed);
 }
 
+// The datagrams that the server sends to systemd's notification socket, joined by "|".
+class NotifySocket {
+public:
+    NotifySocket() : fd(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
+        const std::string name = "@orvane-test-" + std::to_string(::getpid());
+        sockaddr_un address{AF_UNIX, {}};
+        name.copy(address.sun_path + 1, name.size() - 1, 1);
+        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(sa_family_t) + name.size());
+        ::setenv("NOTIFY_SOCKET", name.c_str(), 1);
+    }
+    ~NotifySocket() { ::close(fd); }
+    std::string Received() const {
+        std::string all;
+        char datagram[512];
+        for (ssize_t size; (size = ::recv(fd, datagram, sizeof datagram, MSG_DONTWAIT)) > 0;) {
+            all += std::string(datagram, size) + "|";
+        }
+        return std::regex_replace(all, std::regex("STATUS=[^|]*|MONOTONIC_USEC=\\d+"), "");
+    }
+
+private:
+    const int fd;
+};
+
 // Listens on the address asked for only, serves the folder asked for (naming a "userdb" that
-// does not decode, with its cause, until one is saved), closes a connection beyond the sessions
-// allowed from one address, and ends on SIGHUP without a temporary file. Its log lines carry their
-// priorities when standard output is the journal's stream.
-TEST_F(ServiceTest, ListensWhereToldServesItsFolderAndLimitsEachAddress) {
+// does not decode, with its cause, until one is saved), closes a connection beyond the sessions allowed
+// from one address, tells systemd when it is ready, reloads on SIGHUP keeping its sessions
+// (following its rotated log file), and ends on SIGTERM without a temporary file. Its log
+// lines carry their priorities when standard output is the journal's stream.
+TEST_F(ServiceTest, ListensWhereToldServesItsFolderReloadsAndLimitsEachAddress) {
     ASSERT_EQ(::mkdir("subory", 0755), 0);
     WriteText("subory/userdb", "\x05");
     const int journal = ::open("journal", O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
@@ -65,10 +92,12 @@ TEST_F(ServiceTest, ListensWhereToldServesItsFolderAndLimitsEachAddress) {
         std::to_string(stream.st_dev) + ":" + std::to_string(stream.st_ino);
     ::setenv("JOURNAL_STREAM", identity.c_str(), 1);
     const std::uint16_t port = FreePort();
+    const NotifySocket systemd;
     ServerProcess server({"--port=" + std::to_string(port), "--listen", "127.0.0.1", "--dir",
                           "subory", "--max-per-address=2"},
                          [journal] { ::dup2(journal, STDOUT_FILENO); });
     ::unsetenv("JOURNAL_STREAM");
+    ::unsetenv("NOTIFY_SOCKET");
     ::close(journal);
     // Listening once it says so; a connection to find out would take a session from 127.0.0.1.
     ASSERT_TRUE(
@@ -82,17 +111,25 @@ TEST_F(ServiceTest, ListensWhereToldServesItsFolderAndLimitsEachAddress) {
     EXPECT_EQ(uploading.Ask("SAVE odpovede\r\n"), kMayModify);
     uploading.Send("half");
     ASSERT_TRUE(uploading.WaitUntilServerHasRead());
+    ::rename("journal", "journal.1");
     server.Signal(SIGHUP);
+    EXPECT_TRUE(WaitUntil([] { return Exists("journal"); }));
+    EXPECT_EQ(second.Ask("AUTH ucitel tajne\r\n"), kLoggedIn);
+    server.Signal(SIGTERM);
     EXPECT_EQ(server.WaitForExit(), 0);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator("subory"), {}), 1);  // userdb
-    const std::string log =
-        std::regex_replace(ReadText("journal"), std::regex(R"((127\.0\.0\.\d):\d+)"), "$1:P");
+    EXPECT_EQ(systemd.Received(), "READY=1\n|RELOADING=1\n|READY=1|STOPPING=1|");
+    const std::string log = std::regex_replace(ReadText("journal.1") + ReadText("journal"),
+                                               std::regex(R"((127\.0\.0\.\d):\d+)"), "$1:P");
     EXPECT_TRUE(log.starts_with("<3>\"userdb\" cannot be decoded: end of data: ")) << log;
     for (const std::string& line : std::initializer_list<std::string>{
              "\n<6>orvane-server " ORVANE_VERSION " serving " + folder.Path() +
                  "/subory on 127.0.0.1:P, at most 1024 sessions, 2 per address\n",
              "\n<4>connection refused: peer 127.0.0.1:P, 2 sessions from 127.0.0.1, the most "
              "per address\n",
+             "\n<6>reloaded on SIGHUP: \"userdb\" read again, 2 accounts, " + folder.Path() +
+                 "/subory checked again, the log goes to " + folder.Path() +
+                 "/journal, opened again\n",
              "\n<4>socket error socket error socket error: file odpovede, cut off after 4 bytes, "
              "old file kept, login ucitel, peer 127.0.0.1:P\n"}) {
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
@@ -170,8 +207,10 @@ TEST_F(ServiceTest, WrongCommandLinesAndUnusableFoldersOrPortsSayWhy) {
               "orvane-server: cannot enter nikde: No such file or directory\n"},
              {{"--listen=127.0.0.1", "--port", busy},
               1,
-              "orvane-server: cannot listen on 127.0.0.1:" + busy +
-                  ": Address already in use\n"}}) {
+              "orvane-server: cannot listen on 127.0.0.1:" + busy + ": Address already in use\n"},
+             {{"--check", "--listen", "192.0.2.1"},
+              1,
+              "orvane-server: cannot listen on 192.0.2.1: Cannot assign requested address\n"}}) {
         ServerProcess process(arguments, [] {
             ::dup2(::open("errors", O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
         });
@@ -181,6 +220,15 @@ TEST_F(ServiceTest, WrongCommandLinesAndUnusableFoldersOrPortsSayWhy) {
     ServerProcess version({"--version"});
     EXPECT_EQ(version.WaitForExit(), 0);
     EXPECT_EQ(version.Output(), "orvane-server " ORVANE_VERSION "\n");
+    // --check does not try the port, which a running server holds; it warns as a start does.
+    WriteText("tests", "");
+    ServerProcess check({"--check", "--listen=127.0.0.1", "--port", busy});
+    EXPECT_EQ(check.WaitForExit(), 0);
+    EXPECT_NE(check.Output().find("\nwarning: the folder \"tests\" of kept tests cannot be read "
+                                  "(Not a directory): every student gets the shared \"testdb\"\n"
+                                  "checked: orvane-server " ORVANE_VERSION " serving "),
+              std::string::npos)
+        << check.Output();
 }
 
 }  // namespace

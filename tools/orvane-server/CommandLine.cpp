@@ -165,8 +165,10 @@ bool ReadArgument(int argc, char** argv, int& i, CommandLine& line) {
         name = name.substr(0, equals);
     }
     const bool help = name == "--help" || name == "-h";
-    if (help || name == "--version") {
-        line.action = help ? CommandLine::Action::Help : CommandLine::Action::Version;
+    if (help || name == "--version" || name == "--check") {
+        line.action = help                  ? CommandLine::Action::Help
+                      : name == "--version" ? CommandLine::Action::Version
+                                            : CommandLine::Action::Check;
         return !value || Complain(name, "takes no value");
     }
     if (name == "--serve-keys") {

@@ -1,14 +1,15 @@
 #pragma once
 // The command line of orvane-server: where it listens and what it serves (--port, --listen,
 // --dir), what it allows each client (--max-per-address, --serve-keys, the limits of logins and
-// of uploads), --version and --help; each value given as "--name value" or "--name=value".
+// of uploads), --check, --version and --help; each value given as "--name value" or
+// "--name=value".
 #include <optional>
 #include <string>
 
 #include "server/TCPServer.h"
 
 struct CommandLine {
-    enum class Action { Serve, Help, Version };
+    enum class Action { Serve, Check, Help, Version };
     Action action = Action::Serve;
     orvane::ServerOptions server;
     std::string folder;  // the folder to serve; empty for the current one

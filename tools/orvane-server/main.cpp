@@ -1,8 +1,8 @@
 // orvane-server: remote access without the administration window, for Linux machines
 // without a desktop and for running as a service. It serves one folder exactly as the
 // window's remote access serves its working directory, and writes one log line per event to
-// standard output. SIGINT, SIGTERM or SIGHUP stops listening, ends the running sessions and
-// exits with 0.
+// standard output. SIGINT or SIGTERM stops listening, ends the running sessions and exits
+// with 0; SIGHUP reloads (Reload.h). Under systemd it tells when it is ready (Type=notify).
 #include <limits.h>
 #include <pthread.h>
 #include <signal.h>
@@ -17,6 +17,9 @@
 
 #include "CommandLine.h"
 #include "LogLines.h"
+#include "LogTarget.h"
+#include "Reload.h"
+#include "ServiceNotifier.h"
 #include "StartupChecks.h"
 #include "common/ConsoleLine.h"
 #include "common/WriteSignals.h"
@@ -60,14 +63,16 @@ constexpr char kHelp[] =
     "  --max-submission-bytes SIZE  their bytes per student login (default 256M)\n"
     "  --reserve-space SIZE   refuse uploads below this free space (default 256M)\n"
     "  --reserve-inodes N     refuse uploads below this many free inodes (default 1000)\n"
+    "  --check                check the folder, the files and the address, then exit\n"
     "  --version              print the version and exit\n"
     "  --help                 print this help and exit\n"
     "Values may also be given as --name=value; SIZE is bytes, or a number with K, M or G.\n"
     "\n"
     "One log line per event goes to standard output (with syslog priorities under systemd).\n"
-    "SIGINT, SIGTERM or SIGHUP stops listening, ends the sessions and exits with 0.\n"
-    "Exit status: 0 after a stop, 1 when the folder or the port cannot be used, 2 for a wrong\n"
-    "command line.\n";
+    "SIGINT or SIGTERM stops listening, ends the sessions and exits with 0. SIGHUP reads\n"
+    "userdb again, checks the folder again and reopens a rotated log file.\n"
+    "Exit status: 0 after a stop or a passed check, 1 when the folder, the address or the port\n"
+    "cannot be used, 2 for a wrong command line.\n";
 
 // The log line carries each operator message with its context; nobody waits for an OK.
 class CLoggedOperatorMessages : public orvane::COperatorMessages {
@@ -87,19 +92,20 @@ void PrintError(const char* format, ...) {
     std::fprintf(stderr, "%s\n", line.c_str());
 }
 
-// Blocked before any thread starts, so that every thread inherits the mask and the signals
-// wait for sigwait. A hang-up that was ignored at start (nohup) stays ignored.
-sigset_t BlockStopSignals() {
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
+// The signals that stop (SIGINT, SIGTERM) or reload (SIGHUP) the server, blocked before any
+// thread starts, so that every thread inherits the mask and the signals wait for sigwait. A
+// hang-up that was ignored at start (nohup) stays ignored.
+sigset_t BlockServiceSignals() {
+    sigset_t serviceSignals;
+    sigemptyset(&serviceSignals);
+    sigaddset(&serviceSignals, SIGINT);
+    sigaddset(&serviceSignals, SIGTERM);
     struct sigaction hangUp {};
     if (::sigaction(SIGHUP, nullptr, &hangUp) != 0 || hangUp.sa_handler != SIG_IGN) {
-        sigaddset(&stopSignals, SIGHUP);
+        sigaddset(&serviceSignals, SIGHUP);
     }
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    return stopSignals;
+    pthread_sigmask(SIG_BLOCK, &serviceSignals, nullptr);
+    return serviceSignals;
 }
 
 std::string WorkingDirectory() {
@@ -117,9 +123,22 @@ std::string StartLine(const orvane::ServerOptions& options, const std::string& f
     return line;
 }
 
-// Serves until a stop signal; the exit status.
+// --check: the warnings of a start, and whether the address can be listened on.
+int Check(const orvane::ServerOptions& options) {
+    const std::string folder = WorkingDirectory();
+    CheckServedFolder(folder);
+    if (const std::string error = ListenAddressError(options.address); !error.empty()) {
+        PrintError("%s", error.c_str());
+        return 1;
+    }
+    std::printf("checked: %s\n", StartLine(options, folder).c_str());
+    return 0;
+}
+
+// Serves until a stop signal, reloading on SIGHUP; the exit status.
 int Serve(const orvane::ServerOptions& options) {
-    const sigset_t stopSignals = BlockStopSignals();
+    const sigset_t serviceSignals = BlockServiceSignals();
+    CLogTarget logTarget;
     // Before the first connection, so that the warnings come before any event.
     const std::string folder = WorkingDirectory();
     CheckServedFolder(folder);
@@ -131,9 +150,13 @@ int Serve(const orvane::ServerOptions& options) {
         return 1;
     }
     orvane::WriteServerLog(Level::Info, StartLine(options, folder));
+    CServiceNotifier::Ready(StartLine(options, folder));
 
     int signal = 0;
-    sigwait(&stopSignals, &signal);
+    while (sigwait(&serviceSignals, &signal) == 0 && signal == SIGHUP) {
+        ReloadService(folder, logTarget);
+    }
+    CServiceNotifier::Stopping();
     orvane::StopServer();
     const bool ended = orvane::EndSessions(kSessionEndWait);
     orvane::WriteServerLog(ended ? Level::Info : Level::Warning,
@@ -170,7 +193,9 @@ int main(int argc, char** argv) {
     orvane::SetConsoleSink(
         [](std::string_view line) { TheLog()->Write(Level::Error, std::string(line)); });
     orvane::SetOperatorMessages(new CLoggedOperatorMessages);
-    const int status = Serve(commandLine->server);
+    const int status = commandLine->action == CommandLine::Action::Check
+                           ? Check(commandLine->server)
+                           : Serve(commandLine->server);
     TheLog()->Flush(kLogFlushWait);
     return status;
 }
