@@ -64,7 +64,7 @@ bool PrepareFolder(const std::string& folder, std::size_t accounts, const std::s
 
 std::vector<std::uint8_t> StudentTest(const std::string& login, std::int32_t id) {
     constexpr int kQuestions = 30;
-    constexpr int kPairs = 40;
+    constexpr int kPairs = 30;
     CPNTest test;
     test.SetId(id);
     test.SetLogin(FromUtf8(login));

@@ -25,7 +25,7 @@ bool PrepareFolder(const std::string& folder, std::size_t accounts, const std::s
                    std::size_t size);
 
 // The bytes of a kept test of `login` (a test file as the window keeps one): 30 questions, each
-// with a net of 40 places and 40 transitions, about as large as a test of a real exam.
+// with a net of 30 places and 30 transitions, about as large as a test of a real exam.
 std::vector<std::uint8_t> StudentTest(const std::string& login, std::int32_t id);
 // Keeps a test for every student of `accounts`, as "tests/<login>/" of `folder` holds it;
 // with `ftpRoot`, the same test as "<ftpRoot>/<login>/testdb" for an FTP server, one folder

@@ -117,8 +117,11 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Fly(
     lock.unlock();
 
     std::shared_ptr<const Accounts> loaded = TooLarge();
+    // What is no longer needed goes once the waiting checks have their accounts.
+    auto decoded = std::make_unique<CPNUserDB>();
+    std::shared_ptr<const Accounts> previous;
     try {
-        loaded = Decode(fd, opened);
+        loaded = Decode(fd, opened, *decoded);
     } catch (const std::exception&) {
         // the flight lands all the same, or its waiters would wait for ever
     }
@@ -130,6 +133,7 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Fly(
     current->accounts = loaded;
     current->landed = true;
     flight.reset();
+    previous = std::move(cached);
     if (loaded->state != State::Missing && identified) {
         cached = loaded;
         cachedIdentity = current->identity;
@@ -138,14 +142,19 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Fly(
         cached.reset();
     }
     flightChanged.notify_all();
+    lock.unlock();
+    decoded.reset();
+    previous.reset();
+    lock.lock();
     return loaded;
 }
 
 // Reads the file through the one descriptor whose identity the flight took. A file that cannot
 // be opened or read (a folder or a named pipe under the name, a refused permission) answers as
 // an undecodable one: no session can check against it.
-std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Decode(
-    int fd, const CFileResult& opened) const {
+std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Decode(int fd,
+                                                                   const CFileResult& opened,
+                                                                   CPNUserDB& db) const {
     if (opened.IsMissing()) {
         return MissingDatabase();
     }
@@ -164,9 +173,9 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Decode(
         return accounts;
     }
     try {
-        CPNUserDB db;
         CArchive archive(bytes);
         db.Serialize(archive);
+        accounts->byLogin.reserve(static_cast<std::size_t>(db.GetCount()));
         for (bool more = db.First(); more; more = db.Next()) {
             const CPNUser& user = *db.CurrentUser();
             accounts->byLogin.try_emplace(user.GetLogin(),

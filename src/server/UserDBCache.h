@@ -22,6 +22,8 @@
 
 namespace orvane {
 
+class CPNUserDB;
+
 class CUserDBCache {
 public:
     enum class State { Loaded, Missing, Broken };
@@ -65,8 +67,9 @@ private:
 
     // Loads the file as the one flight, with `lock` held on entry and on return.
     std::shared_ptr<const Accounts> Fly(std::unique_lock<std::mutex>& lock);
-    // Decodes the open file (or tells why it could not be opened) and closes it.
-    std::shared_ptr<const Accounts> Decode(int fd, const CFileResult& opened) const;
+    // Decodes the open file (or tells why it could not be opened) into `db` and the accounts,
+    // and closes it.
+    std::shared_ptr<const Accounts> Decode(int fd, const CFileResult& opened, CPNUserDB& db) const;
 
     const std::string path;
     std::mutex mutex;
