@@ -182,13 +182,17 @@ bool FtpTransfer(const LoadOptions& options, const std::string& copy,
                  std::span<const std::uint8_t> content) {
     CFtpClient ftp(options.ftpPort);
     std::size_t size = 0;
-    return ftp.Login(kTeacherLogin, kTeacherPassword) &&
-           (options.upload
-                ? ftp.Store(copy, content)
-                : ftp.Retrieve(options.file,
-                               options.discard ? std::span<const std::uint8_t>() : content, size) &&
-                      size == content.size()) &&
-           ftp.Quit();
+    const bool done =
+        ftp.Login(kTeacherLogin, kTeacherPassword) &&
+        (options.upload
+             ? ftp.Store(copy, content)
+             : ftp.Retrieve(options.file,
+                            options.discard ? std::span<const std::uint8_t>() : content, size) &&
+                   size == content.size()) &&
+        ftp.Quit();
+    // As for orvane-server, a checked upload is compared on the disk and removed.
+    return done && (!options.upload || options.discard ||
+                    CheckAndRemove(options.folder + "/" + copy, content));
 }
 
 }  // namespace
