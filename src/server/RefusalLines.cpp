@@ -43,6 +43,7 @@ void CRefusalLines::Write(const std::string& what, std::u16string_view login, st
         if (window != windows.end()) {
             own = ++window->second.count <= kOwnLines;
             window->second.lastWho = who;
+            uncounted = uncounted || !own;
         }
     }
     if (!ended.empty()) {
@@ -57,8 +58,10 @@ void CRefusalLines::Flush(Clock::time_point now, bool all) {
     std::vector<std::string> lines;
     {
         const std::lock_guard lock(mutex);
+        bool stillUncounted = false;
         for (auto window = windows.begin(); window != windows.end();) {
             if (!all && now - window->second.began < kWindow) {
+                stillUncounted = stillUncounted || window->second.count > kOwnLines;
                 ++window;
                 continue;
             }
@@ -67,6 +70,7 @@ void CRefusalLines::Flush(Clock::time_point now, bool all) {
             }
             window = windows.erase(window);
         }
+        uncounted = stillUncounted;
     }
     for (const std::string& line : lines) {
         WriteServerLog(CServerLog::Level::Warning, line);

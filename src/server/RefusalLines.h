@@ -10,6 +10,7 @@
 //
 // That line has the shape of the refusals it stands for, with the peer of the last of them.
 // Memory stays bounded: past kMostKeys keys at once, a refusal gets its own line.
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +39,8 @@ public:
     // Writes the count of every window that has ended by `now` (the listener calls it every
     // second or so), or of every window, ended or not, when `all`.
     void Flush(Clock::time_point now = Clock::now(), bool all = false);
+    // True while some refusals are counted but not yet told.
+    bool HasUncounted() const { return uncounted.load(); }
 
 private:
     struct Window {
@@ -51,6 +54,7 @@ private:
 
     std::mutex mutex;
     std::unordered_map<std::string, Window> windows;  // by what, login and address
+    std::atomic<bool> uncounted{false};
 };
 
 }  // namespace orvane

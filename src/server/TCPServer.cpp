@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -95,10 +96,6 @@ int OpenListeningSocket(const ServerOptions& options, int& error) {
     }
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    // An accept that waits this long returns, so that the listener writes the counts of
-    // repeated refusals while no client connects.
-    const timeval wake{.tv_sec = kListenerWake.count(), .tv_usec = 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wake, sizeof wake);
     AcceptedSocketOptions(fd);
     sockaddr_in local{};
     local.sin_family = AF_INET;
@@ -242,6 +239,15 @@ int ListenThread(const ServerOptions& options) {
     }
     auto lastFlush = std::chrono::steady_clock::now();
     while (state.running.load()) {
+        // While refusals wait to be told in a count line, the listener wakes each second to
+        // write it; otherwise it waits for the next connection alone. (A timeout on the
+        // listening socket itself would pass to every connection it accepts.)
+        pollfd listening{fd, POLLIN, 0};
+        if (CRefusalLines::Shared().HasUncounted() &&
+            ::poll(&listening, 1, static_cast<int>(kListenerWake.count() * 1000)) == 0) {
+            CRefusalLines::Shared().Flush();
+            continue;
+        }
         sockaddr_in from{};
         socklen_t fromlen = sizeof from;
         const int client =
@@ -249,7 +255,7 @@ int ListenThread(const ServerOptions& options) {
         if (client >= 0) {
             ReturnToServedFolder();
             StartSession(client, ntohl(from.sin_addr.s_addr), options);
-        } else if (state.running.load() && errno != EAGAIN) {
+        } else if (state.running.load()) {
             std::this_thread::sleep_for(kAcceptPause);
         }
         if (const auto now = std::chrono::steady_clock::now(); now - lastFlush >= kListenerWake) {

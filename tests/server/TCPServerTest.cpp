@@ -73,9 +73,13 @@ TEST_F(TCPServerTest, AcceptedConnectionsProbeSilentClients) {
             ::getsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &set[2], &size);
             ::getsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &set[3], &size);
             ::getsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &set[4], &size);
+            timeval wait{};  // none: a session waits for its client as long as it likes
+            size = sizeof wait;
+            ::getsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, &size);
+            set.push_back(static_cast<int>(wait.tv_sec * 1000 + wait.tv_usec / 1000));
         }
     }
-    EXPECT_EQ(probing, (std::vector<std::vector<int>>{{1, 60, 10, 6, 1}}));
+    EXPECT_EQ(probing, (std::vector<std::vector<int>>{{1, 60, 10, 6, 1, 0}}));
 }
 
 // The server runs at most kMaxSessions sessions, closes any connection beyond them without a
