@@ -80,6 +80,26 @@ bool CLoadClient::DownloadDiscarding(std::string_view name, std::size_t size) {
            SendLine("#\r\n") && SkipBytes(size) && ExpectLine(kEndLine);
 }
 
+bool CLoadClient::DownloadToEnd(std::string_view name, std::size_t& size) {
+    if (!SendLine("FILE " + std::string(name) + "\r\n") || !ExpectLine(kAllowedToDownload) ||
+        !SendLine("#\r\n")) {
+        return false;
+    }
+    std::string tail;  // the last bytes received, where the end line shows
+    size = 0;
+    while (!tail.ends_with(kEndLine)) {
+        if (begin == end && Fill() != Received::More) {
+            return false;
+        }
+        tail.append(reinterpret_cast<const char*>(buffer.data() + begin), end - begin);
+        size += end - begin;
+        begin = end;
+        tail.erase(0, tail.size() > kEndLine.size() ? tail.size() - kEndLine.size() : 0);
+    }
+    size -= kEndLine.size();
+    return true;
+}
+
 bool CLoadClient::Upload(std::string_view name, std::span<const std::uint8_t> data) {
     return SendLine("SAVE " + std::string(name) + "\r\n") && ExpectLine(kAllowedToModify) &&
            Connection().Send(data.data(), data.size()) && SendLine(kEndLine) && WaitForClose();

@@ -35,6 +35,9 @@ public:
     bool Download(std::string_view name, std::span<const std::uint8_t> expected);
     // The same, taking `size` bytes of the file unchecked, as a client that discards them.
     bool DownloadDiscarding(std::string_view name, std::size_t size);
+    // The same, taking whatever comes until the end line, as the examination clients do;
+    // `size` tells how many bytes of the file came.
+    bool DownloadToEnd(std::string_view name, std::size_t& size);
     // SAVE, `data` and the end line; true once the server has closed the connection.
     bool Upload(std::string_view name, std::span<const std::uint8_t> data);
     // QUIT; true once the server has closed the connection.

@@ -8,8 +8,16 @@
 #include <cstdio>
 #include <memory>
 
+#include <filesystem>
+#include <fstream>
+
+#include "archive/Archive.h"
 #include "common/AtomicFile.h"
+#include "common/ExamFolders.h"
 #include "common/TextCodec.h"
+#include "exam/PNTest.h"
+#include "petrinet/PNPlace.h"
+#include "petrinet/PNTransition.h"
 #include "users/PNUserDB.h"
 
 namespace orvane::load {
@@ -50,6 +58,58 @@ bool PrepareFolder(const std::string& folder, std::size_t accounts, const std::s
     if (!WriteFileAtomically(folder + "/" + name, FileContent(0, size)).IsOk()) {
         std::perror(("loadgen: cannot write " + folder + "/" + name).c_str());
         return false;
+    }
+    return true;
+}
+
+std::vector<std::uint8_t> StudentTest(const std::string& login, std::int32_t id) {
+    constexpr int kQuestions = 30;
+    constexpr int kPairs = 30;
+    CPNTest test;
+    test.SetId(id);
+    test.SetLogin(FromUtf8(login));
+    for (int q = 1; q <= kQuestions; ++q) {
+        auto net = std::make_shared<CPNPetriNet>();
+        for (int e = 0; e < kPairs; ++e) {
+            auto place = std::make_shared<CPNPlace>(2 * e + 1, 40 * e, 50);
+            auto transition = std::make_shared<CPNTransition>(2 * e + 2, 40 * e + 20, 120);
+            place->AddArc(transition);
+            net->AddElement(place);
+            net->AddElement(transition);
+        }
+        test.AddQuestion(std::make_shared<CPNQuestion>(q, u"Otázka " + FromUtf8(std::to_string(q)),
+                                                       u"Nakreslite sieť.", net));
+    }
+    CArchive stored;
+    stored.WriteObject(&test);
+    return stored.TakeData();
+}
+
+bool PrepareTests(const std::string& folder, std::size_t accounts, const std::string& ftpRoot) {
+    std::ofstream users;
+    if (!ftpRoot.empty()) {
+        std::filesystem::create_directories(ftpRoot + "/" + kTeacherLogin);
+        users.open(ftpRoot + ".users");
+        users << kTeacherLogin << "\n" << kTeacherPassword << "\n";
+    }
+    for (std::size_t i = 1; i < accounts; ++i) {
+        const std::string login = StudentLogin(i);
+        const std::vector<std::uint8_t> test = StudentTest(login, static_cast<std::int32_t>(i));
+        const std::string kept = folder + "/" + KeptTestsFolderOf(FromUtf8(login));
+        std::filesystem::create_directories(kept);
+        bool written =
+            WriteFileAtomically(kept + "/20261207T070000.000000Z-test" + std::to_string(i), test)
+                .IsOk();
+        if (!ftpRoot.empty()) {
+            std::filesystem::create_directories(ftpRoot + "/" + login);
+            written =
+                written && WriteFileAtomically(ftpRoot + "/" + login + "/testdb", test).IsOk();
+            users << login << "\n" << StudentPassword(i) << "\n";
+        }
+        if (!written) {
+            std::perror(("loadgen: cannot keep the test of " + login).c_str());
+            return false;
+        }
     }
     return true;
 }

@@ -24,6 +24,15 @@ std::vector<std::uint8_t> FileContent(std::uint64_t seed, std::size_t size);
 bool PrepareFolder(const std::string& folder, std::size_t accounts, const std::string& name,
                    std::size_t size);
 
+// The bytes of a kept test of `login` (a test file as the window keeps one): 30 questions, each
+// with a net of 30 places and 30 transitions, about as large as a test of a real exam.
+std::vector<std::uint8_t> StudentTest(const std::string& login, std::int32_t id);
+// Keeps a test for every student of `accounts`, as "tests/<login>/" of `folder` holds it;
+// with `ftpRoot`, the same test as "<ftpRoot>/<login>/testdb" for an FTP server, one folder
+// per user (the teacher's empty), and every login and password, a line each, in
+// "<ftpRoot>.users" (db_load's input). False (with the reason printed) on failure.
+bool PrepareTests(const std::string& folder, std::size_t accounts, const std::string& ftpRoot);
+
 // A read-only view of a whole file, mapped into memory.
 class CMappedFile {
 public:

@@ -1,5 +1,6 @@
 #include "LoadRuns.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "FtpClient.h"
 #include "LatencyLog.h"
 #include "LoadClient.h"
 #include "LoadData.h"
@@ -165,13 +167,32 @@ bool DownloadFile(CLoadClient& connection, const LoadOptions& options,
                            : connection.Download(options.file, content);
 }
 
+// An upload whose copy stays, unchecked, with `discard` (as an FTP server's copies stay).
 bool UploadCopy(CLoadClient& connection, const LoadOptions& options, const std::string& copy,
                 std::span<const std::uint8_t> content) {
     const std::string path = options.folder + "/" + copy;
     if (!connection.Upload(copy, content)) {
         return false;
     }
-    return options.discard ? ::unlink(path.c_str()) == 0 : CheckAndRemove(path, content);
+    return options.discard || CheckAndRemove(path, content);
+}
+
+// One client's transfer through an FTP server, logged in as the teacher.
+bool FtpTransfer(const LoadOptions& options, const std::string& copy,
+                 std::span<const std::uint8_t> content) {
+    CFtpClient ftp(options.ftpPort);
+    std::size_t size = 0;
+    const bool done =
+        ftp.Login(kTeacherLogin, kTeacherPassword) &&
+        (options.upload
+             ? ftp.Store(copy, content)
+             : ftp.Retrieve(options.file,
+                            options.discard ? std::span<const std::uint8_t>() : content, size) &&
+                   size == content.size()) &&
+        ftp.Quit();
+    // As for orvane-server, a checked upload is compared on the disk and removed.
+    return done && (!options.upload || options.discard ||
+                    CheckAndRemove(options.folder + "/" + copy, content));
 }
 
 }  // namespace
@@ -250,15 +271,19 @@ std::size_t RunTransfer(const LoadOptions& options) {
         return 1;
     }
     Clock::duration elapsed{};
+    const auto started = Clock::now();
     ClientTally total = RunClients(
         options.clients,
         [&](std::size_t client, ClientTally& tally, std::minstd_rand& random) {
             CLoadClient connection(options.port);
             const std::string copy = "copy-" + std::to_string(client);
-            const bool done = ConnectGreeted(connection, tally, random) &&
-                              connection.Auth(kTeacherLogin, kTeacherPassword) &&
-                              (options.upload ? UploadCopy(connection, options, copy, file.Bytes())
-                                              : DownloadFile(connection, options, file.Bytes()));
+            const bool done =
+                options.ftpPort != 0
+                    ? FtpTransfer(options, copy, file.Bytes())
+                    : ConnectGreeted(connection, tally, random) &&
+                          connection.Auth(kTeacherLogin, kTeacherPassword) &&
+                          (options.upload ? UploadCopy(connection, options, copy, file.Bytes())
+                                          : DownloadFile(connection, options, file.Bytes()));
             tally.errors += done ? 0 : 1;
             tally.bytesDown += done ? file.Bytes().size() : 0;
         },
@@ -266,6 +291,15 @@ std::size_t RunTransfer(const LoadOptions& options) {
     std::printf("%s: %zu clients, %.1f MiB in %.3f s: %.1f MB/s\n",
                 options.upload ? "upload" : "download", options.clients, Megabytes(total.bytesDown),
                 Seconds(elapsed), static_cast<double>(total.bytesDown) / 1e6 / Seconds(elapsed));
+    if (options.upload) {
+        // Until every copy is on the disk, whatever the server did to put it there.
+        const int folder = ::open(options.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::syncfs(folder);
+        ::close(folder);
+        const Clock::duration flushed = Clock::now() - started;
+        std::printf("on the disk (syncfs) after %.3f s: %.1f MB/s\n", Seconds(flushed),
+                    static_cast<double>(total.bytesDown) / 1e6 / Seconds(flushed));
+    }
     std::printf("errors: %zu\n", total.errors);
     return total.errors;
 }

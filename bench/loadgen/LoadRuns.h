@@ -19,6 +19,9 @@ struct LoadOptions {
     double seconds = 5;         // length of a timed run
     bool upload = false;        // transfer: upload instead of download; cycles: uploads only
     bool discard = false;       // transfer: take the bytes unchecked, as curl -o /dev/null does
+    std::uint16_t ftpPort = 0;  // talk FTP to this port instead (transfer, exam-start, exam-end)
+    std::size_t kept = 5000;    // kept: the older kept tests of the first student
+    std::size_t rounds = 5;     // kept, auth-storm: how many times each figure is taken
 };
 
 // Idle sessions plus clients that each run cycles of: connection A: AUTH, FILE, QUIT;
@@ -27,9 +30,10 @@ struct LoadOptions {
 std::size_t RunCycles(const LoadOptions& options);
 // Clients on open connections that log in again and again, for a given time.
 std::size_t RunAuth(const LoadOptions& options);
-// Clients that each download (or upload) the whole file once, at the same time. Every byte
-// is checked, unless `discard`: then downloads are taken unchecked and uploaded copies are
-// removed unchecked, so that the time is that of the transfer alone.
+// Clients that each download (or upload) the whole file once, at the same time, from
+// orvane-server or (with `ftpPort`) an FTP server. Every byte is checked, unless `discard`:
+// then downloads are taken unchecked and uploaded copies stay unchecked. Uploads are also
+// timed until they are on the disk.
 std::size_t RunTransfer(const LoadOptions& options);
 
 }  // namespace orvane::load

@@ -91,7 +91,8 @@ CAtomicFile::~CAtomicFile() {
     Abort();
 }
 
-bool CAtomicFile::Open(const std::string& target, mode_t newFileMode) {
+bool CAtomicFile::Open(const std::string& target, mode_t newFileMode,
+                       std::optional<bool> targetExists) {
     Abort();
     const std::size_t slash = target.rfind('/');
     folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
@@ -102,8 +103,9 @@ bool CAtomicFile::Open(const std::string& target, mode_t newFileMode) {
     }
     // The content of a file that is replaced stays private until Commit gives it the old mode.
     struct stat existing {};
-    const mode_t mode =
-        ::fstatat(folder, name.c_str(), &existing, 0) == 0 ? kPrivateFileMode : newFileMode;
+    const bool exists =
+        targetExists ? *targetExists : ::fstatat(folder, name.c_str(), &existing, 0) == 0;
+    const mode_t mode = exists ? kPrivateFileMode : newFileMode;
     if ((unnamedAllowed && OpenUnnamed(mode)) || OpenNamed(mode)) {
         return true;
     }
@@ -112,9 +114,11 @@ bool CAtomicFile::Open(const std::string& target, mode_t newFileMode) {
 }
 
 bool CAtomicFile::OpenUnnamed(mode_t mode) {
-    fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
     // Commit names the file through /proc; without it, a named file is taken from the start.
-    if (fd >= 0 && ::access(ProcPath(fd).c_str(), F_OK) != 0) {
+    // Whether /proc is there is asked once.
+    static const bool hasProc = ::access("/proc/self/fd", F_OK) == 0;
+    fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    if (fd >= 0 && !hasProc) {
         ::close(fd);
         fd = -1;
     }

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -34,7 +35,9 @@ public:
 
     // Creates the temporary file beside `target`; false when the folder cannot take it.
     // `newFileMode`, less the umask, is the mode of the target if it does not exist yet.
-    bool Open(const std::string& target, mode_t newFileMode = kNewFileMode);
+    // `targetExists` is what the caller has just found, or nothing for Open to look.
+    bool Open(const std::string& target, mode_t newFileMode = kNewFileMode,
+              std::optional<bool> targetExists = std::nullopt);
     // Appends bytes; false (and the temporary file is dropped) when they cannot be written.
     bool Write(const void* data, std::size_t size);
     // Puts the content on the disk and renames it over the target; false when that fails,

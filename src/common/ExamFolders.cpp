@@ -52,27 +52,39 @@ std::uint64_t LoginHash(std::u16string_view login) {
     return hash;
 }
 
-bool IsFolder(int folder, const char* name, bool wantFolder) {
-    struct stat info {};
-    if (name[0] == '.' || ::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+// The listing tells the type of each entry on most file systems; where it does not, the entry
+// itself is looked at. Links are never followed, and hidden names are skipped.
+bool IsOfType(DIR* folder, const dirent& entry, bool wantFolder) {
+    if (entry.d_name[0] == '.') {
         return false;
     }
-    return wantFolder ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode);
+    unsigned char type = entry.d_type;
+    struct stat info {};
+    if (type == DT_UNKNOWN &&
+        ::fstatat(::dirfd(folder), entry.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+        type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
+    }
+    return type == (wantFolder ? DT_DIR : DT_REG);
 }
 
-// The entries of a folder that are folders (or regular files); links are never followed.
-std::vector<std::string> Entries(const std::string& path, bool folders) {
-    std::vector<std::string> names;
+// Calls `take` with each entry of a folder that is a folder (or a regular file).
+template <class Take>
+void ForEachEntry(const std::string& path, bool folders, Take take) {
     DIR* const folder = ::opendir(path.c_str());
     if (folder == nullptr) {
-        return names;
+        return;
     }
     while (const dirent* entry = ::readdir(folder)) {
-        if (IsFolder(::dirfd(folder), entry->d_name, folders)) {
-            names.emplace_back(entry->d_name);
+        if (IsOfType(folder, *entry, folders)) {
+            take(entry->d_name);
         }
     }
     ::closedir(folder);
+}
+
+std::vector<std::string> Entries(const std::string& path, bool folders) {
+    std::vector<std::string> names;
+    ForEachEntry(path, folders, [&names](const char* name) { names.emplace_back(name); });
     return names;
 }
 
@@ -175,6 +187,17 @@ std::vector<std::string> KeptFileNames(const std::string& folder) {
     std::erase_if(names, [](const std::string& name) { return !ParseKeptFileName(name); });
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::string NewestKeptFileName(const std::string& folder) {
+    std::string newest;
+    ForEachEntry(folder, false, [&newest](const char* name) {
+        // Only a name that would be the newest is parsed.
+        if (newest < name && ParseKeptFileName(name)) {
+            newest = name;
+        }
+    });
+    return newest;
 }
 
 std::vector<std::string> LoginFolders(std::string_view root) {

@@ -40,6 +40,10 @@ std::optional<std::pair<KeptTime, std::string_view>> ParseKeptFileName(std::stri
 // The names of the kept files in `folder` (regular files, not links), oldest first; none when
 // the folder is missing.
 std::vector<std::string> KeptFileNames(const std::string& folder);
+// The name of the newest kept file in `folder` (the largest name of a regular file that is a
+// kept file's), read from the folder's listing without looking at each file; empty when there
+// is none.
+std::string NewestKeptFileName(const std::string& folder);
 // The folders of `root` (not links), one per login, in no particular order.
 std::vector<std::string> LoginFolders(std::string_view root);
 

@@ -18,8 +18,9 @@ CFileResult FailedOpen() {
 }
 
 // A regular file opened at `fd`: anything else is closed again.
-CFileResult CheckRegular(int& fd) {
-    struct stat info {};
+CFileResult CheckRegular(int& fd, struct stat* known = nullptr) {
+    struct stat own {};
+    struct stat& info = known != nullptr ? *known : own;
     CFileResult result;
     if (::fstat(fd, &info) != 0) {
         result = CFileResult::Unreadable(errno);
@@ -43,7 +44,7 @@ CFileResult OpenFileForReading(const std::string& path, int& fd) {
 }
 
 // Each folder on the way is opened on its own, none of them through a link.
-CFileResult OpenFileWithoutLinks(const std::string& path, int& fd) {
+CFileResult OpenFileWithoutLinks(const std::string& path, int& fd, struct stat* info) {
     int folder = path.starts_with('/') ? ::open("/", O_PATH | O_CLOEXEC) : AT_FDCWD;
     std::size_t from = path.starts_with('/') ? 1 : 0;
     for (std::size_t slash; (slash = path.find('/', from)) != std::string::npos; from = slash + 1) {
@@ -67,7 +68,7 @@ CFileResult OpenFileWithoutLinks(const std::string& path, int& fd) {
         ::close(folder);
     }
     errno = error;
-    return fd < 0 ? FailedOpen() : CheckRegular(fd);
+    return fd < 0 ? FailedOpen() : CheckRegular(fd, info);
 }
 
 CFileResult ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes) {
@@ -79,6 +80,33 @@ CFileResult ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& by
         ::close(fd);
     }
     return result;
+}
+
+CFileResult ReadDescriptorBytes(int fd, std::vector<std::uint8_t>& bytes, std::size_t size) {
+    bytes.clear();
+    try {
+        bytes.resize(size);
+        std::size_t filled = 0;
+        while (filled < size) {
+            const ssize_t got =
+                ::pread(fd, bytes.data() + filled, size - filled, static_cast<off_t>(filled));
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got < 0) {
+                return CFileResult::Unreadable(errno);
+            }
+            if (got == 0) {
+                break;  // shorter than it was: what there is
+            }
+            filled += static_cast<std::size_t>(got);
+        }
+        bytes.resize(filled);
+        return {};
+    } catch (const std::bad_alloc&) {
+        bytes = {};
+        return CFileResult::Unreadable(ENOMEM);
+    }
 }
 
 CFileResult ReadDescriptorBytes(int fd, std::vector<std::uint8_t>& bytes) {

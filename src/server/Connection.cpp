@@ -70,32 +70,21 @@ bool CConnection::WaitForData(std::chrono::steady_clock::time_point until) {
     }
 }
 
-std::uint32_t CConnection::PeerAddress() const {
-    sockaddr_in peer{};
-    socklen_t length = sizeof peer;
-    return ::getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &length) == 0 &&
-                   peer.sin_family == AF_INET
-               ? ntohl(peer.sin_addr.s_addr)
-               : 0;
-}
-
-bool CConnection::HasNetworkPeer() const {
-    sockaddr_in peer{};
-    socklen_t length = sizeof peer;
-    return ::getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &length) == 0 &&
-           peer.sin_family == AF_INET;
-}
-
-std::string CConnection::PeerName() const {
-    sockaddr_in peer{};
-    socklen_t length = sizeof peer;
-    char address[INET_ADDRSTRLEN] = "";
-    if (::getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &length) != 0 ||
-        peer.sin_family != AF_INET ||
-        ::inet_ntop(AF_INET, &peer.sin_addr, address, sizeof address) == nullptr) {
-        return "local";
+CConnection::Peer CConnection::GetPeer() const {
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    char text[INET_ADDRSTRLEN] = "";
+    Peer peer;
+    if (::getpeername(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+        address.sin_family != AF_INET ||
+        ::inet_ntop(AF_INET, &address.sin_addr, text, sizeof text) == nullptr) {
+        peer.name = "local";
+        return peer;
     }
-    return std::string(address) + ":" + std::to_string(ntohs(peer.sin_port));
+    peer.network = true;
+    peer.address = ntohl(address.sin_addr.s_addr);
+    peer.name = std::string(text) + ":" + std::to_string(ntohs(address.sin_port));
+    return peer;
 }
 
 }  // namespace orvane

@@ -32,13 +32,16 @@ public:
     // false when `until` comes first.
     bool WaitForData(std::chrono::steady_clock::time_point until);
 
-    // True when the peer is at an IPv4 address: a client over the network, not the other end
-    // of a socket pair in this process.
-    bool HasNetworkPeer() const;
-    // The peer's IPv4 address (host order); 0 for a socket pair.
-    std::uint32_t PeerAddress() const;
-    // The peer's address and port ("192.0.2.7:51234"), or "local" for a socket pair.
-    std::string PeerName() const;
+    // Who is at the other end, asked of the kernel once.
+    struct Peer {
+        // True for a peer at an IPv4 address: a client over the network, not the other end
+        // of a socket pair in this process.
+        bool network = false;
+        std::uint32_t address = 0;  // the IPv4 address (host order); 0 for a socket pair
+        std::string name;           // "192.0.2.7:51234", or "local" for a socket pair
+    };
+    Peer GetPeer() const;
+    std::string PeerName() const { return GetPeer().name; }
 
     int Socket() const { return socket; }
 

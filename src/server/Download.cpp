@@ -18,6 +18,7 @@
 #include "exam/PNTest.h"
 #include "exam/WithoutKeys.h"
 #include "server/Connection.h"
+#include "server/NewestKeptTests.h"
 #include "server/ServedNames.h"
 #include "server/ServerLog.h"
 
@@ -25,8 +26,8 @@ namespace orvane {
 namespace {
 
 constexpr std::size_t kDownloadBlock = 1024;
-// The most that one sendfile call of a download is asked to move.
-constexpr std::size_t kSendfileChunk = 4 * 1024 * 1024;
+// The most that the kernel moves in one sendfile call.
+constexpr std::uint64_t kLargestSendfile = 0x7FFFF000;
 // A test file begins with the class record of its test.
 constexpr std::array<std::uint8_t, 13> kTestRecord = {0xFF, 0xFF, 0x01, 0x00, 0x07, 0x00, 'C',
                                                       'P',  'N',  'T',  'e',  's',  't'};
@@ -75,24 +76,38 @@ private:
     sigset_t previous;
 };
 
-SendResult SendWithSendfile(int socket, int fd, std::uint64_t& sent) {
-    const SigpipeHeldBack heldBack;
-    for (bool first = true;; first = false) {
-        const ssize_t moved = ::sendfile(socket, fd, nullptr, kSendfileChunk);
+bool IsSigpipeIgnored() {
+    struct sigaction current {};
+    return ::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+}
+
+// Asks the kernel for the whole file at once: a socket that takes it all needs one call.
+SendResult SendWhole(int socket, int fd, std::uint64_t size, std::uint64_t& sent) {
+    for (bool first = true; sent < size; first = false) {
+        const ssize_t moved =
+            ::sendfile(socket, fd, nullptr, std::min(size - sent, kLargestSendfile));
         if (moved < 0 && errno == EINTR) {
             continue;
         }
         if (moved < 0 && first && (errno == EINVAL || errno == ENOSYS)) {
             return SendResult::Unsupported;
         }
-        if (moved < 0) {
-            return SendResult::Failed;
-        }
-        if (moved == 0) {
-            return SendResult::Sent;  // the end of the file
+        if (moved <= 0) {
+            return moved == 0 ? SendResult::Sent : SendResult::Failed;  // 0: it shrank
         }
         sent += static_cast<std::uint64_t>(moved);
     }
+    return SendResult::Sent;
+}
+
+// The file as its size was when it was opened; a program that ignores SIGPIPE (as Orvane's
+// do) needs nothing held back.
+SendResult SendWithSendfile(int socket, int fd, std::uint64_t size, std::uint64_t& sent) {
+    if (IsSigpipeIgnored()) {
+        return SendWhole(socket, fd, size, sent);
+    }
+    const SigpipeHeldBack heldBack;
+    return SendWhole(socket, fd, size, sent);
 }
 
 // Sends the file in blocks of 1024 bytes as read; false when it cannot be read to its end or
@@ -136,11 +151,7 @@ std::shared_ptr<CPNTest> TurnedAround(const CPNTest& test) {
 }  // namespace
 
 CDownload::CDownload(std::u16string_view name) : fixedName(name) {
-    if (!Open(ToUtf8(name))) {
-        return;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) == 0) {
+    if (Open(ToUtf8(name))) {
         fixedName = FixedNameOf(name, info);
     }
 }
@@ -157,7 +168,7 @@ bool CDownload::Open(const std::string& file) {
     if (fd >= 0) {
         ::close(fd);
     }
-    const CFileResult opened = OpenFileWithoutLinks(file, fd);
+    const CFileResult opened = OpenFileWithoutLinks(file, fd, &info);
     path = file;
     failure = opened.IsOk() ? std::string() : opened.Reason();
     return opened.IsOk();
@@ -172,12 +183,12 @@ bool CDownload::UseKeptTestOf(const std::u16string& login) {
         fd = -1;
         return false;
     }
-    const std::vector<std::string> kept = KeptFileNames(folder);
-    if (kept.empty()) {
+    const std::string newest = CNewestKeptTests::Shared().NewestIn(folder);
+    if (newest.empty()) {
         return true;  // the shared "testdb"
     }
     keptFor = login;
-    return Open(folder + "/" + kept.back());
+    return Open(folder + "/" + newest);
 }
 
 bool CDownload::RemoveKeys() {
@@ -185,7 +196,7 @@ bool CDownload::RemoveKeys() {
         return true;
     }
     std::vector<std::uint8_t> bytes;
-    const CFileResult read = ReadDescriptorBytes(fd, bytes);
+    const CFileResult read = ReadDescriptorBytes(fd, bytes, static_cast<std::size_t>(info.st_size));
     try {
         CArchive archive(bytes);
         const auto test = read.IsOk() ? archive.ReadObjectOf<CPNTest>() : nullptr;
@@ -219,7 +230,8 @@ SentFile CDownload::Send(int socket) {
     } else {
         // The kernel moves the file to the socket without a copy through the session; where
         // it cannot (an end that takes no sendfile), the file goes in blocks as read.
-        const SendResult result = SendWithSendfile(socket, fd, sent.bytes);
+        const SendResult result =
+            SendWithSendfile(socket, fd, static_cast<std::uint64_t>(info.st_size), sent.bytes);
         sent.whole = result == SendResult::Unsupported ? SendInBlocks(socket, fd, sent.bytes)
                                                        : result == SendResult::Sent;
     }

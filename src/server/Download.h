@@ -5,6 +5,8 @@
 // without teacher rights asking for "testdb" gets its newest kept test, when the window kept
 // one for it; and a test goes to such an account without its keys (WithoutKeys): decoded,
 // stripped, and encoded again as the client programs would write it.
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -50,6 +52,7 @@ private:
     bool Open(const std::string& path);
 
     int fd = -1;
+    struct stat info {};  // what the open file is
     std::u16string fixedName;
     std::string path;          // the file that is open
     std::u16string keptFor;    // the login whose kept test is open, if one is

@@ -23,25 +23,26 @@ bool IsLinkImpossible(int error) {
            error == ENOSYS;
 }
 
-// A served file that others may read (one that keeps such a mode) cannot share its inode with
-// a kept file, which only the server's user may read.
-bool IsPrivate(const std::string& served) {
-    struct stat info {};
-    return ::lstat(served.c_str(), &info) != 0 || (info.st_mode & 077) == 0;
-}
-
 }  // namespace
 
+// A served file that others may read (one that keeps such a mode) cannot share its inode with
+// a kept file, which only the server's user may read. The login's folder is made when the
+// first kept file finds it missing.
 CKeptSubmission::CKeptSubmission(const std::u16string& uploader, const std::u16string& fileName,
-                                 const CAtomicFile& upload)
-    : login(uploader), name(ToUtf8(fileName)), linkable(IsPrivate(name)) {
+                                 const CAtomicFile& upload, mode_t servedMode)
+    : login(uploader), name(ToUtf8(fileName)), linkable((servedMode & 077) == 0) {
     const std::string folder = SubmissionsFolderOf(login);
-    CFileResult result = MakePrivateFolder(folder);
+    CFileResult result;
+    bool folderMade = false;
     KeptTime time = std::chrono::floor<std::chrono::microseconds>(std::chrono::system_clock::now());
     for (int attempt = 0; result.IsOk() && path.empty() && attempt < kKeepAttempts; ++attempt) {
         const std::string candidate = folder + "/" + KeptFileName(time, name);
         if (Keep(candidate, upload)) {
             path = candidate;
+        } else if (errno == ENOENT && !folderMade) {
+            result = MakePrivateFolder(folder);
+            folderMade = true;
+            continue;  // the same name again, in the new folder
         } else if (errno != EEXIST || attempt + 1 == kKeepAttempts) {
             result = CFileResult::Unwritable(errno);
         }

@@ -8,6 +8,8 @@
 // the served file keeps a mode that lets others read it, the kept file is a copy of its own,
 // mode 0600. The served file goes on being replaced by the latest upload as before; clients
 // see nothing of this.
+#include <sys/types.h>
+
 #include <string>
 
 namespace orvane {
@@ -16,10 +18,11 @@ class CAtomicFile;
 
 class CKeptSubmission {
 public:
-    // Keeps the upload, whose data is whole but not yet in place. One that cannot be kept is
-    // a warning in the server's log; the upload goes on.
+    // Keeps the upload, whose data is whole but not yet in place. `servedMode` is the mode of
+    // the served file that it replaces (0 when there is none). One that cannot be kept is a
+    // warning in the server's log; the upload goes on.
     CKeptSubmission(const std::u16string& login, const std::u16string& name,
-                    const CAtomicFile& upload);
+                    const CAtomicFile& upload, mode_t servedMode);
     // An upload that never got into place is not kept: the kept file goes again.
     ~CKeptSubmission();
     CKeptSubmission(const CKeptSubmission&) = delete;

@@ -65,12 +65,15 @@ bool IsOneOf(std::u16string_view name, std::span<const std::u16string_view> name
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
+// A fixed name is itself without a look at the disk.
 std::u16string FixedNameOf(std::u16string_view name, const struct stat& file) {
+    if (IsOneOf(name, kFixedNames)) {
+        return std::u16string(name);
+    }
     for (const std::u16string_view fixed : kFixedNames) {
         struct stat info {};
-        if (name == fixed ||
-            (::fstatat(AT_FDCWD, ToUtf8(fixed).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-             info.st_dev == file.st_dev && info.st_ino == file.st_ino)) {
+        if (::fstatat(AT_FDCWD, ToUtf8(fixed).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            info.st_dev == file.st_dev && info.st_ino == file.st_ino) {
             return std::u16string(fixed);
         }
     }

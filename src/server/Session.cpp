@@ -22,6 +22,7 @@
 #include "server/KeptSubmission.h"
 #include "server/OperatorMessages.h"
 #include "server/PasswordLimits.h"
+#include "server/RefusalLines.h"
 #include "server/ServedNames.h"
 #include "server/ServerLog.h"
 #include "server/SessionList.h"
@@ -98,10 +99,9 @@ std::string Quoted(std::string_view reply) {
 // Password guessing comes over the network; a socket pair is this process talking to itself.
 CSession::CSession(int socket, const ServerOptions& options)
     : connection(socket),
-      peer(connection.PeerName()),
+      peerInfo(connection.GetPeer()),
       options(options),
-      address(connection.PeerAddress()),
-      limits(connection.HasNetworkPeer() ? &CPasswordLimits::Shared() : nullptr),
+      limits(peerInfo.network ? &CPasswordLimits::Shared() : nullptr),
       loginDeadline(std::chrono::steady_clock::now() + options.loginDeadline) {}
 
 void CSession::Run() {
@@ -193,8 +193,8 @@ CSession::Verdict CSession::CheckPassword(const std::u16string& login,
         // checked; one whose turn lies too far away is refused unchecked.
         const auto turn = limits->TurnOf(login, address);
         if (!turn) {
-            WriteServerLog(Level::Warning,
-                           "AUTH refused unchecked, guessed too often" + about + who);
+            CRefusalLines::Shared().Write("AUTH refused unchecked, guessed too often" + about,
+                                          login, address, who);
             refused = true;
         } else if (!WaitUntil(*turn)) {
             return Verdict::Gone;
@@ -214,7 +214,7 @@ CSession::Verdict CSession::CheckPassword(const std::u16string& login,
         if (limits != nullptr) {
             limits->Refused(login, address);
         }
-        WriteServerLog(Level::Warning, "AUTH refused" + about + who);
+        CRefusalLines::Shared().Write("AUTH refused" + about, login, address, who);
     }
     ++refusals;
     const auto pause = limits == nullptr ? std::chrono::steady_clock::duration()
@@ -394,12 +394,12 @@ CSession::Step CSession::Upload() {
                 " answers to another login's folder in another letter case";
     }
     CAtomicFile target;
-    if (!cause.empty() || !target.Open(path, kPrivateFileMode)) {
+    if (!cause.empty() || !target.Open(path, kPrivateFileMode, exists)) {
         Refuse("SAVE", kCouldntOpen, cause);
         return Step::Continue;
     }
     connection.Send(kAllowedToModify);
-    ReportUpload(ReceiveUpload(target, room), path);
+    ReportUpload(ReceiveUpload(target, room, exists ? existing.st_mode : 0), path);
     return Step::End;
 }
 
@@ -449,7 +449,8 @@ void CSession::UploadCompleted(const Received& received) {
     ShowOperatorMessage(std::string(kSavedMessage));
 }
 
-CSession::Received CSession::ReceiveUpload(CAtomicFile& target, CUploadRoom& room) {
+CSession::Received CSession::ReceiveUpload(CAtomicFile& target, CUploadRoom& room,
+                                           mode_t servedMode) {
     CUploadScanner scanner;
     // The bytes that the scanner holds back stay at the front of the buffer, and the next
     // receive lands right after them.
@@ -479,7 +480,7 @@ CSession::Received CSession::ReceiveUpload(CAtomicFile& target, CUploadRoom& roo
             return received;
         }
         if (outcome == CUploadScanner::Outcome::Ended) {
-            CKeptSubmission kept(account, file, target);
+            CKeptSubmission kept(account, file, target, servedMode);
             const bool committed = target.Commit();
             received.error = errno;
             received.end = committed ? UploadEnd::Saved : UploadEnd::NotWritten;

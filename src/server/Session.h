@@ -67,7 +67,8 @@ private:
     // The refusal for a teacher-only name, or an empty view when the rights pass.
     std::string_view TeacherOnly(std::string_view command, std::string_view refusal, Step& step);
     bool WaitForGoAhead();
-    Received ReceiveUpload(CAtomicFile& target, CUploadRoom& room);
+    // `servedMode` is the mode of the file that the upload replaces, 0 when there is none.
+    Received ReceiveUpload(CAtomicFile& target, CUploadRoom& room, mode_t servedMode);
     void ReportUpload(const Received& received, const std::string& path);
     // Every upload that is whole ends here, once the file is in place.
     void UploadCompleted(const Received& received);
@@ -78,9 +79,10 @@ private:
     std::string AboutFile(const std::string& details) const;
 
     CConnection connection;
-    const std::string peer;
+    const CConnection::Peer peerInfo;
+    const std::string& peer = peerInfo.name;
     const ServerOptions options;
-    const std::uint32_t address;    // the peer's IPv4 address
+    const std::uint32_t address = peerInfo.address;
     CPasswordLimits* const limits;  // null for a peer that is not on the network
     const std::chrono::steady_clock::time_point loginDeadline;
     std::size_t refusals = 0;  // refused passwords in this session

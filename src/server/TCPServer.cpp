@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -19,6 +20,7 @@
 #include "common/AtomicFile.h"
 #include "server/Connection.h"
 #include "server/PasswordLimits.h"
+#include "server/RefusalLines.h"
 #include "server/ServedFolder.h"
 #include "server/ServerLog.h"
 #include "server/Session.h"
@@ -32,6 +34,7 @@ namespace {
 constexpr int kBacklog = 128;
 constexpr std::chrono::milliseconds kAcceptPause{100};
 constexpr std::chrono::seconds kRefusalLinePause{1};
+constexpr std::chrono::seconds kListenerWake{1};
 // A client that vanishes without a word (a laptop closed, a cable pulled) would hold its
 // session for ever. After a minute of silence the kernel asks it every 10 s, and 6 questions
 // unanswered end the connection: its session ends about two minutes after the client went,
@@ -70,6 +73,19 @@ void EndSetUp(ListenerState& state, int socket, int error = 0) {
     state.setUpEnded.notify_all();
 }
 
+// The options of every accepted connection, set once on the listening socket: each
+// connection that it accepts starts with them. Keepalive, and replies and the last block of a
+// download sent at once instead of waiting for the client's delayed acknowledgement of the
+// data before them.
+void AcceptedSocketOptions(int socket) {
+    const int on = 1;
+    ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    ::setsockopt(socket, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    ::setsockopt(socket, IPPROTO_TCP, TCP_KEEPIDLE, &kKeepAliveIdleSeconds, sizeof(int));
+    ::setsockopt(socket, IPPROTO_TCP, TCP_KEEPINTVL, &kKeepAliveIntervalSeconds, sizeof(int));
+    ::setsockopt(socket, IPPROTO_TCP, TCP_KEEPCNT, &kKeepAliveProbes, sizeof(int));
+}
+
 // Creates, binds and listens; -1 with `error` set when any step fails. SO_REUSEADDR lets a
 // restart bind again at once, while a port that another socket listens on still fails.
 int OpenListeningSocket(const ServerOptions& options, int& error) {
@@ -80,6 +96,7 @@ int OpenListeningSocket(const ServerOptions& options, int& error) {
     }
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    AcceptedSocketOptions(fd);
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = htonl(options.address);
@@ -136,14 +153,6 @@ std::size_t SessionsThatFit() {
     const rlim_t fit =
         limit.rlim_cur > taken ? (limit.rlim_cur - taken) / kDescriptorsPerSession : 0;
     return static_cast<std::size_t>(std::clamp<rlim_t>(fit, 1, kMaxSessions));
-}
-
-void KeepAlive(int socket) {
-    const int on = 1;
-    ::setsockopt(socket, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
-    ::setsockopt(socket, IPPROTO_TCP, TCP_KEEPIDLE, &kKeepAliveIdleSeconds, sizeof(int));
-    ::setsockopt(socket, IPPROTO_TCP, TCP_KEEPINTVL, &kKeepAliveIntervalSeconds, sizeof(int));
-    ::setsockopt(socket, IPPROTO_TCP, TCP_KEEPCNT, &kKeepAliveProbes, sizeof(int));
 }
 
 // Closes a connection without a greeting: the client sees it end at once. A flood of
@@ -207,11 +216,6 @@ void StartSession(int socket, std::uint32_t address, const ServerOptions& option
                            " not logged in yet");
         return;
     }
-    // Replies and the last block of a download go out at once instead of waiting for the
-    // client's delayed acknowledgement of the data before them.
-    const int on = 1;
-    ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    KeepAlive(socket);
     sessions.Add(socket, address);
     try {
         std::thread(ClientThread, socket, options).detach();
@@ -233,7 +237,17 @@ int ListenThread(const ServerOptions& options) {
     if (fd < 0) {
         return 0;  // silently: remote access stays on without a listener
     }
+    auto lastFlush = std::chrono::steady_clock::now();
     while (state.running.load()) {
+        // While refusals wait to be told in a count line, the listener wakes each second to
+        // write it; otherwise it waits for the next connection alone. (A timeout on the
+        // listening socket itself would pass to every connection it accepts.)
+        pollfd listening{fd, POLLIN, 0};
+        if (CRefusalLines::Shared().HasUncounted() &&
+            ::poll(&listening, 1, static_cast<int>(kListenerWake.count() * 1000)) == 0) {
+            CRefusalLines::Shared().Flush();
+            continue;
+        }
         sockaddr_in from{};
         socklen_t fromlen = sizeof from;
         const int client =
@@ -244,7 +258,12 @@ int ListenThread(const ServerOptions& options) {
         } else if (state.running.load()) {
             std::this_thread::sleep_for(kAcceptPause);
         }
+        if (const auto now = std::chrono::steady_clock::now(); now - lastFlush >= kListenerWake) {
+            CRefusalLines::Shared().Flush(now);
+            lastFlush = now;
+        }
     }
+    CRefusalLines::Shared().Flush(CRefusalLines::Clock::now(), true);
     EndSetUp(state, -1);
     ::close(fd);
     return 0;

@@ -18,18 +18,20 @@
 namespace orvane {
 namespace {
 
-// File systems stamp times from a clock that ticks coarsely, so a save soon after a load can
-// give a reused inode the same times. A load is kept only when the file's last change lies
-// this much before the load began: any later save is then stamped later.
-constexpr long kSettleNanoseconds = 1'000'000'000;
-
-long long Nanoseconds(const timespec& time) {
-    return static_cast<long long>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
-}
-
 std::shared_ptr<const CUserDBCache::Accounts> MissingDatabase() {
     static const auto missing = std::make_shared<const CUserDBCache::Accounts>();
     return missing;
+}
+
+// Made before it is needed: a file too large to be held.
+std::shared_ptr<const CUserDBCache::Accounts> TooLarge() {
+    static const auto tooLarge = [] {
+        auto accounts = std::make_shared<CUserDBCache::Accounts>();
+        accounts->state = CUserDBCache::State::Broken;
+        accounts->result = CFileResult::Unreadable(ENOMEM);
+        return accounts;
+    }();
+    return tooLarge;
 }
 
 }  // namespace
@@ -60,16 +62,6 @@ std::string CUserDBCache::Accounts::Cause() const {
     }
 }
 
-CUserDBCache::Identity CUserDBCache::Identity::Of(const struct stat& info) {
-    return {info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
-}
-
-bool CUserDBCache::Identity::operator==(const Identity& other) const {
-    return device == other.device && inode == other.inode && size == other.size &&
-           Nanoseconds(modified) == Nanoseconds(other.modified) &&
-           Nanoseconds(changed) == Nanoseconds(other.changed);
-}
-
 CUserDBCache& CUserDBCache::Shared() {
     // Never destroyed: detached session threads may still check while the process ends.
     static CUserDBCache* const cache = new CUserDBCache("userdb");
@@ -77,32 +69,83 @@ CUserDBCache& CUserDBCache::Shared() {
 }
 
 std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Current() {
+    for (;;) {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0) {
+            return MissingDatabase();
+        }
+        const FileIdentity now = FileIdentity::Of(info);
+        std::unique_lock lock(mutex);
+        if (cached != nullptr && now == cachedIdentity) {
+            // One check reads a recent version again once it has settled; the others, and
+            // every check until then, take the copy.
+            if (cachedSettled || flight != nullptr ||
+                IsBefore(RealTimeNow(), cachedIdentity.SettlesAt())) {
+                return cached;
+            }
+            return Fly(lock);
+        }
+        if (flight == nullptr) {
+            return Fly(lock);
+        }
+        // A load under way serves this check when it reads the version that the check saw;
+        // otherwise the check looks again once that load has landed.
+        const std::shared_ptr<Flight> current = flight;
+        flightChanged.wait(lock, [&] { return current->opened || current->landed; });
+        if (current->opened && current->identity == now) {
+            flightChanged.wait(lock, [&] { return current->landed; });
+            return current->accounts;
+        }
+        flightChanged.wait(lock, [&] { return current->landed; });
+    }
+}
+
+std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Fly(
+    std::unique_lock<std::mutex>& lock) {
+    const auto current = std::make_shared<Flight>();
+    flight = current;
+    lock.unlock();
+    const timespec began = RealTimeNow();
+    int fd = -1;
+    const CFileResult opened = OpenFileForReading(path, fd);
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return MissingDatabase();
+    const bool identified = opened.IsOk() && ::fstat(fd, &info) == 0;
+    lock.lock();
+    current->opened = identified;
+    current->identity = identified ? FileIdentity::Of(info) : FileIdentity();
+    flightChanged.notify_all();
+    lock.unlock();
+
+    std::shared_ptr<const Accounts> loaded = TooLarge();
+    // What is no longer needed goes once the waiting checks have their accounts.
+    auto decoded = std::make_unique<CPNUserDB>();
+    std::shared_ptr<const Accounts> previous;
+    try {
+        loaded = Decode(fd, opened, *decoded);
+    } catch (const std::exception&) {
+        // the flight lands all the same, or its waiters would wait for ever
     }
-    const Identity now = Identity::Of(info);
-    const std::lock_guard lock(mutex);
-    if (cached != nullptr && now == cachedIdentity) {
-        return cached;
-    }
-    timespec started{};
-    ::clock_gettime(CLOCK_REALTIME, &started);
-    Identity loadedIdentity;
-    std::shared_ptr<const Accounts> loaded = Load(loadedIdentity);
     if (loaded->state == State::Broken) {
         WriteServerLog(CServerLog::Level::Error,
                        loaded->Cause() + ": every AUTH answers \"!Databaza neexistuje!\"");
     }
-    const bool settled =
-        Nanoseconds(loadedIdentity.changed) + kSettleNanoseconds < Nanoseconds(started) &&
-        Nanoseconds(loadedIdentity.modified) + kSettleNanoseconds < Nanoseconds(started);
-    if (loaded->state != State::Missing && settled) {
+    lock.lock();
+    current->accounts = loaded;
+    current->landed = true;
+    flight.reset();
+    previous = std::move(cached);
+    if (loaded->state != State::Missing && identified) {
         cached = loaded;
-        cachedIdentity = loadedIdentity;
+        cachedIdentity = current->identity;
+        cachedSettled = cachedIdentity.IsSettledAt(began);
     } else {
         cached.reset();
     }
+    flightChanged.notify_all();
+    lock.unlock();
+    decoded.reset();
+    previous.reset();
+    lock.lock();
     return loaded;
 }
 
@@ -111,23 +154,20 @@ void CUserDBCache::Forget() {
     cached.reset();
 }
 
-// Reads the file through one descriptor, so that the identity kept is that of the bytes read.
-// A file that cannot be opened or read (a folder or a named pipe under the name, a refused
-// permission) answers as an undecodable one: no session can check against it.
-std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Load(Identity& identity) const {
-    auto accounts = std::make_shared<Accounts>();
-    accounts->state = State::Broken;
-    int fd = -1;
-    const CFileResult opened = OpenFileForReading(path, fd);
+// Reads the file through the one descriptor whose identity the flight took. A file that cannot
+// be opened or read (a folder or a named pipe under the name, a refused permission) answers as
+// an undecodable one: no session can check against it.
+std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Decode(int fd,
+                                                                   const CFileResult& opened,
+                                                                   CPNUserDB& db) const {
     if (opened.IsMissing()) {
         return MissingDatabase();
     }
+    auto accounts = std::make_shared<Accounts>();
+    accounts->state = State::Broken;
     std::vector<std::uint8_t> bytes;
     CFileResult read = opened;
     if (opened.IsOk()) {
-        struct stat info {};
-        ::fstat(fd, &info);
-        identity = Identity::Of(info);
         read = ReadDescriptorBytes(fd, bytes);
         ::close(fd);
     }
@@ -138,9 +178,9 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Load(Identity& ident
         return accounts;
     }
     try {
-        CPNUserDB db;
         CArchive archive(bytes);
         db.Serialize(archive);
+        accounts->byLogin.reserve(static_cast<std::size_t>(db.GetCount()));
         for (bool more = db.First(); more; more = db.Next()) {
             const CPNUser& user = *db.CurrentUser();
             accounts->byLogin.try_emplace(user.GetLogin(),
@@ -151,9 +191,7 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Load(Identity& ident
         accounts->result = CFileResult::Malformed(error.what());
         return accounts;
     } catch (const std::exception&) {
-        accounts->byLogin.clear();
-        accounts->result = CFileResult::Unreadable(ENOMEM);  // too large to be held
-        return accounts;
+        return TooLarge();
     }
     accounts->state = State::Loaded;
     return accounts;

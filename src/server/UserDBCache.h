@@ -1,21 +1,28 @@
 #pragma once
 // CUserDBCache: the accounts of "userdb" as the sessions check them, loaded once and shared
-// until the file changes. Every check first reads the file's identity (device, inode, size,
-// modification and change times to the nanosecond); any difference loads the file again, and
-// a file changed so recently that a later save could still give it the same identity is loaded
-// afresh at every check. So each check sees the file as last saved, as if it had loaded it.
-// A file that cannot be read or decoded is named in the server's log, with its cause, each
-// time it is loaded.
-#include <sys/stat.h>
+// until the file changes. Every check first reads the file's identity (FileIdentity); any
+// difference loads the file again. So each check sees the file as last saved, as if it had
+// loaded it.
+//
+// Checks that find the same new version share one load: the first one reads the file, the
+// others wait for its accounts (a storm of logins right after a save costs one load, not one
+// each). A version changed so recently that a later save could still give it the same
+// identity is read once more after the settle time, by the first check that comes then;
+// meanwhile the checks share the copy. A file that cannot be read or decoded is named in the
+// server's log, with its cause, each time it is loaded.
+#include <condition_variable>
 #include <ctime>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
 
+#include "common/FileIdentity.h"
 #include "common/FileResult.h"
 
 namespace orvane {
+
+class CPNUserDB;
 
 class CUserDBCache {
 public:
@@ -53,22 +60,27 @@ public:
     void Forget();
 
 private:
-    struct Identity {
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = -1;
-        timespec modified{};
-        timespec changed{};
-        static Identity Of(const struct stat& info);
-        bool operator==(const Identity& other) const;
+    // One load of the file, shared by the checks that wait for it.
+    struct Flight {
+        bool opened = false;  // the file is open, and `identity` is that of the bytes read
+        bool landed = false;  // `accounts` are there
+        FileIdentity identity;
+        std::shared_ptr<const Accounts> accounts;
     };
 
-    std::shared_ptr<const Accounts> Load(Identity& identity) const;
+    // Loads the file as the one flight, with `lock` held on entry and on return.
+    std::shared_ptr<const Accounts> Fly(std::unique_lock<std::mutex>& lock);
+    // Decodes the open file (or tells why it could not be opened) into `db` and the accounts,
+    // and closes it.
+    std::shared_ptr<const Accounts> Decode(int fd, const CFileResult& opened, CPNUserDB& db) const;
 
     const std::string path;
     std::mutex mutex;
+    std::condition_variable flightChanged;
     std::shared_ptr<const Accounts> cached;
-    Identity cachedIdentity;
+    FileIdentity cachedIdentity;
+    bool cachedSettled = false;      // read again, or first read, after the settle time
+    std::shared_ptr<Flight> flight;  // the load under way, if one is
 };
 
 }  // namespace orvane

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <tuple>
 
 #include "ServerFixture.h"
@@ -96,6 +98,25 @@ TEST_F(DownloadTest, TestsLeaveWithoutKeysForStudentsOnly) {
     practice.serveKeys = true;
     Restart(practice);
     EXPECT_TRUE(As("ziak", "testdb") == kAllowed + FileOf(kept) + kSent);
+}
+
+// A student gets the newest of their kept tests, whatever else the folder holds: older tests,
+// files and folders named otherwise or later, a link, a hidden file. A test kept later is the
+// one sent next, even when the folder was found unchanged before.
+TEST_F(DownloadTest, NewestKeptTestIsServedBesideOlderOnesOtherFilesAndFolders) {
+    WriteTestFile("tests/ziak/20251231T080000.000000Z-test4", KeyedTest(u"ziak", 4));
+    WriteText("tests/ziak/zapisky", "x");
+    std::filesystem::create_directory("tests/ziak/20261231T080000.000000Z-test5");
+    ASSERT_EQ(
+        ::symlink("20260101T080000.000000Z-test1", "tests/ziak/20270101T080000.000000Z-test6"), 0);
+    WriteText("tests/ziak/.20280101T080000.000000Z-test7", "x");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // the folder settles
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(As("ziak", "testdb") == kAllowed + FileOf(WithoutKeys(*kept)) + kSent);
+    }
+    const auto newer = KeyedTest(u"ziak", 8);
+    WriteTestFile("tests/ziak/20260601T080000.000000Z-test8", newer);
+    EXPECT_TRUE(As("ziak", "testdb") == kAllowed + FileOf(WithoutKeys(*newer)) + kSent);
 }
 
 // A link is never followed, to a file or through a folder; a second link to "userdb" is

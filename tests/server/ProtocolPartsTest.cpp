@@ -1,10 +1,14 @@
 // The parts of the protocol that need no connection: the command line's fields, the markers
-// that end an upload, the limits of password guessing, and the names never served. (Command lines
-// in UTF-8 and in Windows-1250 are tested with real logins.)
+// that end an upload, the limits of password guessing, the log of repeated refusals, and the
+// names never served. (Command lines in UTF-8 and in Windows-1250 are tested with real logins.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "ServerFixture.h"
 #include "common/TextCodec.h"
 #include "server/PasswordLimits.h"
+#include "server/RefusalLines.h"
 #include "server/ServedNames.h"
 #include "server/ServerLog.h"
 #include "server/Session.h"
@@ -135,6 +139,36 @@ TEST(PasswordLimitsTest, SessionPausesGrowWithItsRefusals) {
          {std::pair{1, 0ms}, {2, 500ms}, {3, 1000ms}, {4, 2000ms}, {5, 4000ms}, {30, 4000ms}}) {
         EXPECT_EQ(CPasswordLimits::SessionPause(refusals), pause) << refusals;
     }
+}
+
+// The same refusal of a login from an address: the first ones each have their line, the rest
+// of the window is one line with their count, written when the window has ended.
+TEST(RefusalLinesTest, RepeatsAreCountedInOneLineAndTheFirstOnesKeepTheirOwn) {
+    using namespace std::chrono_literals;
+    test::RecordedLog log;
+    SetServerLog(&log);
+    CRefusalLines lines;
+    const auto now = CRefusalLines::Clock::now();
+    const auto refuse = [&](std::uint32_t address, int port, auto at) {
+        const std::string peer = "127.0.0." + std::to_string(address);
+        lines.Write("AUTH refused", u"ziak", address,
+                    ": login ziak, peer " + peer + ":" + std::to_string(port), now + at);
+    };
+    for (int i = 0; i < 25; ++i) {
+        refuse(2, 1000 + i, i * 10ms);
+    }
+    refuse(3, 5, 1s);
+    lines.Flush(now + 9s);
+    const auto first = log.Lines();
+    lines.Flush(now + 10s);
+    refuse(2, 7, 11s);
+    SetServerLog(nullptr);
+    const std::string own = "4 AUTH refused: login ziak, peer 127.0.0.2:P";
+    EXPECT_EQ(std::count(first.begin(), first.end(), own), 20);
+    EXPECT_EQ(first.size(), 21u);
+    EXPECT_EQ(log.Lines().back(), own);
+    EXPECT_EQ(log.Lines().at(21),
+              "4 AUTH refused, 5 more times within 10 s: login ziak, peer 127.0.0.2:P");
 }
 
 // Plain names only; of them, dumps, exports, backups and editor files are never downloaded.

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -265,14 +266,21 @@ TEST_F(UserDBCacheTest, EverySaveIsSeenByTheVeryNextLogin) {
 }
 
 // Any change of the file loads it again, even a rewrite in place that puts the old times back;
-// an unchanged file is loaded once.
+// an unchanged file is loaded once, and a file saved this very moment once more when its
+// times have settled.
 TEST_F(UserDBCacheTest, AnUnchangedFileIsLoadedOnceAndAnyChangeLoadsItAgain) {
     CUserDBCache cache("userdb");
     const std::vector<std::uint8_t> first = SaveAccounts(1, u"heslo1");
     SaveAccounts(1, u"heslo2");
+    const auto fresh = cache.Current();
+    EXPECT_TRUE(fresh->Accepts(u"ziak", u"heslo2"));
+    EXPECT_EQ(cache.Current(), fresh);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    const auto settled = cache.Current();
+    EXPECT_NE(settled, fresh);
+    EXPECT_EQ(cache.Current(), settled);
     struct stat before {};
     ASSERT_EQ(::stat("userdb", &before), 0);
-    EXPECT_TRUE(cache.Current()->Accepts(u"ziak", u"heslo2"));
     // The same size at the same inode, and the modification time put back.
     const int fd = ::open("userdb", O_WRONLY);
     ASSERT_EQ(::pwrite(fd, first.data(), first.size(), 0), static_cast<ssize_t>(first.size()));
@@ -281,21 +289,45 @@ TEST_F(UserDBCacheTest, AnUnchangedFileIsLoadedOnceAndAnyChangeLoadsItAgain) {
     ::close(fd);
     EXPECT_TRUE(cache.Current()->Accepts(u"ziak", u"heslo1"));
 
-    SaveAccounts(1, u"heslo");
-    // A file saved this very moment is loaded at every check until its times have settled.
-    EXPECT_NE(cache.Current(), cache.Current());
-    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-    const auto settled = cache.Current();
-    EXPECT_EQ(cache.Current(), settled);
-    SaveAccounts(1, u"nove5");  // the same size
+    SaveAccounts(1, u"nove55");  // the same size
     const auto changed = cache.Current();
-    EXPECT_NE(changed, settled);
-    EXPECT_TRUE(changed->Accepts(u"ziak", u"nove5"));
-    EXPECT_FALSE(changed->Accepts(u"ziak", u"heslo"));
+    EXPECT_TRUE(changed->Accepts(u"ziak", u"nove55"));
+    EXPECT_FALSE(changed->Accepts(u"ziak", u"heslo1"));
     ASSERT_EQ(::unlink("userdb"), 0);
     EXPECT_EQ(cache.Current()->state, CUserDBCache::State::Missing);
     WriteText("userdb", "\x05");
     EXPECT_EQ(cache.Current()->state, CUserDBCache::State::Broken);
+}
+
+// Checks that run while the window saves share loads, and each sees the accounts before a save
+// or after it, never none; the saver's next check sees its own save.
+TEST_F(UserDBCacheTest, ChecksDuringSavesSeeTheOldOrTheNewAccountsNeverNeither) {
+    CUserDBCache cache("userdb");
+    const std::u16string passwords[2] = {u"heslo0", u"heslo1"};
+    SaveAccounts(500, passwords[0]);  // loads long enough for checks to meet them
+    std::atomic<bool> saving{true};
+    std::atomic<int> neither{0};
+    std::vector<std::thread> checks;
+    for (int i = 0; i < 4; ++i) {
+        checks.emplace_back([&] {
+            while (saving) {
+                const auto accounts = cache.Current();
+                neither += accounts->Accepts(u"ziak", passwords[0]) ||
+                                   accounts->Accepts(u"ziak", passwords[1])
+                               ? 0
+                               : 1;
+            }
+        });
+    }
+    for (int i = 1; i <= 20; ++i) {
+        SaveAccounts(500, passwords[i % 2]);
+        EXPECT_TRUE(cache.Current()->Accepts(u"ziak", passwords[i % 2])) << i;
+    }
+    saving = false;
+    for (std::thread& check : checks) {
+        check.join();
+    }
+    EXPECT_EQ(neither, 0);
 }
 
 TEST_F(UserDBCacheTest, TheFirstAccountWithALoginDecidesAsFindLoginDoes) {

@@ -56,7 +56,7 @@ TEST_F(TCPServerTest, OneListenerThatStopsAtOnceWhileSessionsGoOnUntilTheyAreEnd
 }
 
 // The server's end of a connection asks a client that has gone silent whether it is still
-// there: a minute after the last word, then every 10 s, 6 times.
+// there: a minute after the last word, then every 10 s, 6 times; its replies go out at once.
 TEST_F(TCPServerTest, AcceptedConnectionsProbeSilentClients) {
     LoopbackClient client = Connect();
     std::vector<std::vector<int>> probing;  // of each connection that the server accepted
@@ -66,15 +66,20 @@ TEST_F(TCPServerTest, AcceptedConnectionsProbeSilentClients) {
         auto* address = reinterpret_cast<sockaddr*>(&local);
         if (::getsockname(fd, address, &size) == 0 && local.sin_family == AF_INET &&
             ntohs(local.sin_port) == port && ::getpeername(fd, address, &size) == 0) {
-            std::vector<int>& set = probing.emplace_back(4);
+            std::vector<int>& set = probing.emplace_back(5);
             size = sizeof(int);
             ::getsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &set[0], &size);
             ::getsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &set[1], &size);
             ::getsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &set[2], &size);
             ::getsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &set[3], &size);
+            ::getsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &set[4], &size);
+            timeval wait{};  // none: a session waits for its client as long as it likes
+            size = sizeof wait;
+            ::getsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, &size);
+            set.push_back(static_cast<int>(wait.tv_sec * 1000 + wait.tv_usec / 1000));
         }
     }
-    EXPECT_EQ(probing, (std::vector<std::vector<int>>{{1, 60, 10, 6}}));
+    EXPECT_EQ(probing, (std::vector<std::vector<int>>{{1, 60, 10, 6, 1, 0}}));
 }
 
 // The server runs at most kMaxSessions sessions, closes any connection beyond them without a
