@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <thread>
 
 #include "ServerFixture.h"
 #include "common/AtomicFile.h"
@@ -110,6 +111,11 @@ TEST_F(OrvaneServerTest, ServesItsFolderAndExitsWithZeroOnSigtermOrSigint) {
         EXPECT_EQ(ServerProcess({"--port", std::to_string(server.Port())}).WaitForExit(), 1);
 
         LoopbackClient idle = Connect(server.Port());
+        // Reloads asked for while one is under way wait for it; none of them ends the server.
+        for (int reload = 0; reload < 1000; ++reload) {
+            server.Signal(SIGHUP);
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
         server.Signal(signal);
         EXPECT_TRUE(idle.IsClosedByServer());
         EXPECT_EQ(server.WaitForExit(), 0) << signal;

@@ -136,8 +136,7 @@ int Check(const orvane::ServerOptions& options) {
 }
 
 // Serves until a stop signal, reloading on SIGHUP; the exit status.
-int Serve(const orvane::ServerOptions& options) {
-    const sigset_t serviceSignals = BlockServiceSignals();
+int Serve(const orvane::ServerOptions& options, const sigset_t& serviceSignals) {
     CLogTarget logTarget;
     // Before the first connection, so that the warnings come before any event.
     const std::string folder = WorkingDirectory();
@@ -188,6 +187,9 @@ int main(int argc, char** argv) {
     // A reader of standard output that has gone (the end of "| tee log") must not end the
     // server, nor must a file-size limit: the write fails instead, and the line is dropped.
     orvane::IgnoreWriteSignals();
+    // Before the log's writer thread starts: a thread that took a stop or reload signal
+    // while the main thread was reloading would end the server with the signal's default.
+    const sigset_t serviceSignals = BlockServiceSignals();
     orvane::SetServerLog(TheLog());
     // The console lines of the files ("Cannot write to file: ...") take the same queue.
     orvane::SetConsoleSink(
@@ -195,7 +197,7 @@ int main(int argc, char** argv) {
     orvane::SetOperatorMessages(new CLoggedOperatorMessages);
     const int status = commandLine->action == CommandLine::Action::Check
                            ? Check(commandLine->server)
-                           : Serve(commandLine->server);
+                           : Serve(commandLine->server, serviceSignals);
     TheLog()->Flush(kLogFlushWait);
     return status;
 }
