@@ -56,7 +56,10 @@ void FindSubmissions(SStudentResult& student, const std::string& root) {
         if (what != kWorkedTestName || time < student.kept.generated) {
             continue;
         }
-        SSubmission submission{name, InRoot(root, folder + "/" + name), time};
+        SSubmission submission;
+        submission.name = name;
+        submission.path = InRoot(root, folder + "/" + name);
+        submission.time = time;
         submission.test = LoadOneTest(submission.path, submission.loaded);
         const bool ofRunTest =
             submission.test != nullptr && submission.test->GetId() == student.kept.testId;

@@ -49,7 +49,8 @@ class SubmissionCheckTest : public ResultsTableTest,
 TEST_P(SubmissionCheckTest, SaysWhatIsWrongWithASubmission) {
     const std::string path = Keep(u"jano", 7);
     Submit(path, At(GetParam().minute), Answers{}, GetParam().change);
-    const SStudentResult& row = Row(Table(), u"jano");
+    const SResultsTable table = Table();
+    const SStudentResult& row = Row(table, u"jano");
     EXPECT_EQ(row.state, GetParam().state) << ToUtf8(StateText(row.state));
     EXPECT_EQ(PointsText(row.total), GetParam().total);
     EXPECT_EQ(row.name, u"Ján Novák");

@@ -23,7 +23,9 @@ class ScoreTest : public testing::TestWithParam<SScoreCase> {};
 TEST_P(ScoreTest, ScoresAgainstTheKeptKey) {
     TempFolder folder;
     const std::string kept = KeepTest(ExamTest(7, u"jano", true), At(0));
-    SSubmission submission{"upload", Submit(kept, At(5), GetParam().answers), At(5)};
+    SSubmission submission;
+    submission.path = Submit(kept, At(5), GetParam().answers);
+    submission.time = At(5);
     CFileResult loaded;
     ScoreSubmission(*LoadOneTest(kept, loaded), At(0), submission);
     ASSERT_TRUE(submission.matches) << ToUtf8(submission.mismatch);
