@@ -17,7 +17,7 @@
 namespace orvane::test {
 namespace {
 
-class ResultsWindowTest : public InTempFolder {
+class ResultsWindowTest : public GuiTest {
 protected:
     ResultsWindowTest() {
         std::vector<KeptTest> kept;
@@ -37,6 +37,11 @@ protected:
     }
     using Names = std::map<std::u16string, std::u16string>;
 };
+
+std::string ReadText(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = ReadBytes(path);
+    return {bytes.begin(), bytes.end()};
+}
 
 int Mode(const char* path) {
     struct stat info {};
