@@ -1,10 +1,10 @@
 #include "app/ResultsDlg.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -20,6 +20,7 @@
 #include "app/ResultsSubmissionDlg.h"
 #include "app/ResultsSummary.h"
 #include "common/AtomicFile.h"
+#include "results/ExportPlace.h"
 #include "results/ResultsCsv.h"
 #include "results/Similarity.h"
 
@@ -147,10 +148,10 @@ void CResultsDlg::Show(unsigned shownRound, std::shared_ptr<SResultsTable> score
         for (const std::u16string& login : group.logins) {
             logins << Text(login);
         }
-        similar->addItem(QStringLiteral("otázka %1 (%2), %3: %4")
-                             .arg(group.questionId)
-                             .arg(Text(group.title), Text(group.answer),
-                                  logins.join(QStringLiteral(", "))));
+        similar->addItem(
+            QStringLiteral("otázka %1 (%2), %3: %4")
+                .arg(group.questionId)
+                .arg(Text(group.title), Text(group.answer), logins.join(QStringLiteral(", "))));
     }
     status->setText(QStringLiteral("študentov: %1").arg(table->students.size()));
     emit TableShown();
@@ -182,14 +183,14 @@ void CResultsDlg::FillRow(int row, std::size_t index) {
     }
     rows->setItem(row, kFixedColumns + columns,
                   new CNumberItem(latest ? Text(PointsText(student.total)) : "", student.total));
-    rows->setItem(row, kFixedColumns + columns + 1,
-                  new CNumberItem(latest ? Text(PointsText(student.Percent())) : "",
-                                  student.Percent()));
+    rows->setItem(
+        row, kFixedColumns + columns + 1,
+        new CNumberItem(latest ? Text(PointsText(student.Percent())) : "", student.Percent()));
     auto* state = new QTableWidgetItem(Text(StateText(student.state)));
     if (latest != nullptr && (!latest->matches || latest->IsLate())) {
-        state->setToolTip(latest->matches
-                              ? QStringLiteral("odovzdané neskoro o %1 min").arg(latest->lateMinutes)
-                              : Text(latest->mismatch));
+        state->setToolTip(
+            latest->matches ? QStringLiteral("odovzdané neskoro o %1 min").arg(latest->lateMinutes)
+                            : Text(latest->mismatch));
     }
     rows->setItem(row, kFixedColumns + columns + 2, state);
 }
@@ -232,13 +233,18 @@ bool CResultsDlg::ExportCsv(const QString& path) {
 }
 
 bool CResultsDlg::ExportPdf(const QString& path) {
-    return table != nullptr && !Refuses(path) && Write(path, ResultsPdf(*table));
+    if (table == nullptr || Refuses(path)) {
+        return false;
+    }
+    // A page per student takes a while for a large class (about 1.7 s for 300 students).
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QByteArray pdf = ResultsPdf(*table);
+    QApplication::restoreOverrideCursor();
+    return Write(path, pdf);
 }
 
 bool CResultsDlg::Refuses(const QString& path) {
-    // The server hands out every plain name of its working folder; subfolders it never serves.
-    const QString served = QDir(QString::fromStdString(folder)).canonicalPath();
-    if (QFileInfo(path).absoluteDir().canonicalPath() == served) {
+    if (LiesInServedFolder(QFile::encodeName(path).toStdString(), folder)) {
         QMessageBox::warning(this, windowTitle(),
                              QStringLiteral("Súbor %1 by ležal v pracovnom priečinku servera, "
                                             "odkiaľ by si ho mohol stiahnuť ktokoľvek prihlásený. "

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "ResultsFiles.h"
 #include "common/TextCodec.h"
+#include "results/ExportPlace.h"
 #include "results/ResultsCsv.h"
 #include "results/ResultsTable.h"
 #include "support/TempFolder.h"
@@ -72,8 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A key changed inside the upload counts for nothing: the kept key scores it.
         SCheckCase{"ChangedKeyInUpload", 10, ClearKeys, ResultState::Submitted, u"15,0"},
         SCheckCase{"Late", 42, {}, ResultState::Late, u"15,0"},
-        SCheckCase{"OtherTestId", 10, [](CPNTest& test) { test.SetId(8); },
-                   ResultState::Mismatch, u"0,0"},
+        SCheckCase{"OtherTestId", 10, [](CPNTest& test) { test.SetId(8); }, ResultState::Mismatch,
+                   u"0,0"},
         SCheckCase{"ChangedQuestionText", 10,
                    [](CPNTest& test) { test.Questions().begin()->get()->SetText(u"iné"); },
                    ResultState::Mismatch, u"0,0"}),
@@ -92,8 +95,10 @@ TEST_F(ResultsTableTest, NamesLatenessAndFilesThatDoNotLoad) {
 }
 
 TEST_F(ResultsTableTest, ListsTheSameWrongAnswersTogether) {
-    const Answers wrong{{1, 1, 0}, {1, 0, 2, 3}, "free=2 busy; start: free -> busy; "
-                                                 "stop: busy -> free"};
+    const Answers wrong{{1, 1, 0},
+                        {1, 0, 2, 3},
+                        "free=2 busy; start: free -> busy; "
+                        "stop: busy -> free"};
     Submit(Keep(u"jano", 7), At(10), wrong);
     Submit(Keep(u"fero", 8), At(11), wrong);
     Submit(Keep(u"zuza", 9), At(12), Answers{{1, 1, 0}});
@@ -103,10 +108,10 @@ TEST_F(ResultsTableTest, ListsTheSameWrongAnswersTogether) {
         groups.emplace_back(group.questionId, group.logins);
     }
     using Logins = std::vector<std::u16string>;
-    EXPECT_EQ(groups, (std::vector<std::pair<std::int32_t, Logins>>{
-                          {1, Logins{u"fero", u"jano", u"zuza"}},
-                          {2, Logins{u"fero", u"jano"}},
-                          {3, Logins{u"fero", u"jano"}}}));
+    EXPECT_EQ(groups,
+              (std::vector<std::pair<std::int32_t, Logins>>{{1, Logins{u"fero", u"jano", u"zuza"}},
+                                                            {2, Logins{u"fero", u"jano"}},
+                                                            {3, Logins{u"fero", u"jano"}}}));
 }
 
 TEST_F(ResultsTableTest, DecisionsSurviveARestartAndALaterSubmission) {
@@ -153,9 +158,9 @@ TEST_F(ResultsTableTest, CsvHoldsTheTableNumbers) {
         from = end + 2;
     }
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"Login", "Meno", "Odovzdané", "Otázka 1",
-                                                 "Otázka 2", "Otázka 3", "Spolu", "Maximum",
-                                                 "Percento", "Stav"}));
+    EXPECT_EQ(rows[0],
+              (std::vector<std::string>{"Login", "Meno", "Odovzdané", "Otázka 1", "Otázka 2",
+                                        "Otázka 3", "Spolu", "Maximum", "Percento", "Stav"}));
     EXPECT_EQ(std::vector(rows[1].begin() + 3, rows[1].end()),
               (std::vector<std::string>{"", "", "", "", "15,0", "", "neodovzdal"}));
     EXPECT_EQ(std::vector(rows[2].begin() + 3, rows[2].end()),
@@ -181,6 +186,28 @@ TEST_F(ResultsTableTest, FindsTheTestsOfEachRun) {
     EXPECT_EQ(runs, (std::vector<std::pair<bool, Ids>>{
                         {true, Ids{4}}, {false, Ids{3}}, {false, Ids{1, 2}}}));
 }
+
+// The exports never go into the served folder, however the path is written.
+class ExportPlaceTest : public InTempFolder,
+                        public testing::WithParamInterface<std::pair<const char*, bool>> {};
+
+TEST_P(ExportPlaceTest, RefusesTheServedFolder) {
+    std::filesystem::create_directories("work/out");
+    std::filesystem::create_directory_symlink("work", "link");
+    const std::string path = std::string(GetParam().first);
+    const std::string absolute = std::filesystem::current_path().string() + "/" + path;
+    EXPECT_EQ(LiesInServedFolder(path, "work"), GetParam().second) << path;
+    EXPECT_EQ(LiesInServedFolder(absolute, "work"), GetParam().second) << absolute;
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, ExportPlaceTest,
+                         testing::Values(std::pair{"work/vysledky.csv", true},
+                                         std::pair{"work/out/../vysledky.pdf", true},
+                                         std::pair{"link/vysledky.csv", true},
+                                         std::pair{"work/./vysledky", true},
+                                         std::pair{"work/out/vysledky.csv", false},
+                                         std::pair{"vysledky.csv", false},
+                                         std::pair{"missing/vysledky.csv", false}));
 
 }  // namespace
 }  // namespace orvane::test
