@@ -12,6 +12,7 @@
 #include "DatabaseFile.h"
 #include "LinkTarget.h"
 #include "NetCommands.h"
+#include "ResultsCommand.h"
 #include "ToolLines.h"
 #include "common/AtomicFile.h"
 #include "common/ConsoleLine.h"
@@ -25,6 +26,7 @@ constexpr const char* kHelp = R"(usage: orvane-db dump FILE
        orvane-db analyse FILE [--question ID] [--net work|key] [--states N]
        orvane-db pnml FILE --question ID --net work|key
        orvane-db pnml-import NET.pnml
+       orvane-db results FOLDER [--csv] [--run NAME]
        orvane-db --help | --version
 
 dump  prints what a "userdb", "testdb" or "quesdb" file holds as one JSON document
@@ -48,6 +50,10 @@ analyse  prints, for every question of a test file ("testdb", "quesdb", a kept
 pnml  prints one net of a question as a PNML place/transition net.
 pnml-import  prints the net of a PNML file as the JSON that "pack" takes for a
       question's "workNet" or "keyNet"; what it skips goes to standard error.
+results  prints the results of the newest exam (or of the run NAME) in the
+      working folder FOLDER as JSON, or with --csv as the window's CSV export:
+      per student the latest submission scored against the test kept for the
+      student, the teacher's decisions, the total and the state.
 --version  prints "orvane-db" and the version of Orvane.
 
 Exit status 0 on success. Errors, running out of memory included, are one line on
@@ -142,6 +148,11 @@ int Run(int argc, const char* const argv[], std::FILE* out, std::FILE* err) {
     }
     if (command == "pack" && argc == 4) {
         return Pack(argv[2], argv[3], out, err);
+    }
+    if (command == "results") {
+        if (const int status = RunResultsCommand(argc, argv, out, err); status >= 0) {
+            return status;
+        }
     }
     if (const int status = RunNetCommand(command, argc, argv, out, err);
         status != kWrongCommandLine) {

@@ -1,0 +1,277 @@
+#include "app/ResultsDlg.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "app/FileFailureText.h"
+#include "app/ResultsPdf.h"
+#include "app/ResultsSubmissionDlg.h"
+#include "app/ResultsSummary.h"
+#include "common/AtomicFile.h"
+#include "results/ExportPlace.h"
+#include "results/ResultsCsv.h"
+#include "results/Similarity.h"
+
+namespace orvane {
+namespace {
+
+constexpr int kFixedColumns = 3;  // login, name, time
+
+QString Text(const std::u16string& text) {
+    return QString::fromStdU16String(text);
+}
+
+// A cell that sorts by the number it shows.
+class CNumberItem : public QTableWidgetItem {
+public:
+    CNumberItem(const QString& text, double value) : QTableWidgetItem(text) {
+        setData(Qt::UserRole, value);
+        setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    bool operator<(const QTableWidgetItem& other) const override {
+        return data(Qt::UserRole).toDouble() < other.data(Qt::UserRole).toDouble();
+    }
+};
+
+QString RunName(const SExamRun& run) {
+    return QStringLiteral("%1, testov: %2%3")
+        .arg(Text(KeptTimeText(run.time)))
+        .arg(run.tests.size())
+        .arg(run.recorded ? QString() : QStringLiteral(" (zoskupené podľa času)"));
+}
+
+}  // namespace
+
+CResultsDlg::CResultsDlg(QWidget* parent, std::string folder,
+                         std::map<std::u16string, std::u16string> names)
+    : QDialog(parent), folder(std::move(folder)), names(std::move(names)) {
+    setWindowTitle(QStringLiteral("Výsledky"));
+    auto* layout = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    runChoice = new QComboBox(this);
+    status = new QLabel(this);
+    top->addWidget(new QLabel(QStringLiteral("Skúška:"), this));
+    top->addWidget(runChoice, 1);
+    top->addWidget(status);
+    layout->addLayout(top);
+    rows = new QTableWidget(this);
+    rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    rows->setSelectionBehavior(QAbstractItemView::SelectRows);
+    rows->setSelectionMode(QAbstractItemView::SingleSelection);
+    layout->addWidget(rows, 3);
+    summary = new CResultsSummary(this);
+    similar = new QListWidget(this);
+    similar->setMaximumHeight(90);
+    layout->addWidget(summary, 2);
+    layout->addWidget(new QLabel(Text(std::u16string(kSimilarTitle)) + ":", this));
+    layout->addWidget(similar);
+    auto* buttons = new QHBoxLayout;
+    auto* exportButton = new QPushButton(QStringLiteral("Export …"), this);
+    auto* close = new QPushButton(QStringLiteral("Zavrieť"), this);
+    buttons->addStretch();
+    buttons->addWidget(exportButton);
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
+    resize(900, 640);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(exportButton, &QPushButton::clicked, this, &CResultsDlg::ChooseExport);
+    connect(rows, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+        OpenStudent(rows->item(row, 0)->data(Qt::UserRole).toULongLong());
+    });
+    runs = ExamRuns(this->folder);
+    for (const SExamRun& run : runs) {
+        runChoice->addItem(RunName(run));
+    }
+    connect(runChoice, &QComboBox::currentIndexChanged, this, &CResultsDlg::Score);
+    Score(runs.empty() ? -1 : 0);
+}
+
+CResultsDlg::~CResultsDlg() {
+    if (worker.joinable()) {
+        worker.join();
+    }
+}
+
+void CResultsDlg::Score(int run) {
+    if (worker.joinable()) {
+        worker.join();  // a run chosen again waits for the one being scored
+    }
+    const unsigned current = ++round;
+    if (run < 0 || static_cast<std::size_t>(run) >= runs.size()) {
+        Show(current, std::make_shared<SResultsTable>());
+        return;
+    }
+    status->setText(QStringLiteral("Vyhodnocujem…"));
+    worker = std::thread([this, current, exam = runs[run], root = folder, known = names] {
+        auto scored = std::make_shared<SResultsTable>(BuildResultsTable(exam, known, root));
+        QMetaObject::invokeMethod(
+            this, [this, current, scored] { Show(current, scored); }, Qt::QueuedConnection);
+    });
+}
+
+void CResultsDlg::Show(unsigned shownRound, std::shared_ptr<SResultsTable> scored) {
+    if (shownRound != round) {
+        return;
+    }
+    table = std::move(scored);
+    rows->setSortingEnabled(false);
+    rows->clear();
+    QStringList head{QStringLiteral("Login"), QStringLiteral("Meno"), QStringLiteral("Odovzdané")};
+    for (std::size_t i = 0; i < table->questionColumns; ++i) {
+        head << QStringLiteral("Otázka %1").arg(i + 1);
+    }
+    head << QStringLiteral("Spolu") << QStringLiteral("%") << QStringLiteral("Stav");
+    rows->setColumnCount(static_cast<int>(head.size()));
+    rows->setHorizontalHeaderLabels(head);
+    rows->setRowCount(static_cast<int>(table->students.size()));
+    for (std::size_t i = 0; i < table->students.size(); ++i) {
+        FillRow(static_cast<int>(i), i);
+    }
+    rows->setSortingEnabled(true);
+    rows->resizeColumnsToContents();
+    summary->SetTable(table.get());
+    similar->clear();
+    for (const SSimilarGroup& group : table->similar) {
+        QStringList logins;
+        for (const std::u16string& login : group.logins) {
+            logins << Text(login);
+        }
+        similar->addItem(
+            QStringLiteral("otázka %1 (%2), %3: %4")
+                .arg(group.questionId)
+                .arg(Text(group.title), Text(group.answer), logins.join(QStringLiteral(", "))));
+    }
+    status->setText(QStringLiteral("študentov: %1").arg(table->students.size()));
+    emit TableShown();
+}
+
+void CResultsDlg::FillRow(int row, std::size_t index) {
+    const SStudentResult& student = table->students[index];
+    const SSubmission* latest = student.Latest();
+    auto* login = new QTableWidgetItem(Text(student.login));
+    login->setData(Qt::UserRole, static_cast<qulonglong>(index));
+    rows->setItem(row, 0, login);
+    rows->setItem(row, 1, new QTableWidgetItem(Text(student.name)));
+    rows->setItem(row, 2, new QTableWidgetItem(latest ? Text(KeptTimeText(latest->time)) : ""));
+    const int columns = static_cast<int>(table->questionColumns);
+    for (int i = 0; i < columns; ++i) {
+        if (static_cast<std::size_t>(i) >= student.points.size()) {
+            rows->setItem(row, kFixedColumns + i, new CNumberItem({}, -1));
+            continue;
+        }
+        const SFinalPoints& points = student.points[i];
+        auto* cell = new CNumberItem(Text(PointsText(points.points)) +
+                                         (points.overridden ? QStringLiteral(" *") : QString()) +
+                                         (points.pending ? QStringLiteral(" ?") : QString()),
+                                     points.points);
+        cell->setToolTip(points.overridden ? QStringLiteral("body určil učiteľ")
+                         : points.pending  ? Text(std::u16string(kPendingText))
+                                           : QStringLiteral("automaticky"));
+        rows->setItem(row, kFixedColumns + i, cell);
+    }
+    rows->setItem(row, kFixedColumns + columns,
+                  new CNumberItem(latest ? Text(PointsText(student.total)) : "", student.total));
+    rows->setItem(
+        row, kFixedColumns + columns + 1,
+        new CNumberItem(latest ? Text(PointsText(student.Percent())) : "", student.Percent()));
+    auto* state = new QTableWidgetItem(Text(StateText(student.state)));
+    if (latest != nullptr && (!latest->matches || latest->IsLate())) {
+        state->setToolTip(
+            latest->matches ? QStringLiteral("odovzdané neskoro o %1 min").arg(latest->lateMinutes)
+                            : Text(latest->mismatch));
+    }
+    rows->setItem(row, kFixedColumns + columns + 2, state);
+}
+
+void CResultsDlg::OpenStudent(std::size_t index) {
+    if (table == nullptr || index >= table->students.size()) {
+        return;
+    }
+    CResultsSubmissionDlg dialog(this, table->students[index], folder);
+    dialog.exec();
+    ApplyDecisions(table->students[index]);
+    table->similar = SimilarSubmissions(table->students);
+    Show(round, table);
+}
+
+void CResultsDlg::ChooseExport() {
+    QMenu menu(this);
+    QAction* csv = menu.addAction(QStringLiteral("Tabuľka (CSV)…"));
+    QAction* pdf = menu.addAction(QStringLiteral("Na rozdanie (PDF)…"));
+    QAction* chosen = menu.exec(QCursor::pos());
+    if (chosen == nullptr) {
+        return;
+    }
+    const bool asCsv = chosen == csv;
+    const QString path = QFileDialog::getSaveFileName(
+        this, windowTitle(), QDir::homePath() + (asCsv ? "/vysledky.csv" : "/vysledky.pdf"),
+        asCsv ? QStringLiteral("CSV (*.csv)") : QStringLiteral("PDF (*.pdf)"));
+    if (!path.isEmpty()) {
+        asCsv ? ExportCsv(path) : ExportPdf(path);
+    }
+    (void)pdf;
+}
+
+bool CResultsDlg::ExportCsv(const QString& path) {
+    if (table == nullptr || Refuses(path)) {
+        return false;
+    }
+    const std::string csv = ResultsCsv(*table);
+    return Write(path, QByteArray(csv.data(), static_cast<qsizetype>(csv.size())));
+}
+
+bool CResultsDlg::ExportPdf(const QString& path) {
+    if (table == nullptr || Refuses(path)) {
+        return false;
+    }
+    // A page per student takes a while for a large class (about 1.7 s for 300 students).
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QByteArray pdf = ResultsPdf(*table);
+    QApplication::restoreOverrideCursor();
+    return Write(path, pdf);
+}
+
+bool CResultsDlg::Refuses(const QString& path) {
+    if (LiesInServedFolder(QFile::encodeName(path).toStdString(), folder)) {
+        QMessageBox::warning(this, windowTitle(),
+                             QStringLiteral("Súbor %1 by ležal v pracovnom priečinku servera, "
+                                            "odkiaľ by si ho mohol stiahnuť ktokoľvek prihlásený. "
+                                            "Zvoľte iný priečinok.")
+                                 .arg(path));
+        return true;
+    }
+    return false;
+}
+
+bool CResultsDlg::Write(const QString& path, const QByteArray& bytes) {
+    const auto data = std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                static_cast<std::size_t>(bytes.size()));
+    const CFileResult written =
+        WriteFileAtomically(QFile::encodeName(path).toStdString(), data, kPrivateFileMode);
+    if (!written.IsOk()) {
+        QMessageBox::warning(this, windowTitle(), CannotWriteMessage(path, written));
+    }
+    return written.IsOk();
+}
+
+CResultsDlg* ShowResultsWindow(QWidget* parent, const std::string& folder,
+                               const std::map<std::u16string, std::u16string>& names) {
+    auto* dialog = new CResultsDlg(parent, folder, names);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+    return dialog;
+}
+
+}  // namespace orvane
