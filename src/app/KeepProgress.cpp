@@ -30,8 +30,7 @@ std::vector<KeptTest> KeepNewTestsShowingProgress(const CPNTestDB& tests,
     progress.setCancelButton(nullptr);  // a file half written is never left behind anyway
     progress.setAutoClose(false);       // closed below, once the thread has ended
     progress.setAutoReset(false);
-    progress.setMinimumDuration(0);
-    progress.setValue(0);  // shown now: a click on the window must not change the tests
+    progress.show();  // now: a click on the window must not change the tests
 
     std::atomic<int> done = 0;
     std::thread writer([&] {

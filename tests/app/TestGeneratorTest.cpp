@@ -163,6 +163,7 @@ TEST_F(TestGeneratorTest, APoolTooSmallForADrawSaysSoAndCloses) {
     Make({MakeQuestion(QuestionKind::DrawNet, 1, u"a"),
           MakeQuestion(QuestionKind::DrawNet, 1, u"b")});
     Type(kDrawNet.requested, "2");
+    test::TypeText(Ctl<QComboBox>(kDrawNet.points), "1");
     Generate("Otázky v zásobníku nestačia na zostavenie testu.");
     EXPECT_EQ(window->result(), QDialog::Accepted);
     EXPECT_TRUE(tests.IsEmpty());

@@ -17,16 +17,16 @@ struct ImportCase {
 using namespace std::string_view_literals;
 
 const ImportCase kCases[] = {
-    {"semicolons with a header", "login;meno\njana;Jana\npeter;Peter\n", 0, 2},
-    {"a quoted name holding a tab and a line break", "jana,\"Jana\t\nNová\"\npeter,P\n", 0, 2},
-    {"UTF-16 with its mark", "\xFF\xFEj\0a\0;\0J\0\r\0\n\0"sv, 0, 1},
-    {"Windows-1250 Slovak letters", "\x9Atefan;\x8Atefan\n", 0, 1},
-    {"a PNG", "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10,ab\ncd;ef\n"sv, 2, 0},
-    {"a NUL byte inside a name", "jana;Jana\npeter;Pe\0ter\nmisa;Misa\n"sv, 2, 0},
-    {"UTF-16 without its mark", "j\0a\0;\0J\0\n\0"sv, 1, 0},
-    {"an escape in a password", "jana;Jana\n\npeter;Peter;\x1B[0m\n", 3, 0},
-    {"a C1 control in UTF-8", "jana;Ja\xC2\x85na\n", 1, 0},
-    {"a byte Windows-1250 leaves undefined", "jana;Ja\x81na\n", 1, 0},
+    {"SemicolonsAndAHeader", "login;meno\njana;Jana\npeter;Peter\n", 0, 2},
+    {"QuotedTabAndLineBreak", "jana,\"Jana\t\nNová\"\npeter,P\n", 0, 2},
+    {"Utf16WithItsMark", "\xFF\xFEj\0a\0;\0J\0\r\0\n\0"sv, 0, 1},
+    {"Windows1250Letters", "\x9Atefan;\x8Atefan\n", 0, 1},
+    {"Png", "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10,ab\ncd;ef\n"sv, 2, 0},
+    {"NulInAName", "jana;Jana\npeter;Pe\0ter\nmisa;Misa\n"sv, 2, 0},
+    {"Utf16WithoutItsMark", "j\0a\0;\0J\0\n\0"sv, 1, 0},
+    {"EscapeInAPassword", "jana;Jana\n\npeter;Peter;\x1B[0m\n", 3, 0},
+    {"C1ControlInUtf8", "jana;Ja\xC2\x85na\n", 1, 0},
+    {"UndefinedWindows1250Byte", "jana;Ja\x81na\n", 1, 0},
 };
 
 class AccountImportText : public testing::TestWithParam<ImportCase> {};
@@ -43,7 +43,7 @@ TEST_P(AccountImportText, ABinaryFileGivesNoAccountAndNamesItsFirstControlLine) 
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, AccountImportText, testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::to_string(info.index); });
+                         [](const auto& info) { return std::string(info.param.what); });
 
 }  // namespace
 }  // namespace orvane
