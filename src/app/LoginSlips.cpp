@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
+#include <array>
 #include <set>
 #include <tuple>
 
@@ -19,6 +20,8 @@ constexpr double kMillimetre = CLoginSlips::kResolution / 25.4;
 constexpr double kPageMargin = 10;  // mm: printers leave the page's edge blank
 constexpr double kSlipMargin = 6;   // mm between a cut line and the text
 constexpr double kValuePoints = 13;
+constexpr double kFirstValue = 22;  // mm from the top of the slip's inside to the login
+constexpr double kValueGap = 3.6;   // mm between a value's last line and the next line
 constexpr double kWrapBelowPoints = 10;  // a value needs more lines rather than a smaller font
 constexpr double kSmallestPoints = 6;
 constexpr int kSlipsPerPage = CLoginSlips::kColumns * CLoginSlips::kRows;
@@ -52,29 +55,22 @@ QStringList Wrapped(const QString& text, const QFontMetricsF& metrics, double wi
     return lines;
 }
 
-// The login and the password in the fixed font: at the largest size from `points` down to
-// kWrapBelowPoints at which each fits on one line, else cut into lines at the size reached.
+// A login or a password in the fixed font: at the largest size up to `points`, but not below
+// kWrapBelowPoints, at which it fits on one line; else cut into lines at the size reached.
 struct ValueLines {
     QFont font;
-    QStringList login;
-    QStringList password;
+    QStringList lines;
     double spacing = 0;
 };
 
-ValueLines FitValues(const ListedAccount& student, double points, double width,
-                     QPaintDevice* device) {
+ValueLines FitValue(const QString& text, double points, double width, QPaintDevice* device) {
     QFont font = Font(points, true, true);
-    const auto widest = [&] {
-        const QFontMetricsF metrics(font, device);
-        return std::max(metrics.horizontalAdvance(ToQt(student.login)),
-                        metrics.horizontalAdvance(ToQt(student.password)));
-    };
-    while (font.pointSizeF() > kWrapBelowPoints && widest() > width) {
+    while (font.pointSizeF() > kWrapBelowPoints &&
+           QFontMetricsF(font, device).horizontalAdvance(text) > width) {
         font.setPointSizeF(font.pointSizeF() - 0.5);
     }
     const QFontMetricsF metrics(font, device);
-    return {font, Wrapped(ToQt(student.login), metrics, width),
-            Wrapped(ToQt(student.password), metrics, width), metrics.lineSpacing()};
+    return {font, Wrapped(text, metrics, width), metrics.lineSpacing()};
 }
 
 }  // namespace
@@ -165,27 +161,39 @@ std::vector<CLoginSlips::SlipLine> CLoginSlips::LayOut(const QRectF& cell,
     const QFont label = Font(10);
     const double valueLeft = QFontMetricsF(label, device)
                                  .horizontalAdvance(QStringLiteral("Prihlasovacie meno: "));
-    // The server's line must stay on the slip: many value lines get a smaller font.
+    // The server's line must stay on the slip: many value lines get smaller fonts.
     const double width = inner.width() - valueLeft;
-    ValueLines values = FitValues(student, kValuePoints, width, device);
-    const auto serverBaseline = [&] {
-        const auto extra = values.login.size() + values.password.size() - 2;
-        return 41 * kMillimetre + static_cast<double>(extra) * values.spacing;
+    std::array<ValueLines, 2> values;
+    const auto fit = [&](double points) {
+        values = {FitValue(ToQt(student.login), points, width, device),
+                  FitValue(ToQt(student.password), points, width, device)};
     };
-    while (serverBaseline() > inner.height() && values.font.pointSizeF() > kSmallestPoints) {
-        values = FitValues(student, values.font.pointSizeF() - 0.5, width, device);
+    // Below the first value line: the value's further lines, then a gap before the next.
+    const auto height = [&](const ValueLines& value) {
+        return static_cast<double>(value.lines.size()) * value.spacing + kValueGap * kMillimetre;
+    };
+    const auto serverBaseline = [&] {
+        return (kFirstValue + 1) * kMillimetre + height(values[0]) + height(values[1]);
+    };
+    const auto largest = [&] {
+        return std::max(values[0].font.pointSizeF(), values[1].font.pointSizeF());
+    };
+    fit(kValuePoints);
+    while (serverBaseline() > inner.height() && largest() > kSmallestPoints) {
+        fit(largest() - 0.5);
     }
-    double baseline = 22 * kMillimetre;
-    for (const auto& [caption, valueLines] :
-         {std::pair{QStringLiteral("Prihlasovacie meno:"), values.login},
-          std::pair{QStringLiteral("Heslo:"), values.password}}) {
-        add(baseline, label, caption);
-        for (const QString& part : valueLines) {
-            lines.push_back({QPointF(inner.left() + valueLeft, inner.top() + baseline),
-                             values.font, Qt::black, part});
-            baseline += values.spacing;
+    double baseline = kFirstValue * kMillimetre;
+    const std::array<QString, 2> captions = {QStringLiteral("Prihlasovacie meno:"),
+                                             QStringLiteral("Heslo:")};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        add(baseline, label, captions[i]);
+        double lineBaseline = baseline;
+        for (const QString& part : values[i].lines) {
+            lines.push_back({QPointF(inner.left() + valueLeft, inner.top() + lineBaseline),
+                             values[i].font, Qt::black, part});
+            lineBaseline += values[i].spacing;
         }
-        baseline += 9 * kMillimetre - values.spacing;
+        baseline += height(values[i]);
     }
     if (!server.isEmpty()) {
         add(serverBaseline(), Font(9),
