@@ -20,8 +20,8 @@ constexpr double kMillimetre = CLoginSlips::kResolution / 25.4;
 constexpr double kPageMargin = 10;  // mm: printers leave the page's edge blank
 constexpr double kSlipMargin = 6;   // mm between a cut line and the text
 constexpr double kValuePoints = 13;
-constexpr double kFirstValue = 22;  // mm from the top of the slip's inside to the login
-constexpr double kValueGap = 3.6;   // mm between a value's last line and the next line
+constexpr double kFirstValue = 22;       // mm from the top of the slip's inside to the login
+constexpr double kValueGap = 3.6;        // mm between a value's last line and the next line
 constexpr double kWrapBelowPoints = 10;  // a value needs more lines rather than a smaller font
 constexpr double kSmallestPoints = 6;
 constexpr int kSlipsPerPage = CLoginSlips::kColumns * CLoginSlips::kRows;
@@ -45,8 +45,7 @@ QStringList Wrapped(const QString& text, const QFontMetricsF& metrics, double wi
     for (qsizetype i = 0; i < text.size(); ++i) {
         const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         const QString letter = text.mid(i, length);
-        if (!lines.last().isEmpty() &&
-            metrics.horizontalAdvance(lines.last() + letter) > width) {
+        if (!lines.last().isEmpty() && metrics.horizontalAdvance(lines.last() + letter) > width) {
             lines << QString();
         }
         lines.last() += letter;
@@ -154,13 +153,14 @@ std::vector<CLoginSlips::SlipLine> CLoginSlips::LayOut(const QRectF& cell,
                          QColor colour = Qt::black, double left = 0) {
         const QString shown =
             QFontMetricsF(font, device).elidedText(text, Qt::ElideRight, inner.width() - left);
-        lines.push_back({QPointF(inner.left() + left, inner.top() + baseline), font, colour, shown});
+        lines.push_back(
+            {QPointF(inner.left() + left, inner.top() + baseline), font, colour, shown});
     };
     add(3 * kMillimetre, Font(8), QStringLiteral("Orvane – prihlasovacie údaje"), Qt::darkGray);
     add(12 * kMillimetre, Font(14, true), ToQt(student.name));
     const QFont label = Font(10);
-    const double valueLeft = QFontMetricsF(label, device)
-                                 .horizontalAdvance(QStringLiteral("Prihlasovacie meno: "));
+    const double valueLeft =
+        QFontMetricsF(label, device).horizontalAdvance(QStringLiteral("Prihlasovacie meno: "));
     // The server's line must stay on the slip: many value lines get smaller fonts.
     const double width = inner.width() - valueLeft;
     std::array<ValueLines, 2> values;

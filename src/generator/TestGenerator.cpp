@@ -70,8 +70,9 @@ CTestGenerator::CTestGenerator(CPNUserDB& users, CPNTestDB& tests, CPNTest& pool
     FillRows();
     if (poolUnreadable) {  // said once the window shows
         QTimer::singleShot(0, this, [this] {
-            ShowMessage(u"Súbor quesdb sa teraz nedá načítať. Generátor ponúka otázky zásobníka "
-                        u"tak, ako ich program načítal skôr.");
+            ShowMessage(
+                u"Súbor quesdb sa teraz nedá načítať. Generátor ponúka otázky zásobníka "
+                u"tak, ako ich program načítal skôr.");
         });
     }
 }

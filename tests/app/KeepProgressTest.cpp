@@ -23,7 +23,8 @@ TEST_F(KeepProgressTest, TheWindowsAnswerAndTheDialogStaysUntilTheLastFileIsWrit
     int ticks = 0;
     int ticksWithDialog = 0;
     int ticksBeforeTheLastFile = 0;
-    const std::string lastFolder = KeptTestsFolderOf(u"s" + FromUtf8(std::to_string(kStudents - 1)));
+    const std::string lastFolder =
+        KeptTestsFolderOf(u"s" + FromUtf8(std::to_string(kStudents - 1)));
     QTimer clock;  // stands for the window's own events: painting, the server's messages
     QObject::connect(&clock, &QTimer::timeout, [&] {
         ++ticks;

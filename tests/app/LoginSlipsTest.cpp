@@ -44,10 +44,10 @@ TEST_F(LoginSlipsPage, EveryCutLinePrintsDashed) {
     const QImage page = PageImage(CLoginSlips(Students(10), QStringLiteral("192.0.2.2")));
     const int cellWidth = kArea.width() / 2;
     const int cellHeight = kArea.height() / 5;
-    for (const CutLine& line : {CutLine{"the left edge", true, 1},
-                                CutLine{"between the columns", true, cellWidth},
-                                CutLine{"under the first row", false, cellHeight},
-                                CutLine{"under the fourth row", false, 4 * cellHeight}}) {
+    for (const CutLine& line :
+         {CutLine{"the left edge", true, 1}, CutLine{"between the columns", true, cellWidth},
+          CutLine{"under the first row", false, cellHeight},
+          CutLine{"under the fourth row", false, 4 * cellHeight}}) {
         const int length = line.vertical ? kArea.height() : kArea.width();
         int gaps = 0;
         bool inked = false;
@@ -97,8 +97,7 @@ TEST_P(LoginSlipsLayout, LoginAndPasswordShowWholeInsideTheSlip) {
     const auto lines = slips.LayOut(cell, {0, row.login, u"Mária", row.password, false}, &device);
     EXPECT_EQ(ValueAfter(lines, QStringLiteral("Prihlasovacie meno:")),
               QString::fromStdU16String(row.login));
-    EXPECT_EQ(ValueAfter(lines, QStringLiteral("Heslo:")),
-              QString::fromStdU16String(row.password));
+    EXPECT_EQ(ValueAfter(lines, QStringLiteral("Heslo:")), QString::fromStdU16String(row.password));
     std::map<double, double> baselines;  // per left end: the last line's baseline
     double baseline = 0;
     for (const auto& line : lines) {
@@ -118,8 +117,7 @@ const LongValue kValues[] = {
     {"LongLogin", u"jana.novakova.z.triedy.4b.gymnazium.bratislava", u"b7TnQe2Rzc"},
     {"LongPassword", u"novak", u"Xk3mPq8aLwXk3mPq8aLwXk3mPq8aLwXk3mPq8aLwXk3mPq8aLw"},
     {"BothVeryLong", std::u16string(64, u'W'), std::u16string(64, u'm')},
-    {"SurrogatePairs", u"\U0001D4B6\U0001D4B7\U0001D4B8" + std::u16string(40, u'Ž'),
-     u"heslo"},
+    {"SurrogatePairs", u"\U0001D4B6\U0001D4B7\U0001D4B8" + std::u16string(40, u'Ž'), u"heslo"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Values, LoginSlipsLayout, testing::ValuesIn(kValues),

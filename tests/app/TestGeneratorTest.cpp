@@ -89,7 +89,7 @@ TEST_F(TestGeneratorTest, OpensWithThePoolsCountsAndTheFilterCountsTheChosenPoin
 
 TEST_F(TestGeneratorTest, ATooLargeRequestMakesNothingAndARunGivesEveryStudentOneTest) {
     MakeDefault();
-    Type(kDrawNet.requested, "-4x");  // only digits are taken
+    Type(kDrawNet.requested, "-4x");                           // only digits are taken
     test::TypeText(Ctl<QComboBox>(kDrawNet.points), "99999");  // a question carries 32767 at most
     Type(1004, "1.5");
     EXPECT_EQ(QStringList({Text(kDrawNet.requested), Text(1004)}), (QStringList{"4", "15"}));
@@ -127,8 +127,9 @@ TEST_F(TestGeneratorTest, ARowAskingForQuestionsWithoutPointsIsRefusedButZeroPoi
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(tests.IsEmpty());
     test::TypeText(Ctl<QComboBox>(kChoose.points), " ");  // a space is not a number either
-    Generate("Pri otázkach 'Vyber správne odpovede' nie je zadané, koľko bodov má otázka "
-             "dostať. Vyplňte pole „Bodov za otázku“ (aj 0, ak má byť otázka bez bodov).");
+    Generate(
+        "Pri otázkach 'Vyber správne odpovede' nie je zadané, koľko bodov má otázka "
+        "dostať. Vyplňte pole „Bodov za otázku“ (aj 0, ak má byť otázka bez bodov).");
     test::TypeText(Ctl<QComboBox>(kChoose.points), "0");  // the other rows ask for none
     Generate();
     ASSERT_EQ(window->result(), QDialog::Accepted);
@@ -139,11 +140,11 @@ TEST_F(TestGeneratorTest, ARowAskingForQuestionsWithoutPointsIsRefusedButZeroPoi
 // The pool that "quesdb" holds when the window opens, not the one read at start-up; the
 // earlier one when the file cannot be read now.
 TEST_F(TestGeneratorTest, OpeningReadsThePoolThatQuesdbHoldsNow) {
-    test::WriteTestFile("quesdb", test::MakeTest(0, u"", true,
-                                                 {MakeQuestion(QuestionKind::DrawNet, 1, u"a", 4),
-                                                  MakeQuestion(QuestionKind::DrawNet, 2, u"b", 4),
-                                                  MakeQuestion(QuestionKind::ChooseAnswers, 3,
-                                                               u"c", 7)}));
+    test::WriteTestFile("quesdb",
+                        test::MakeTest(0, u"", true,
+                                       {MakeQuestion(QuestionKind::DrawNet, 1, u"a", 4),
+                                        MakeQuestion(QuestionKind::DrawNet, 2, u"b", 4),
+                                        MakeQuestion(QuestionKind::ChooseAnswers, 3, u"c", 7)}));
     Make({});
     EXPECT_EQ(QStringList({Text(kChoose.available), Text(kDrawNet.available)}),
               (QStringList{"1", "2"}));
