@@ -16,6 +16,9 @@ public:
     explicit CAboutDlg(QWidget* parent = nullptr);
     ~CAboutDlg() override;
 
+    // The context menu's entry that opens the window.
+    static QString MenuEntryText();
+
 private:
     std::unique_ptr<Ui::AboutDlg> ui;
 };

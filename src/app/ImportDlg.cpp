@@ -73,8 +73,12 @@ CImportDlg::CImportDlg(const QString& fileName, const CAccountTable& table,
     connect(ui->importButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     ShowFile(fileName, table, plan.HasHeader());
-    ShowAccounts(plan);
-    ShowRefused(plan);
+    if (plan.GetNotTextLine() != 0) {
+        ShowNotText(plan.GetNotTextLine());
+    } else {
+        ShowAccounts(plan);
+        ShowRefused(plan);
+    }
     (ui->importButton->isEnabled() ? ui->importButton : ui->cancelButton)->setFocus();
 }
 
@@ -86,6 +90,18 @@ void CImportDlg::ShowFile(const QString& fileName, const CAccountTable& table, b
                                     SeparatorName(table.GetSeparator()),
                                     header ? QStringLiteral("prvý riadok je hlavička")
                                            : QStringLiteral("bez hlavičky")));
+}
+
+void CImportDlg::ShowNotText(int line) {
+    ui->accountsLabel->setText(
+        QStringLiteral("Súbor nie je textový zoznam kont: na riadku %1 je riadiaci znak "
+                       "(napríklad bajt 0), aký v texte nebýva. Z tohto súboru sa nič "
+                       "neimportuje; uložte zoznam z tabuľkového programu ako CSV alebo text.")
+            .arg(line));
+    ui->importButton->setEnabled(false);
+    ui->accountTable->hide();
+    ui->refusedLabel->hide();
+    ui->refusedList->hide();
 }
 
 void CImportDlg::ShowAccounts(const CAccountImport& plan) {

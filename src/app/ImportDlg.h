@@ -2,7 +2,7 @@
 // CImportDlg: what a teacher reads before an import changes anything: how the file was read
 // (encoding, separator, header), the accounts that would be added, and every line that cannot
 // become an account, with its number and the reason. "Importovať" confirms; it is offered only
-// when there is something to add.
+// when there is something to add, and never for a file that is not text.
 #include <QDialog>
 #include <memory>
 
@@ -25,6 +25,7 @@ public:
 
 private:
     void ShowFile(const QString& fileName, const CAccountTable& table, bool header);
+    void ShowNotText(int line);
     void ShowAccounts(const CAccountImport& plan);
     void ShowRefused(const CAccountImport& plan);
 

@@ -19,6 +19,7 @@
 #include "app/ExportDlg.h"
 #include "app/FileFailureText.h"
 #include "app/ImportDlg.h"
+#include "app/KeepProgress.h"
 #include "app/LoginDlg.h"
 #include "common/FileBytes.h"
 #include "common/TextCodec.h"
@@ -26,6 +27,7 @@
 #include "exam/PNTest.h"
 #include "exam/PNTestDB.h"
 #include "generator/TestGenerator.h"
+#include "results/ExamRuns.h"
 #include "server/OperatorMessages.h"
 #include "server/TCPServer.h"
 #include "ui_OrvaneDlg.h"
@@ -312,7 +314,7 @@ bool COrvaneDlg::ChoosesFirstLine(QObject* watched, const QKeyEvent* event) {
 
 void COrvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    menu.addAction(QStringLiteral("&About Orvane..."), this, &COrvaneDlg::ShowAbout);
+    menu.addAction(CAboutDlg::MenuEntryText(), this, &COrvaneDlg::ShowAbout);
     menu.exec(event->globalPos());
 }
 
@@ -743,7 +745,12 @@ void COrvaneDlg::OnGenerateTests() {
 // to its student. One that cannot be written stays in memory, and the teacher is told.
 void COrvaneDlg::KeepGeneratedTests(const std::set<const CPNTest*>& before) {
     QString failures;
-    for (const KeptTest& kept : KeepNewTests(*tests, before)) {
+    const std::vector<KeptTest> keptTests = KeepNewTestsShowingProgress(*tests, before, this);
+    // The tests of one generation make one exam, whose results are shown together.
+    if (const CFileResult recorded = RecordExamRun(keptTests); !recorded.IsOk()) {
+        failures += QStringLiteral("\nresults: %1").arg(SlovakReason(recorded));
+    }
+    for (const KeptTest& kept : keptTests) {
         if (!kept.result.IsOk()) {
             failures += QStringLiteral("\n%1: %2")
                             .arg(QString::fromStdString(kept.path), SlovakReason(kept.result));

@@ -1,8 +1,9 @@
 #pragma once
 // CSlovakQtTranslator: Qt's own texts in Slovak, from Qt's translations (qtbase_sk). Qt 6 asks
 // for the texts of the standard buttons ("Yes", "No", "Cancel") under the context
-// "QPlatformTheme", while the Slovak translations keep them under Qt 5's "QDialogButtonBox";
-// those are looked up there.
+// "QPlatformTheme", and the file dialog's "Folder" under "QAbstractFileIconProvider", while
+// the Slovak translations keep them under Qt 5's "QDialogButtonBox" and "QFileDialog"; those
+// are looked up there.
 #include <QTranslator>
 
 namespace orvane {

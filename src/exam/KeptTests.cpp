@@ -103,13 +103,26 @@ std::set<const CPNTest*> TestsIn(const CPNTestDB& tests) {
     return held;
 }
 
-std::vector<KeptTest> KeepNewTests(const CPNTestDB& tests, const std::set<const CPNTest*>& before) {
-    std::vector<KeptTest> kept;
+std::vector<std::shared_ptr<CPNTest>> NewTests(const CPNTestDB& tests,
+                                               const std::set<const CPNTest*>& before) {
+    std::vector<std::shared_ptr<CPNTest>> fresh;
     // From the back: of two new tests of one login, the one nearer the front is the newer.
     for (auto test = tests.All().rbegin(); test != tests.All().rend(); ++test) {
         if (!before.contains(test->get())) {
-            kept.push_back(Keep(*test));
+            fresh.push_back(*test);
         }
+    }
+    return fresh;
+}
+
+KeptTest KeepTest(const std::shared_ptr<CPNTest>& test) {
+    return Keep(test);
+}
+
+std::vector<KeptTest> KeepNewTests(const CPNTestDB& tests, const std::set<const CPNTest*>& before) {
+    std::vector<KeptTest> kept;
+    for (const auto& test : NewTests(tests, before)) {
+        kept.push_back(Keep(test));
     }
     return kept;
 }

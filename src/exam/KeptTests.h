@@ -36,6 +36,11 @@ std::set<const CPNTest*> TestsIn(const CPNTestDB& tests);
 // Writes every test of the database that is not in `before`, each into its login's folder.
 // A test that cannot be written stays in memory; its result says why.
 std::vector<KeptTest> KeepNewTests(const CPNTestDB& tests, const std::set<const CPNTest*>& before);
+// The same in two steps, for a caller that writes elsewhere than where it looks at the
+// database: the tests to keep, in the order to keep them, and the writing of one.
+std::vector<std::shared_ptr<CPNTest>> NewTests(const CPNTestDB& tests,
+                                               const std::set<const CPNTest*>& before);
+KeptTest KeepTest(const std::shared_ptr<CPNTest>& test);
 // Adds every kept test to the database, oldest first, so that the newest stands at the front
 // as after its generation. A file that does not load as a test is named on the console.
 void LoadKeptTests(CPNTestDB& tests);

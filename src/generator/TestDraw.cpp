@@ -61,6 +61,12 @@ std::u16string CTestDraw::TooManyMessage(int row) {
            u"' je väčší ako celkový počet týchto otázok. Test nie je možné zostaviť.";
 }
 
+std::u16string CTestDraw::NoPointsMessage(int row) {
+    return u"Pri otázkach '" + std::u16string(kRowKinds.at(row).name) +
+           u"' nie je zadané, koľko bodov má otázka dostať. Vyplňte pole „Bodov za otázku“ "
+           u"(aj 0, ak má byť otázka bez bodov).";
+}
+
 std::u16string CTestDraw::PoolTooSmallMessage() {
     return u"Otázky v zásobníku nestačia na zostavenie testu.";
 }

@@ -55,6 +55,8 @@ public:
     // The message shown when a row asks for more questions than it has.
     static std::u16string TooManyMessage(int row);
     static std::u16string PoolTooSmallMessage();
+    // The message shown when a row asks for questions but its points are not given.
+    static std::u16string NoPointsMessage(int row);
     // The whole number in a points text: 0 when the text holds none or one out of range.
     static std::int16_t ParsePoints(std::u16string_view text);
 

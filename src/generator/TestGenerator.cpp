@@ -7,7 +7,9 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QRegularExpressionValidator>
+#include <QTimer>
 #include <algorithm>
+#include <filesystem>
 
 #include "ui_TestGenerator.h"
 
@@ -27,6 +29,18 @@ std::int32_t ReadNumber(const QLineEdit* field) {
     return field->text().toInt();
 }
 
+// The test that "quesdb" holds now; none when the file is missing, or `unreadable` is set.
+std::shared_ptr<CPNTest> ReadPool(bool& unreadable) {
+    std::error_code ignored;
+    if (!std::filesystem::exists("quesdb", ignored)) {
+        return nullptr;
+    }
+    CPNTestDB store;
+    const CFileResult result = store.Load(u"quesdb");
+    unreadable = !result.IsOk() && !result.IsMissing();
+    return result.IsOk() && store.First() ? store.Current() : nullptr;
+}
+
 }  // namespace
 
 CTestGenerator::CTestGenerator(CPNUserDB& users, CPNTestDB& tests, CPNTest& pool,
@@ -34,7 +48,9 @@ CTestGenerator::CTestGenerator(CPNUserDB& users, CPNTestDB& tests, CPNTest& pool
                                QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TestGenerator>()),
-      draw(users, tests, pool, std::move(actingLogin), std::move(actingPassword)) {
+      readPool(ReadPool(poolUnreadable)),
+      draw(users, tests, readPool ? *readPool : pool, std::move(actingLogin),
+           std::move(actingPassword)) {
     ui->setupUi(this);
     FindRowControls();
     ui->minutes->setValidator(new QRegularExpressionValidator(kCountPattern, ui->minutes));
@@ -52,6 +68,13 @@ CTestGenerator::CTestGenerator(CPNUserDB& users, CPNTestDB& tests, CPNTest& pool
                 [this, row] { RecountRow(row); });
     }
     FillRows();
+    if (poolUnreadable) {  // said once the window shows
+        QTimer::singleShot(0, this, [this] {
+            ShowMessage(
+                u"Súbor quesdb sa teraz nedá načítať. Generátor ponúka otázky zásobníka "
+                u"tak, ako ich program načítal skôr.");
+        });
+    }
 }
 
 CTestGenerator::~CTestGenerator() = default;
@@ -104,6 +127,9 @@ CTestDraw::Rows CTestGenerator::ReadRows() const {
 }
 
 void CTestGenerator::accept() {
+    if (RefusesRowWithoutPoints()) {
+        return;  // the window stays open with everything typed
+    }
     const CTestDraw::Result result = Generate();
     switch (result.outcome) {
         case CTestDraw::Outcome::TooMany:
@@ -116,6 +142,21 @@ void CTestGenerator::accept() {
             break;
     }
     QDialog::accept();
+}
+
+// A row that asks for questions needs its points typed or chosen: an empty field would give
+// every drawn question 0 points.
+bool CTestGenerator::RefusesRowWithoutPoints() {
+    for (int row = 0; row < CTestDraw::kRowCount; ++row) {
+        const RowControls& controls = rowControls[row];
+        if (ReadNumber(controls.requested) > 0 &&
+            controls.points->currentText().trimmed().isEmpty()) {
+            ShowMessage(CTestDraw::NoPointsMessage(row));
+            controls.points->setFocus();
+            return true;
+        }
+    }
+    return false;
 }
 
 // Many students take a while: the progress dialog keeps the windows painted meanwhile. It

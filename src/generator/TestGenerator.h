@@ -2,6 +2,8 @@
 // CTestGenerator: the window "Generátor testov". Per question kind it shows how many pool
 // questions there are and asks how many to draw, for how many points, and whether to draw
 // only questions that already carry those points; "Generuj" makes one test per student.
+// The pool is read from "quesdb" each time the window opens, so that questions packed while
+// the administration window was open are offered at once.
 #include <QDialog>
 #include <array>
 #include <memory>
@@ -23,7 +25,8 @@ class CTestGenerator : public QDialog {
     Q_OBJECT
 
 public:
-    // The databases and the pool are not owned; they must outlive the window.
+    // The databases are not owned; they must outlive the window. `pool` is the pool read
+    // before: the window offers it when "quesdb" is missing or cannot be read now.
     CTestGenerator(CPNUserDB& users, CPNTestDB& tests, CPNTest& pool, std::u16string actingLogin,
                    std::u16string actingPassword, QWidget* parent = nullptr);
     ~CTestGenerator() override;
@@ -39,6 +42,7 @@ private:
         QCheckBox* filter;
     };
 
+    bool RefusesRowWithoutPoints();
     void FindRowControls();
     void FillRows();
     void RecountRow(int row);
@@ -48,6 +52,8 @@ private:
 
     std::unique_ptr<Ui::TestGenerator> ui;
     std::array<RowControls, CTestDraw::kRowCount> rowControls{};
+    bool poolUnreadable = false;
+    std::shared_ptr<CPNTest> readPool;  // none: the pool given; before the draw, which uses it
     CTestDraw draw;
 };
 

@@ -47,6 +47,24 @@ bool HasSpace(std::u16string_view text) {
     });
 }
 
+// Line breaks and tabs stand in quoted fields of real tables; other control characters, and
+// the replacement of bytes that Windows-1250 leaves undefined, come only from binary files.
+bool IsControl(char16_t c) {
+    const bool textBreak = c == u'\t' || c == u'\n' || c == u'\r';
+    return (c < 0x20 && !textBreak) || (c >= 0x7F && c <= 0x9F) || c >= 0xFFFD;
+}
+
+int FirstNotTextLine(const std::vector<CAccountTable::Record>& records) {
+    for (const CAccountTable::Record& record : records) {
+        for (const std::u16string& field : record.fields) {
+            if (std::any_of(field.begin(), field.end(), IsControl)) {
+                return record.line;
+            }
+        }
+    }
+    return 0;
+}
+
 std::u16string Field(const CAccountTable::Record& record, std::size_t index) {
     return index < record.fields.size() ? record.fields[index] : std::u16string();
 }
@@ -55,6 +73,10 @@ std::u16string Field(const CAccountTable::Record& record, std::size_t index) {
 
 CAccountImport::CAccountImport(const CAccountTable& table, CPNUserDB& users) {
     const auto& records = table.GetRecords();
+    notTextLine = FirstNotTextLine(records);
+    if (notTextLine != 0) {
+        return;
+    }
     header = !records.empty() && IsOneOf(Field(records.front(), 0), kLoginHeadings);
     for (std::size_t i = header ? 1 : 0; i < records.size(); ++i) {
         Check(records[i], users);

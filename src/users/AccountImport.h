@@ -4,7 +4,9 @@
 // changes, so that the teacher sees it and confirms: the accounts to add, in the order of the
 // file, and every line that cannot become an account, with the reason. An account whose login
 // the database already has is refused, never changed: an import only adds. The first line is
-// taken for a header when its first field names the login column.
+// taken for a header when its first field names the login column. A file whose fields hold
+// control characters (a NUL byte, an escape) is not a table of accounts but a picture or a
+// program: nothing of it is imported, and the first line with such a character is named.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +39,8 @@ public:
     CAccountImport(const CAccountTable& table, CPNUserDB& users);
 
     bool HasHeader() const { return header; }
+    // The first line whose fields hold a control character; 0 for a text file.
+    int GetNotTextLine() const { return notTextLine; }
     // An empty password is generated when the import is carried out.
     const std::vector<ListedAccount>& GetAccounts() const { return accounts; }
     const std::vector<RefusedLine>& GetRefused() const { return refused; }
@@ -52,6 +56,7 @@ private:
     void Check(const CAccountTable::Record& record, CPNUserDB& users);
 
     bool header = false;
+    int notTextLine = 0;
     std::vector<ListedAccount> accounts;
     std::vector<RefusedLine> refused;
     std::vector<std::pair<std::u16string, int>> seen;  // every login met, with its first line

@@ -351,6 +351,7 @@ TEST_F(AdministrationWindow, AUsersTestsListTheirQuestionsAndGeneratedOnesAreKep
         answers.Expect<CTestGenerator>([](CTestGenerator* generator) {
             EXPECT_EQ(test::Control<QLineEdit>(generator, 1030)->text(), QStringLiteral("3"));
             test::Type(test::Control<QLineEdit>(generator, 1024), "2");
+            test::TypeText(test::Control<QComboBox>(generator, 1012), "0");
             QTest::mouseClick(test::Control<QPushButton>(generator, 1), Qt::LeftButton);
         });
         answers.Expect<QMessageBox>([](QMessageBox* box) {
@@ -433,15 +434,15 @@ TEST_F(AdministrationWindow, TheContextMenuOpensTheAboutWindow) {
     ModalAnswers answers;
     answers.Expect<QMenu>([](QMenu* menu) {
         ASSERT_EQ(menu->actions().size(), 1);
-        EXPECT_EQ(menu->actions().front()->text(), QStringLiteral("&About Orvane..."));
+        EXPECT_EQ(menu->actions().front()->text(), QStringLiteral("&O programe Orvane..."));
         menu->setActiveAction(menu->actions().front());
         QTest::keyClick(menu, Qt::Key_Return);
     });
     answers.Expect<CAboutDlg>([](CAboutDlg* about) {
-        EXPECT_EQ(about->windowTitle(), QStringLiteral("About Orvane"));
+        EXPECT_EQ(about->windowTitle(), QStringLiteral("O programe Orvane"));
         const auto* version = about->findChild<QLabel*>(QStringLiteral("versionLabel"));
         ASSERT_NE(version, nullptr);
-        EXPECT_EQ(version->text(), QStringLiteral("Version " ORVANE_VERSION));
+        EXPECT_EQ(version->text(), QStringLiteral("Verzia " ORVANE_VERSION));
         about->accept();
     });
     const QPoint inside(10, 10);

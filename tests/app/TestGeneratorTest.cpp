@@ -89,7 +89,8 @@ TEST_F(TestGeneratorTest, OpensWithThePoolsCountsAndTheFilterCountsTheChosenPoin
 
 TEST_F(TestGeneratorTest, ATooLargeRequestMakesNothingAndARunGivesEveryStudentOneTest) {
     MakeDefault();
-    Type(kDrawNet.requested, "-4x");  // only digits are taken
+    Type(kDrawNet.requested, "-4x");                           // only digits are taken
+    test::TypeText(Ctl<QComboBox>(kDrawNet.points), "99999");  // a question carries 32767 at most
     Type(1004, "1.5");
     EXPECT_EQ(QStringList({Text(kDrawNet.requested), Text(1004)}), (QStringList{"4", "15"}));
     Generate(
@@ -101,7 +102,6 @@ TEST_F(TestGeneratorTest, ATooLargeRequestMakesNothingAndARunGivesEveryStudentOn
     Type(kChoose.requested, "2");
     ChoosePoints(kChoose, "5");
     Type(kDrawNet.requested, "1");
-    test::TypeText(Ctl<QComboBox>(kDrawNet.points), "99999");  // a question carries 32767 at most
     Type(1004, "45");
     Generate();
     EXPECT_EQ(window->result(), QDialog::Accepted);
@@ -118,10 +118,53 @@ TEST_F(TestGeneratorTest, ATooLargeRequestMakesNothingAndARunGivesEveryStudentOn
     EXPECT_EQ(made, 2);
 }
 
+TEST_F(TestGeneratorTest, ARowAskingForQuestionsWithoutPointsIsRefusedButZeroPointsAreNot) {
+    MakeDefault();
+    Type(kChoose.requested, "1");
+    Generate(
+        "Pri otázkach 'Vyber správne odpovede' nie je zadané, koľko bodov má otázka dostať. "
+        "Vyplňte pole „Bodov za otázku“ (aj 0, ak má byť otázka bez bodov).");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(tests.IsEmpty());
+    test::TypeText(Ctl<QComboBox>(kChoose.points), " ");  // a space is not a number either
+    Generate(
+        "Pri otázkach 'Vyber správne odpovede' nie je zadané, koľko bodov má otázka "
+        "dostať. Vyplňte pole „Bodov za otázku“ (aj 0, ak má byť otázka bez bodov).");
+    test::TypeText(Ctl<QComboBox>(kChoose.points), "0");  // the other rows ask for none
+    Generate();
+    ASSERT_EQ(window->result(), QDialog::Accepted);
+    ASSERT_TRUE(tests.First());
+    EXPECT_EQ(tests.Current()->GetQuestionCount(), 1);
+}
+
+// The pool that "quesdb" holds when the window opens, not the one read at start-up; the
+// earlier one when the file cannot be read now.
+TEST_F(TestGeneratorTest, OpeningReadsThePoolThatQuesdbHoldsNow) {
+    test::WriteTestFile("quesdb",
+                        test::MakeTest(0, u"", true,
+                                       {MakeQuestion(QuestionKind::DrawNet, 1, u"a", 4),
+                                        MakeQuestion(QuestionKind::DrawNet, 2, u"b", 4),
+                                        MakeQuestion(QuestionKind::ChooseAnswers, 3, u"c", 7)}));
+    Make({});
+    EXPECT_EQ(QStringList({Text(kChoose.available), Text(kDrawNet.available)}),
+              (QStringList{"1", "2"}));
+    EXPECT_EQ(test::Lines(Ctl<QComboBox>(kDrawNet.points)), QStringList{"4"});
+
+    test::WriteBytes("quesdb", {'n', 'o', 't', ' ', 'a', ' ', 't', 'e', 's', 't'});
+    ModalAnswers answers;
+    answers.ExpectMessage(
+        "Súbor quesdb sa teraz nedá načítať. Generátor ponúka otázky zásobníka tak, ako ich "
+        "program načítal skôr.");
+    MakeDefault();
+    QTest::qWait(200);
+    EXPECT_EQ(Text(kDrawNet.available), QStringLiteral("3"));
+}
+
 TEST_F(TestGeneratorTest, APoolTooSmallForADrawSaysSoAndCloses) {
     Make({MakeQuestion(QuestionKind::DrawNet, 1, u"a"),
           MakeQuestion(QuestionKind::DrawNet, 1, u"b")});
     Type(kDrawNet.requested, "2");
+    test::TypeText(Ctl<QComboBox>(kDrawNet.points), "1");
     Generate("Otázky v zásobníku nestačia na zostavenie testu.");
     EXPECT_EQ(window->result(), QDialog::Accepted);
     EXPECT_TRUE(tests.IsEmpty());
