@@ -115,24 +115,36 @@ ResultState StateOf(const SStudentResult& student, const SSubmissionDecision* de
 
 std::u16string StateText(ResultState state) {
     switch (state) {
-        case ResultState::NotSubmitted: return u"neodovzdal";
-        case ResultState::Submitted: return u"odovzdal";
-        case ResultState::Pending: return u"na posúdenie";
-        case ResultState::Decided: return u"posúdené";
-        case ResultState::Late: return u"neskoro";
-        case ResultState::Mismatch: return u"nezhoduje sa";
+        case ResultState::NotSubmitted:
+            return u"neodovzdal";
+        case ResultState::Submitted:
+            return u"odovzdal";
+        case ResultState::Pending:
+            return u"na posúdenie";
+        case ResultState::Decided:
+            return u"posúdené";
+        case ResultState::Late:
+            return u"neskoro";
+        case ResultState::Mismatch:
+            return u"nezhoduje sa";
     }
     return {};
 }
 
 std::string StateName(ResultState state) {
     switch (state) {
-        case ResultState::NotSubmitted: return "notSubmitted";
-        case ResultState::Submitted: return "submitted";
-        case ResultState::Pending: return "pending";
-        case ResultState::Decided: return "decided";
-        case ResultState::Late: return "late";
-        case ResultState::Mismatch: return "mismatch";
+        case ResultState::NotSubmitted:
+            return "notSubmitted";
+        case ResultState::Submitted:
+            return "submitted";
+        case ResultState::Pending:
+            return "pending";
+        case ResultState::Decided:
+            return "decided";
+        case ResultState::Late:
+            return "late";
+        case ResultState::Mismatch:
+            return "mismatch";
     }
     return {};
 }
@@ -156,8 +168,7 @@ void ApplyDecisions(SStudentResult& student) {
             if (decision != nullptr) {
                 if (const auto set = decision->questions.find(score.questionId);
                     set != decision->questions.end()) {
-                    points = {set->second.points, score.maxPoints, true, false,
-                              set->second.note};
+                    points = {set->second.points, score.maxPoints, true, false, set->second.note};
                 }
             }
             student.total += points.points;
@@ -168,6 +179,10 @@ void ApplyDecisions(SStudentResult& student) {
 }
 
 CFileResult SaveStudentDecisions(const SStudentResult& student, const std::string& root) {
+    // A file of decisions that did not read is never replaced by what was read of it.
+    if (!student.decisionsLoaded.IsOk()) {
+        return student.decisionsLoaded;
+    }
     return SaveDecisions(student.login, student.decisions, root);
 }
 

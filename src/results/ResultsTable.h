@@ -72,7 +72,8 @@ SResultsTable BuildResultsTable(const SExamRun& run,
                                 const SExploreLimits& limits = ScoringLimits());
 // Recomputes the student's points, total and state after their decisions changed.
 void ApplyDecisions(SStudentResult& student);
-// Writes the student's decisions.
+// Writes the student's decisions; refused (with the reason it did not read) when the
+// student's file of decisions exists but did not read, so that it is not lost.
 [[nodiscard]] CFileResult SaveStudentDecisions(const SStudentResult& student,
                                                const std::string& root = ".");
 // The average points of each question column over the students who handed in.

@@ -138,6 +138,10 @@ TEST_F(ResultsTableTest, DecisionsSurviveARestartAndALaterSubmission) {
     EXPECT_EQ(later.students[0].state, ResultState::Submitted);
     EXPECT_EQ(later.students[0].submissions.size(), 2u);
     EXPECT_TRUE(later.students[0].decisions.at(later.students[0].submissions[1].name).accepted);
+
+    WriteBytes(DecisionsPathOf(u"jano"), {'?'});  // what did not read is never replaced
+    EXPECT_FALSE(SaveStudentDecisions(Table().students[0]).IsOk());
+    EXPECT_EQ(ReadBytes(DecisionsPathOf(u"jano")), std::vector<std::uint8_t>{'?'});
 }
 
 TEST_F(ResultsTableTest, CsvHoldsTheTableNumbers) {

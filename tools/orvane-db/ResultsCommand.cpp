@@ -76,10 +76,10 @@ Ordered QuestionJson(const SQuestionScore& score, const SFinalPoints& points) {
     for (const std::u16string& line : score.why) {
         why.push_back(ToUtf8(line));
     }
-    return {{"id", score.questionId},         {"points", Tenths(points.points)},
-            {"maxPoints", points.maxPoints},  {"automatic", Tenths(score.points)},
+    return {{"id", score.questionId},          {"points", Tenths(points.points)},
+            {"maxPoints", points.maxPoints},   {"automatic", Tenths(score.points)},
             {"overridden", points.overridden}, {"pending", points.pending},
-            {"note", ToUtf8(points.note)},    {"why", why}};
+            {"note", ToUtf8(points.note)},     {"why", why}};
 }
 
 Ordered StudentJson(const SStudentResult& student) {
@@ -103,6 +103,9 @@ Ordered StudentJson(const SStudentResult& student) {
     Ordered problems = Ordered::array();
     if (student.test == nullptr) {
         problems.push_back("kept test: " + student.keptLoaded.Reason());
+    }
+    if (!student.decisionsLoaded.IsOk()) {
+        problems.push_back("decisions: " + student.decisionsLoaded.Reason());
     }
     if (latest != nullptr && !latest->matches) {
         problems.push_back(ToUtf8(latest->mismatch));
@@ -166,9 +169,9 @@ int Results(const SResultsOptions& options, std::FILE* out, std::FILE* err) {
     if (run != nullptr) {
         table = BuildResultsTable(*run, Names(options.folder), options.folder);
     }
-    const std::string text =
-        options.csv ? ResultsCsv(table ? *table : SResultsTable{})
-                    : TableJson(runs, table ? &*table : nullptr).dump(2) + "\n";
+    const std::string text = options.csv
+                                 ? ResultsCsv(table ? *table : SResultsTable{})
+                                 : TableJson(runs, table ? &*table : nullptr).dump(2) + "\n";
     std::fwrite(text.data(), 1, text.size(), out);
     if (std::fflush(out) != 0 || std::ferror(out) != 0) {
         return Fail(err, {"cannot write to standard output"});
