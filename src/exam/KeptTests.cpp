@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -113,8 +114,7 @@ std::optional<std::int32_t> IdOfKeptTest(std::string_view name) {
     return id;
 }
 
-template <class Matches>
-void ReadUnread(CPNTestDB& tests, Matches matches) {
+void ReadUnread(CPNTestDB& tests, const std::function<bool(const CPNTest&)>& matches) {
     for (const auto& [test, path] : tests.UnreadWhere(matches)) {
         tests.ReplaceUnread(*test, LoadTestFile(path));
     }

@@ -44,6 +44,20 @@ void CPNTestDB::AddUnread(std::shared_ptr<CPNTest> test, std::string fileName) {
     }
 }
 
+std::vector<std::pair<std::shared_ptr<CPNTest>, std::string>> CPNTestDB::UnreadWhere(
+    const std::function<bool(const CPNTest&)>& matches) const {
+    std::vector<std::pair<std::shared_ptr<CPNTest>, std::string>> found;
+    if (unread.empty()) {
+        return found;
+    }
+    for (const auto& test : tests) {
+        if (const auto file = unread.find(test.get()); file != unread.end() && matches(*test)) {
+            found.emplace_back(test, file->second);
+        }
+    }
+    return found;
+}
+
 void CPNTestDB::ReplaceUnread(const CPNTest& test, std::shared_ptr<CPNTest> read) {
     if (unread.erase(&test) == 0) {
         return;

@@ -8,6 +8,7 @@
 // KeptTests). Its place, id and login are a read test's; whatever else it holds is read when
 // the test is needed.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -39,9 +40,8 @@ public:
     void AddUnread(std::shared_ptr<CPNTest> test, std::string fileName);
     bool IsUnread(const CPNTest& test) const { return unread.contains(&test); }
     // The unread tests for which `matches` holds, from the front, with their files.
-    template <class Matches>
     std::vector<std::pair<std::shared_ptr<CPNTest>, std::string>> UnreadWhere(
-        Matches matches) const;
+        const std::function<bool(const CPNTest&)>& matches) const;
     // Puts the read test in the place of the unread one; a null test takes it out.
     void ReplaceUnread(const CPNTest& test, std::shared_ptr<CPNTest> read);
     std::int32_t NextFreeId() const;
@@ -67,20 +67,5 @@ private:
     CCursorList<CPNTest> tests;
     std::unordered_map<const CPNTest*, std::string> unread;  // each unread test's file
 };
-
-template <class Matches>
-std::vector<std::pair<std::shared_ptr<CPNTest>, std::string>> CPNTestDB::UnreadWhere(
-    Matches matches) const {
-    std::vector<std::pair<std::shared_ptr<CPNTest>, std::string>> found;
-    if (unread.empty()) {
-        return found;
-    }
-    for (const auto& test : tests) {
-        if (const auto file = unread.find(test.get()); file != unread.end() && matches(*test)) {
-            found.emplace_back(test, file->second);
-        }
-    }
-    return found;
-}
 
 }  // namespace orvane
