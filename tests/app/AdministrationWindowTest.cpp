@@ -402,7 +402,7 @@ TEST_F(AdministrationWindow, AUsersTestsListTheirQuestionsAndGeneratedOnesAreKep
 // ids and states they were kept with, newest first, and a generation gives ids that none of
 // them has, shown or not.
 TEST_F(AdministrationWindow, KeptTestsShowWithTheirIdsAndNoIdIsGivenTwice) {
-    auto time = std::chrono::sys_days(std::chrono::March / 5 / 2026) + std::chrono::hours(8);
+    KeptTime time = std::chrono::sys_days(std::chrono::March / 5 / 2026) + std::chrono::hours(8);
     for (const auto& [login, id] : {std::pair{u"jana", 3}, {u"Peter", 0}, {u"jana", 5}}) {
         ASSERT_TRUE(MakePrivateFolder(KeptTestsFolderOf(login)).IsOk());
         test::WriteTestFile(

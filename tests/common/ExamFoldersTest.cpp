@@ -32,8 +32,8 @@ TEST(ExamFolders, EveryLoginIsOneSafeNameOfItsOwn) {
     const std::u16string longLogin(300, u'ž');
     EXPECT_LE(LoginFileName(longLogin).size(), 128u);
     // A cut name, and names that no login is given, give no login.
-    for (const std::string name : {LoginFileName(longLogin), std::string("%41"), std::string("%2"),
-                                   std::string("a%"), std::string(".a")}) {
+    for (const std::string& name : {LoginFileName(longLogin), std::string("%41"), std::string("%2"),
+                                    std::string("a%"), std::string(".a")}) {
         EXPECT_EQ(LoginOfFileName(name), std::nullopt) << name;
     }
     EXPECT_NE(LoginFileName(longLogin), LoginFileName(longLogin + u"x"));
