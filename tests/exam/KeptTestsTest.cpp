@@ -87,11 +87,11 @@ TEST_F(KeptTests, StandUnreadInTheirPlaceUntilTheirLoginIsShown) {
 // Unread ids are taken: new tests get the smallest free ones, as when all were read.
 TEST_F(KeptTests, NewTestsNeverTakeTheIdOfAnUnreadOne) {
     std::vector<std::int32_t> given;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 3; ++i) {
         given.push_back(tests.NextFreeId());
         tests.AddTest(MakeTest(given.back(), u"jana", true));
     }
-    EXPECT_EQ(given, (std::vector<std::int32_t>{1, 4, 6, 10}));
+    EXPECT_EQ(given, (std::vector<std::int32_t>{1, 4, 6}));
 }
 
 // A renamed login's unread tests are read before their files move, and then stay the new
