@@ -222,7 +222,7 @@ bool COrvaneDlg::LoadDatabases() {
     if (testFile.GetKind() == CFileResult::Kind::Malformed) {
         return RefuseFile(kTestFile, testFile);
     }
-    LoadKeptTests(*tests);
+    ListKeptTests(*tests);
     return LoadQuestionPool();
 }
 
@@ -468,6 +468,7 @@ int COrvaneDlg::ChosenRow(const QListWidget* list) {
 
 void COrvaneDlg::FillTestCombo() {
     ui->testCombo->clear();
+    ReadKeptTestsOf(*tests, fields.login);
     for (bool more = tests->First(); more; more = tests->Next()) {
         if (tests->Current()->GetLogin() == fields.login) {
             ui->testCombo->addItem(TestLine(*tests->Current()));

@@ -99,7 +99,50 @@ bool ReadNumber(std::string_view text, std::size_t from, std::size_t length, int
     return true;
 }
 
+// The value of `digits` hexadecimal digits at `from`, or -1.
+long ReadHex(std::string_view text, std::size_t from, std::size_t digits) {
+    if (from + digits > text.size()) {
+        return -1;
+    }
+    long value = 0;
+    for (const char c : text.substr(from, digits)) {
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (digit < 0) {
+            return -1;
+        }
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
 }  // namespace
+
+std::optional<std::u16string> LoginOfFileName(std::string_view name) {
+    std::u16string login;
+    std::size_t plainFrom = 0;  // the start of the run of bytes that stand for themselves
+    for (std::size_t i = 0; i <= name.size(); ++i) {
+        if (i < name.size() && name[i] != '%') {
+            continue;
+        }
+        login += FromUtf8(name.substr(plainFrom, i - plainFrom));
+        if (i == name.size() || name == "%") {
+            break;
+        }
+        const bool unit = i + 1 < name.size() && name[i + 1] == 'u';
+        const long value = ReadHex(name, unit ? i + 2 : i + 1, unit ? 4 : 2);
+        if (value < 0) {
+            return std::nullopt;
+        }
+        login += static_cast<char16_t>(value);
+        i += unit ? 5 : 2;
+        plainFrom = i + 1;
+    }
+    // Whatever LoginFileName would not give back this very name is not a login's folder.
+    if (LoginFileName(login) != name) {
+        return std::nullopt;
+    }
+    return login;
+}
 
 std::string LoginFileName(std::u16string_view login) {
     if (login.empty()) {

@@ -29,6 +29,9 @@ using KeptTime = std::chrono::sys_time<std::chrono::microseconds>;
 // digits ("%u" and four for a lone surrogate); the empty login is "%". A name that would be
 // longer than 128 bytes is cut and ends in "~" and a hash of the whole login.
 std::string LoginFileName(std::u16string_view login);
+// The login whose folder name is `name`; nothing for a name that does not give its login in
+// full (a cut one) and for any name that LoginFileName does not make.
+std::optional<std::u16string> LoginOfFileName(std::string_view name);
 std::string KeptTestsFolderOf(std::u16string_view login);
 std::string SubmissionsFolderOf(std::u16string_view login);
 

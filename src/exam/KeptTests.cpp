@@ -1,9 +1,13 @@
 #include "exam/KeptTests.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <tuple>
 
 #include "common/ConsoleLine.h"
 #include "common/TextCodec.h"
@@ -93,6 +97,29 @@ CFileResult GiveLogin(const std::string& path, std::u16string_view login) {
     return SaveTestFile(test, path);
 }
 
+// The id in the name of a kept test's file ("<time>-test<id>", as Keep names it), or nothing.
+std::optional<std::int32_t> IdOfKeptTest(std::string_view name) {
+    const auto parsed = ParseKeptFileName(name);
+    if (!parsed || !parsed->second.starts_with("test")) {
+        return std::nullopt;
+    }
+    const std::string_view digits = parsed->second.substr(4);
+    std::int32_t id = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), id);
+    // Only the digits that Keep writes for the id: "test007" or "test 7" names no id.
+    if (error != std::errc() || end != digits.data() + digits.size() ||
+        std::to_string(id) != digits) {
+        return std::nullopt;
+    }
+    return id;
+}
+
+void ReadUnread(CPNTestDB& tests, const std::function<bool(const CPNTest&)>& matches) {
+    for (const auto& [test, path] : tests.UnreadWhere(matches)) {
+        tests.ReplaceUnread(*test, LoadTestFile(path));
+    }
+}
+
 }  // namespace
 
 std::set<const CPNTest*> TestsIn(const CPNTestDB& tests) {
@@ -127,18 +154,45 @@ std::vector<KeptTest> KeepNewTests(const CPNTestDB& tests, const std::set<const 
     return kept;
 }
 
-void LoadKeptTests(CPNTestDB& tests) {
-    std::vector<std::pair<std::string, std::string>> files;  // (name, path)
-    for (const std::string& login : LoginFolders(kKeptTestsFolder)) {
-        const std::string folder = std::string(kKeptTestsFolder) + "/" + login;
-        for (const std::string& name : KeptFileNames(folder)) {
-            files.emplace_back(name, folder + "/" + name);
+void ListKeptTests(CPNTestDB& tests) {
+    struct File {
+        std::string name;
+        std::string path;
+        std::size_t folder;  // in `logins`
+        bool operator<(const File& other) const {
+            return std::tie(name, path) < std::tie(other.name, other.path);
         }
+    };
+    std::vector<std::optional<std::u16string>> logins;
+    std::vector<File> files;
+    for (const std::string& name : LoginFolders(kKeptTestsFolder)) {
+        const std::string folder = std::string(kKeptTestsFolder) + "/" + name;
+        for (const std::string& file : KeptFileNames(folder)) {
+            files.push_back({file, folder + "/" + file, logins.size()});
+        }
+        logins.push_back(LoginOfFileName(name));
     }
     std::sort(files.begin(), files.end());
-    for (const auto& [name, path] : files) {
-        tests.AddTest(LoadTestFile(path));  // a file that does not load adds nothing
+    for (const File& file : files) {
+        const std::optional<std::int32_t> id = IdOfKeptTest(file.name);
+        const std::optional<std::u16string>& login = logins[file.folder];
+        if (!id || !login) {
+            tests.AddTest(LoadTestFile(file.path));  // a file that does not load adds nothing
+            continue;
+        }
+        auto test = std::make_shared<CPNTest>();
+        test->SetId(*id);
+        test->SetLogin(*login);
+        tests.AddUnread(std::move(test), file.path);
     }
+}
+
+void ReadKeptTestsOf(CPNTestDB& tests, std::u16string_view login) {
+    ReadUnread(tests, [login](const CPNTest& test) { return test.GetLogin() == login; });
+}
+
+void ReadKeptTest(CPNTestDB& tests, std::int32_t id) {
+    ReadUnread(tests, [id](const CPNTest& test) { return test.GetId() == id; });
 }
 
 CFileResult RemoveKeptTests(std::u16string_view login) {
@@ -161,6 +215,7 @@ KeptFilesMove MoveKeptFilesOfLogin(CPNTestDB& tests, std::u16string_view from,
             first = {path, result};
         }
     };
+    ReadKeptTestsOf(tests, from);  // their files are about to move
     for (const auto& test : tests.All()) {
         if (test->GetLogin() == from) {
             test->SetLogin(std::u16string(to));

@@ -3,8 +3,9 @@
 // made, kept as "tests/<login>/<time>-test<id>" (the bytes that a "testdb" holding it would
 // have), and every "testdb_bla" that a student uploaded, kept by the server as
 // "submissions/<login>/<time>-testdb_bla". The server hands a student the newest of their
-// kept tests instead of the shared "testdb"; the administration window loads the kept tests
-// at start-up and lists a student's submissions after the student's tests.
+// kept tests instead of the shared "testdb"; the administration window lists the kept tests
+// at start-up, reads those of a student when it shows the student's tests, and lists a
+// student's submissions after the student's tests.
 #include <memory>
 #include <set>
 #include <string>
@@ -42,8 +43,17 @@ std::vector<std::shared_ptr<CPNTest>> NewTests(const CPNTestDB& tests,
                                                const std::set<const CPNTest*>& before);
 KeptTest KeepTest(const std::shared_ptr<CPNTest>& test);
 // Adds every kept test to the database, oldest first, so that the newest stands at the front
-// as after its generation. A file that does not load as a test is named on the console.
-void LoadKeptTests(CPNTestDB& tests);
+// as after its generation. The tests stand there unread, known by the id and login that the
+// file's name and folder give, so that a course with many kept tests starts as fast as one
+// without: the ids that a generation avoids are theirs from the start. A file whose name does
+// not give them (a folder of a login too long to be its name in full) is read at once.
+void ListKeptTests(CPNTestDB& tests);
+// Reads the login's unread kept tests, each into its place, before the login's tests are shown
+// or changed. A file that does not load as a test leaves the database and is named on the
+// console, once.
+void ReadKeptTestsOf(CPNTestDB& tests, std::u16string_view login);
+// Reads the unread kept test with that id, as above, for whatever needs that test alone.
+void ReadKeptTest(CPNTestDB& tests, std::int32_t id);
 // Removes the login's kept tests from disk (a failure is a console line); its submissions
 // stay.
 CFileResult RemoveKeptTests(std::u16string_view login);
@@ -58,7 +68,8 @@ struct KeptFilesMove {
 // old login no other account has: the tests of the database and the kept tests take the new
 // login (the server hands a student the kept tests of the student's own folder, made for that
 // login), and the folders of kept tests and submissions move to the new login's, into them
-// where they exist. Whatever can move moves, whatever else fails.
+// where they exist. Whatever can move moves, whatever else fails. The kept tests of `from` are
+// read first.
 [[nodiscard]] KeptFilesMove MoveKeptFilesOfLogin(CPNTestDB& tests, std::u16string_view from,
                                                  std::u16string_view to);
 

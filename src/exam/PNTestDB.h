@@ -2,9 +2,18 @@
 // CPNTestDB: every test that the administration window knows, newest first, with one cursor.
 // It refers to its tests without owning them alone. Its file holds one test: Load adds the
 // test of a file at the front, Save writes the test under the cursor.
+//
+// A test may stand in the list unread: known by its id and login alone, with the file that
+// holds it, so that a database of many kept tests is listed without reading each of them (see
+// KeptTests). Its place, id and login are a read test's; whatever else it holds is read when
+// the test is needed.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "archive/ArchiveError.h"
 #include "archive/Object.h"
@@ -27,6 +36,14 @@ public:
     bool AddTest(std::shared_ptr<CPNTest> test);
     bool RemoveTest(std::int32_t id);
     bool RemoveTestsOfLogin(const std::u16string& login);
+    // Puts a test that is not read yet at the front: its id and login, and its file.
+    void AddUnread(std::shared_ptr<CPNTest> test, std::string fileName);
+    bool IsUnread(const CPNTest& test) const { return unread.contains(&test); }
+    // The unread tests for which `matches` holds, from the front, with their files.
+    std::vector<std::pair<std::shared_ptr<CPNTest>, std::string>> UnreadWhere(
+        const std::function<bool(const CPNTest&)>& matches) const;
+    // Puts the read test in the place of the unread one; a null test takes it out.
+    void ReplaceUnread(const CPNTest& test, std::shared_ptr<CPNTest> read);
     std::int32_t NextFreeId() const;
 
     bool SelectTest(std::int32_t id);
@@ -48,6 +65,7 @@ public:
 
 private:
     CCursorList<CPNTest> tests;
+    std::unordered_map<const CPNTest*, std::string> unread;  // each unread test's file
 };
 
 }  // namespace orvane

@@ -399,6 +399,37 @@ TEST_F(AdministrationWindow, AUsersTestsListTheirQuestionsAndGeneratedOnesAreKep
     EXPECT_EQ(View(), (QStringList{"5: Voľba", "0", "Vyberte.", "Vybrané odpovede:\n- nie"}));
 }
 
+// A new start lists the kept tests without reading them all: a student's tests show with the
+// ids and states they were kept with, newest first, and a generation gives ids that none of
+// them has, shown or not.
+TEST_F(AdministrationWindow, KeptTestsShowWithTheirIdsAndNoIdIsGivenTwice) {
+    KeptTime time = std::chrono::sys_days(std::chrono::March / 5 / 2026) + std::chrono::hours(8);
+    for (const auto& [login, id] : {std::pair{u"jana", 3}, {u"Peter", 0}, {u"jana", 5}}) {
+        ASSERT_TRUE(MakePrivateFolder(KeptTestsFolderOf(login)).IsOk());
+        test::WriteTestFile(
+            KeptTestsFolderOf(login) + "/" +
+                KeptFileName(time += std::chrono::minutes(1), "test" + std::to_string(id)),
+            test::MakeTest(id, login, id == 3));
+    }
+    OpenWindow();
+    Choose(1006, "jana");
+    EXPECT_EQ(TestLines(), (QStringList{"ID:5    VYPRACOVANÝ 1.1.2009", "ID:3    NA VYPRACOVANIE",
+                                        "ID:1    VYPRACOVANÝ 1.1.2009"}));
+    {
+        ModalAnswers answers;
+        answers.Expect<CTestGenerator>([](CTestGenerator* generator) {
+            test::Type(test::Control<QLineEdit>(generator, 1024), "1");
+            QTest::mouseClick(test::Control<QPushButton>(generator, 1), Qt::LeftButton);
+        });
+        Click(1019);
+    }
+    Choose(1006, "Peter");
+    EXPECT_EQ(TestLines(),
+              (QStringList{"ID:4    NA VYPRACOVANIE", "ID:0    VYPRACOVANÝ 1.1.2009"}));
+    Choose(1006, "jana");
+    EXPECT_EQ(TestLines().front(), "ID:2    NA VYPRACOVANIE");
+}
+
 // The only case on the fixed port, so that no two test processes race for it: "Zapnúť"
 // listens, the message of an upload session shows over the window and the session goes on
 // only after OK, and "Vypnúť" stops listening.

@@ -14,7 +14,8 @@ namespace {
 using namespace std::chrono;
 
 // A login is one name in its folder: never a path, never hidden, never "." or "..", never
-// too long, and never the name of another login; a kept file's name gives back its time.
+// too long, and never the name of another login; a folder's name gives back its login unless
+// it was cut, and a kept file's name gives back its time.
 TEST(ExamFolders, EveryLoginIsOneSafeNameOfItsOwn) {
     for (const auto& [login, name] : std::initializer_list<std::pair<std::u16string, std::string>>{
              {u"ján.novák", "ján.novák"},
@@ -26,9 +27,15 @@ TEST(ExamFolders, EveryLoginIsOneSafeNameOfItsOwn) {
              {std::u16string(1, 0xD800), "%uD800"},
              {u"\U0001F600", "\xF0\x9F\x98\x80"}}) {
         EXPECT_EQ(LoginFileName(login), name);
+        EXPECT_EQ(LoginOfFileName(name), login);
     }
     const std::u16string longLogin(300, u'ž');
     EXPECT_LE(LoginFileName(longLogin).size(), 128u);
+    // A cut name, and names that no login is given, give no login.
+    for (const std::string& name : {LoginFileName(longLogin), std::string("%41"), std::string("%2"),
+                                    std::string("a%"), std::string(".a")}) {
+        EXPECT_EQ(LoginOfFileName(name), std::nullopt) << name;
+    }
     EXPECT_NE(LoginFileName(longLogin), LoginFileName(longLogin + u"x"));
     const KeptTime time = sys_days(2026y / 3 / 5) + 23h + 59min + 58s + 7us;
     EXPECT_EQ(KeptFileName(time, "testdb_bla"), "20260305T235958.000007Z-testdb_bla");
