@@ -146,7 +146,7 @@ COrvaneDlg::COrvaneDlg(QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::OrvaneDlg>()),
       userFile(std::u16string(kUserFile)),
-      operatorMessages(this) {
+      operatorMessages(std::make_shared<CQtOperatorMessages>(this)) {
     ui->setupUi(this);
     ConnectControls();
 }
@@ -181,7 +181,7 @@ void COrvaneDlg::ConnectControls() {
     connect(ui->questionList, &QListWidget::itemSelectionChanged, this,
             &COrvaneDlg::OnQuestionChosen);
     connect(ui->generateButton, &QPushButton::clicked, this, &COrvaneDlg::OnGenerateTests);
-    connect(ui->startButton, &QPushButton::clicked, this, [] { StartServer(); });
+    connect(ui->startButton, &QPushButton::clicked, this, [] { static_cast<void>(StartServer()); });
     connect(ui->stopButton, &QPushButton::clicked, this, [] { StopServer(); });
 }
 
@@ -203,7 +203,7 @@ COrvaneDlg::OpenResult COrvaneDlg::Open() {
         AddFirstRunAccount();
     }
     FillUserList();
-    SetOperatorMessages(&operatorMessages);
+    SetOperatorMessages(operatorMessages);
     return OpenResult::Accepted;
 }
 

@@ -9,7 +9,7 @@
 
 namespace orvane {
 
-class CFileResult {
+class [[nodiscard]] CFileResult {
 public:
     enum class Kind { Ok, Missing, Unreadable, Malformed, Unwritable };
 

@@ -108,7 +108,7 @@ void CPasswordLimits::Table::Count(Entry& entry) const {
 std::optional<CPasswordLimits::Clock::time_point> CPasswordLimits::TurnOf(std::u16string_view login,
                                                                           std::uint32_t address,
                                                                           Clock::time_point now) {
-    const std::lock_guard lock(mutex);
+    const CMutexLock lock(mutex);
     std::pair<Table*, Entry*> guessing[2] = {
         {&pairs, pairs.Find(KeyOf(login, address, true), now)},
         {&addresses, addresses.Find(KeyOf(login, address, false), now)}};
@@ -132,20 +132,20 @@ std::optional<CPasswordLimits::Clock::time_point> CPasswordLimits::TurnOf(std::u
 
 void CPasswordLimits::Refused(std::u16string_view login, std::uint32_t address,
                               Clock::time_point now) {
-    const std::lock_guard lock(mutex);
+    const CMutexLock lock(mutex);
     pairs.Count(pairs.Take(KeyOf(login, address, true), now));
     addresses.Count(addresses.Take(KeyOf(login, address, false), now));
 }
 
 void CPasswordLimits::Accepted(std::u16string_view login, std::uint32_t address) {
-    const std::lock_guard lock(mutex);
+    const CMutexLock lock(mutex);
     if (Entry* entry = pairs.Find(KeyOf(login, address, true), Clock::now())) {
         *entry = Entry{};
     }
 }
 
 void CPasswordLimits::Clear() {
-    const std::lock_guard lock(mutex);
+    const CMutexLock lock(mutex);
     pairs.Clear();
     addresses.Clear();
 }

@@ -17,10 +17,11 @@
 // that is being guessed.
 #include <chrono>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <string_view>
 #include <vector>
+
+#include "common/Mutex.h"
 
 namespace orvane {
 
@@ -93,10 +94,10 @@ private:
 
     std::uint64_t KeyOf(std::u16string_view login, std::uint32_t address, bool withLogin) const;
 
-    std::mutex mutex;
+    CMutex mutex;
     const std::uint64_t secret;
-    Table pairs;
-    Table addresses;
+    Table pairs GUARDED_BY(mutex);
+    Table addresses GUARDED_BY(mutex);
 };
 
 }  // namespace orvane

@@ -26,7 +26,7 @@ public:
         Reloaded,          // the file had changed: `users` is what it holds, nothing was written
         ReplacedUndecoded  // the file had changed and did not decode (`undecoded` says why)
     };
-    struct SaveResult {
+    struct [[nodiscard]] SaveResult {
         Outcome outcome = Outcome::Written;
         CFileResult result;     // of the write
         CFileResult undecoded;  // why the changed file could not be taken over

@@ -4,14 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <tuple>
+#include <future>
+#include <memory>
 #include <optional>
+#include <thread>
+#include <tuple>
 
 #include "ServerFixture.h"
 #include "common/AtomicFile.h"
 #include "common/ExamFolders.h"
 #include "common/TextCodec.h"
 #include "server/KeptSubmission.h"
+#include "server/OperatorMessages.h"
 #include "server/PasswordLimits.h"
 #include "server/RefusalLines.h"
 #include "server/ServedNames.h"
@@ -228,12 +232,49 @@ TEST(KeptSubmissionTest, ATakenNameTakesTheNextMicrosecondAndAnUnconfirmedOneGoe
     }
 }
 
+// A sink that a session is calling when the host clears it and lets it go lives until the call
+// returns, whichever sink it is.
+TEST(SharedSinkTest, ASinkClearedDuringACallGoesOnlyOnceTheCallReturns) {
+    struct Sink : COperatorMessages, CServerLog {
+        void Show(const std::string& message) override { Write(Level::Info, message); }
+        void Write(Level, const std::string& line) override {
+            entered.set_value();
+            release.wait();
+            got = line;  // the object is still there
+        }
+        std::promise<void> entered;
+        std::shared_future<void> release;
+        std::string got;
+    };
+    using Install = void (*)(const std::shared_ptr<Sink>&);
+    using Call = void (*)();
+    for (const auto& [install, call] :
+         {std::pair<Install, Call>{[](const auto& sink) { SetOperatorMessages(sink); },
+                                   [] { ShowOperatorMessage("x"); }},
+          std::pair<Install, Call>{[](const auto& sink) { SetServerLog(sink); },
+                                   [] { WriteServerLog(CServerLog::Level::Info, "x"); }}}) {
+        auto sink = std::make_shared<Sink>();
+        std::promise<void> release;
+        sink->release = release.get_future().share();
+        const std::weak_ptr<Sink> watched = sink;
+        install(sink);
+        std::thread session(call);
+        sink->entered.get_future().wait();
+        install(nullptr);
+        sink.reset();
+        EXPECT_FALSE(watched.expired());
+        release.set_value();
+        session.join();
+        EXPECT_TRUE(watched.expired());
+    }
+}
+
 // The same refusal of a login from an address: the first ones each have their line, the rest
 // of the window is one line with their count, written when the window has ended.
 TEST(RefusalLinesTest, RepeatsAreCountedInOneLineAndTheFirstOnesKeepTheirOwn) {
     using namespace std::chrono_literals;
     test::RecordedLog log;
-    SetServerLog(&log);
+    SetServerLog(test::Unowned(log));
     CRefusalLines lines;
     const auto now = CRefusalLines::Clock::now();
     const auto refuse = [&](std::uint32_t address, int port, auto at) {

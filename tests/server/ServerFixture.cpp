@@ -99,10 +99,9 @@ void Upload(LoopbackClient& client, const std::string& name, const std::string& 
 
 ServerTest::ServerTest() : port(FreePort()) {
     SaveAccounts();
-    SetOperatorMessages(&messages);
-    SetServerLog(&log);
-    StartServer(port);
-    EXPECT_TRUE(IsListening());
+    SetOperatorMessages(Unowned(messages));
+    SetServerLog(Unowned(log));
+    EXPECT_TRUE(StartServer(port).listening);
 }
 
 LoopbackClient ServerTest::LoginAs(const std::string& login, const std::string& password) {
@@ -114,8 +113,7 @@ LoopbackClient ServerTest::LoginAs(const std::string& login, const std::string& 
 void ServerTest::Restart(ServerOptions options) {
     StopServer();
     options.port = port;
-    StartServer(options);
-    EXPECT_TRUE(IsListening());
+    EXPECT_TRUE(StartServer(options).listening);
 }
 
 ServerTest::~ServerTest() {

@@ -409,9 +409,9 @@ TEST_F(UploadTest, TheFileIsInPlaceBeforeTheOperatorIsTold) {
             RecordedMessages::Show(message + ": " + ReadText("odpovede"));
         }
     } operatorView;
-    SetOperatorMessages(&operatorView);
+    SetOperatorMessages(Unowned(operatorView));
     Upload("new");
-    SetOperatorMessages(&messages);
+    SetOperatorMessages(Unowned(messages));
     EXPECT_EQ(operatorView.Shown(), std::vector<std::string>{"File has been saved: new"});
 }
 
