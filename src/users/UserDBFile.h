@@ -32,7 +32,7 @@ public:
         CFileResult undecoded;  // why the changed file could not be taken over
     };
 
-    explicit CUserDBFile(std::u16string fileName) : fileName(std::move(fileName)) {}
+    explicit CUserDBFile(std::u16string name) : fileName(std::move(name)) {}
 
     // Loads the file into `users` (a fresh database) and remembers what it held.
     CFileResult Load(CPNUserDB& users);

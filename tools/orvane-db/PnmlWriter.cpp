@@ -41,9 +41,9 @@ std::string Point(const char* tag, std::int64_t x, std::int64_t y) {
 
 class CPnmlWriter {
 public:
-    CPnmlWriter(const CPNPetriNet& net, std::vector<std::string>& warnings)
-        : net(net), warnings(warnings) {
-        for (const auto& element : net.Elements()) {
+    CPnmlWriter(const CPNPetriNet& written, std::vector<std::string>& found)
+        : net(written), warnings(found) {
+        for (const auto& element : written.Elements()) {
             members.insert(element.get());
         }
     }
