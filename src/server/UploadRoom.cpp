@@ -40,7 +40,8 @@ std::string SizeText(std::uint64_t bytes) {
                                                : std::to_string(bytes) + " bytes";
 }
 
-CUploadRoom::CUploadRoom(const ServerOptions& serverOptions, const std::u16string& login, bool quota)
+CUploadRoom::CUploadRoom(const ServerOptions& serverOptions, const std::u16string& login,
+                         bool quota)
     : options(serverOptions), most(serverOptions.maxUpload) {
     refusal = ReserveShortfall();
     if (!refusal.empty() || !quota) {

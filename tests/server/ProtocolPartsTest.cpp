@@ -145,7 +145,8 @@ TEST(PasswordLimitsTest, GuessingSlowsDownOnlyWhereItComesFrom) {
 
 // The gap between two turns of a login from one address, taken at `at`: none once it no
 // longer guesses, nothing beyond the longest wait.
-std::optional<CPasswordLimits::Clock::duration> Gap(CPasswordLimits& limits, std::u16string_view login,
+std::optional<CPasswordLimits::Clock::duration> Gap(CPasswordLimits& limits,
+                                                    std::u16string_view login,
                                                     std::uint32_t address,
                                                     CPasswordLimits::Clock::time_point at) {
     const auto first = limits.TurnOf(login, address, at);
@@ -178,7 +179,8 @@ TEST(PasswordLimitsTest, RefusalsAgeOutAndTheirCountStopsAtTheLongestPause) {
 // place before any: a flood of new keys never pushes out one that is being guessed.
 TEST(PasswordLimitsTest, AFullSetGivesUpTheKeyWithTheFewestRefusals) {
     using Refusals = std::vector<std::pair<std::u16string, int>>;
-    for (const auto& [refusals, guessed] : std::initializer_list<std::pair<Refusals, std::u16string>>{
+    for (const auto& [refusals, guessed] :
+         std::initializer_list<std::pair<Refusals, std::u16string>>{
              {{{u"a", 6}, {u"b", 7}, {u"c", 8}, {u"d", 9}, {u"e", 1}}, u"bcd"},
              {{{u"a", 9}, {u"b", 8}, {u"c", 7}, {u"d", 6}, {u"e", 1}}, u"abc"},
              {{{u"a", 6}, {u"b", 6}, {u"c", 6}, {u"e", 1}}, u"abc"},
@@ -216,7 +218,8 @@ TEST(KeptSubmissionTest, ATakenNameTakesTheNextMicrosecondAndAnUnconfirmedOneGoe
         test::TempFolder temporary;
         ASSERT_TRUE(MakePrivateFolder(SubmissionsFolderOf(u"ziak")).IsOk());
         for (int i = 0; i < taken; ++i) {
-            test::WriteBytes(folder + KeptFileName(time + std::chrono::microseconds(i), "nove"), {});
+            test::WriteBytes(folder + KeptFileName(time + std::chrono::microseconds(i), "nove"),
+                             {});
         }
         CAtomicFile upload;
         ASSERT_TRUE(upload.Open("nove") && upload.Write("a", 1));
@@ -224,10 +227,14 @@ TEST(KeptSubmissionTest, ATakenNameTakesTheNextMicrosecondAndAnUnconfirmedOneGoe
             CKeptSubmission submission(u"ziak", u"nove", upload, 0, time);
             if (confirmed) {
                 const std::string path = submission.Confirm();
-                EXPECT_EQ(path, kept < 0 ? "" : folder + KeptFileName(time + std::chrono::microseconds(kept), "nove"));
+                EXPECT_EQ(path, kept < 0
+                                    ? ""
+                                    : folder + KeptFileName(time + std::chrono::microseconds(kept),
+                                                            "nove"));
             }
         }
-        EXPECT_EQ(KeptFileNames(folder).size(), static_cast<std::size_t>(taken + (kept < 0 ? 0 : 1)))
+        EXPECT_EQ(KeptFileNames(folder).size(),
+                  static_cast<std::size_t>(taken + (kept < 0 ? 0 : 1)))
             << taken;
     }
 }

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <thread>
 
+#include "common/Interrupted.h"
+
 namespace {
 
 // What the queue holds at most: a minute of a busy exam's lines.
@@ -67,10 +69,8 @@ void CLogLines::WriteOut() {
 
 void CLogLines::WriteWhole(const std::string& text) const {
     for (std::size_t done = 0; done < text.size();) {
-        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR) {
-            continue;
-        }
+        const ssize_t wrote =
+            RetryInterrupted([&] { return ::write(fd, text.data() + done, text.size() - done); });
         if (wrote <= 0) {
             return;
         }
