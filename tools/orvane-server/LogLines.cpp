@@ -69,8 +69,8 @@ void CLogLines::WriteOut() {
 
 void CLogLines::WriteWhole(const std::string& text) const {
     for (std::size_t done = 0; done < text.size();) {
-        const ssize_t wrote =
-            RetryInterrupted([&] { return ::write(fd, text.data() + done, text.size() - done); });
+        const ssize_t wrote = orvane::RetryInterrupted(
+            [&] { return ::write(fd, text.data() + done, text.size() - done); });
         if (wrote <= 0) {
             return;
         }
