@@ -60,7 +60,7 @@ std::unique_ptr<CPNUserDB> Accounts(int students, const std::u16string& password
 }
 
 std::vector<std::uint8_t> SaveAccounts(int students, const std::u16string& password) {
-    Accounts(students, password)->Save(u"userdb");
+    EXPECT_TRUE(Accounts(students, password)->Save(u"userdb").IsOk());
     return ReadBytes("userdb");
 }
 
