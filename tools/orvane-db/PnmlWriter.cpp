@@ -66,9 +66,9 @@ public:
             Node(**element);
         }
         for (auto element = list.rbegin(); element != list.rend(); ++element) {
-            const auto& arcs = (*element)->Arcs();
+            const auto& elementArcs = (*element)->Arcs();
             if (ids.contains(element->get())) {
-                for (auto arc = arcs.rbegin(); arc != arcs.rend(); ++arc) {
+                for (auto arc = elementArcs.rbegin(); arc != elementArcs.rend(); ++arc) {
                     Arc(**element, *arc);
                 }
             }
