@@ -124,7 +124,7 @@ void ForgetRemovedLogins(CPNUserDB& users, CPNTestDB& tests,
     for (const std::u16string& login : before) {
         if (!users.FindLogin(login)) {
             tests.RemoveTestsOfLogin(login);
-            RemoveKeptTests(login);
+            static_cast<void>(RemoveKeptTests(login));
         }
     }
 }
