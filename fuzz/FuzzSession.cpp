@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -203,8 +204,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
             "cannot make the working folder");
     workingFolder = pattern;
     std::atexit(RemoveWorkingFolder);
-    static CQuietOperator quiet;
-    SetOperatorMessages(&quiet);
+    SetOperatorMessages(std::make_shared<CQuietOperator>());
     SilenceConsoleLines();
     RestoreFolder();
     return 0;

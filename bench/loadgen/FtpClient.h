@@ -13,7 +13,7 @@ namespace orvane::load {
 
 class CFtpClient {
 public:
-    explicit CFtpClient(std::uint16_t port) : port(port) {}
+    explicit CFtpClient(std::uint16_t serverPort) : port(serverPort) {}
     ~CFtpClient();
     CFtpClient(const CFtpClient&) = delete;
     CFtpClient& operator=(const CFtpClient&) = delete;

@@ -26,8 +26,8 @@ private:
 // Times one request into the log from construction to Stop (or destruction).
 class CTimed {
 public:
-    CTimed(CLatencyLog& log, std::string kind)
-        : log(log), kind(std::move(kind)), started(CLatencyLog::Clock::now()) {}
+    CTimed(CLatencyLog& latencies, std::string what)
+        : log(latencies), kind(std::move(what)), started(CLatencyLog::Clock::now()) {}
     ~CTimed() { log.Add(kind, CLatencyLog::Clock::now() - started); }
     CTimed(const CTimed&) = delete;
     CTimed& operator=(const CTimed&) = delete;

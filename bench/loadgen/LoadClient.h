@@ -21,7 +21,7 @@ public:
         Failed,   // no connection, or anything else
     };
 
-    explicit CLoadClient(std::uint16_t port) : port(port) {}
+    explicit CLoadClient(std::uint16_t serverPort) : port(serverPort) {}
     ~CLoadClient();
     CLoadClient(CLoadClient&& other) noexcept;
     CLoadClient(const CLoadClient&) = delete;

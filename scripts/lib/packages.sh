@@ -22,8 +22,8 @@ SERVER_BUILD_PACKAGES=(g++ cmake ninja-build nlohmann-json3-dev)
 # Qt's Slovak texts, which the program and its window tests load at start-up.
 BUILD_PACKAGES=("${SERVER_BUILD_PACKAGES[@]}" pkg-config qt6-base-dev qt6-svg-dev libgl-dev
                 qt6-translations-l10n)
-# What the tests need on top of that.
-TEST_PACKAGES=(libgtest-dev libgmock-dev)
+# What the tests need on top of that, and clang for the build that checks the locks.
+TEST_PACKAGES=(libgtest-dev libgmock-dev clang)
 # What scripts/screenshots needs on top of the tests: a virtual display, a window manager for
 # the title bars, a way to type and click, a way to take pictures, and one to turn a PDF page
 # into a picture.

@@ -27,8 +27,8 @@ CBisimulation::CBisimulation(const CStateSpace& first,
                              const std::vector<std::uint32_t>& firstLabels,
                              const CStateSpace& second,
                              const std::vector<std::uint32_t>& secondLabels,
-                             const std::atomic<bool>* cancel)
-    : cancel(cancel), firstStates(first.StateCount()) {
+                             const std::atomic<bool>* cancelled)
+    : cancel(cancelled), firstStates(first.StateCount()) {
     Add(first, firstLabels, 0);
     Add(second, secondLabels, firstStates);
     start.push_back(static_cast<std::uint32_t>(steps.size()));

@@ -25,10 +25,10 @@ std::uint64_t Word(const std::uint8_t* packed, std::size_t at, std::size_t bytes
 
 }  // namespace
 
-CMarkingStore::CMarkingStore(std::size_t markingBytes)
-    : markingBytes(markingBytes),
+CMarkingStore::CMarkingStore(std::size_t bytesPerMarking)
+    : markingBytes(bytesPerMarking),
       blockShift(static_cast<std::uint32_t>(
-          std::max<int>(4, static_cast<int>(kBlockBits) - std::bit_width(markingBytes)))),
+          std::max<int>(4, static_cast<int>(kBlockBits) - std::bit_width(bytesPerMarking)))),
       blockMask((std::uint32_t{1} << blockShift) - 1),
       table(kFirstTableSize, kNone) {}
 

@@ -15,7 +15,7 @@ namespace orvane {
 // them through its chain of nodes.
 class CNetStructure::CReader {
 public:
-    CReader(const CPNPetriNet& net, CNetStructure& structure) : structure(structure) {
+    CReader(const CPNPetriNet& net, CNetStructure& target) : structure(target) {
         for (const auto& element : net.Elements()) {
             members.insert(element.get());
         }

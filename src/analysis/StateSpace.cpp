@@ -32,27 +32,27 @@ CMarkingLayout MakeLayout(const CNetStructure& net, const std::vector<std::uint6
 
 }  // namespace
 
-CStateSpace::CStateSpace(const CNetStructure& net, const std::vector<std::uint64_t>& bounds,
-                         const SExploreLimits& limits)
-    : net(net),
-      limits(limits),
-      layout(MakeLayout(net, bounds)),
+CStateSpace::CStateSpace(const CNetStructure& structure, const std::vector<std::uint64_t>& bounds,
+                         const SExploreLimits& exploreLimits)
+    : net(structure),
+      limits(exploreLimits),
+      layout(MakeLayout(structure, bounds)),
       store(layout.Bytes()),
       checkCover(std::find(bounds.begin(), bounds.end(), CMarkingLayout::kUnknownBound) !=
                  bounds.end()),
-      maxTokens(net.Places().size(), 0),
-      everEnabled(net.Transitions().size(), false),
-      current(net.Places().size()),
-      next(net.Places().size()),
+      maxTokens(structure.Places().size(), 0),
+      everEnabled(structure.Transitions().size(), false),
+      current(structure.Places().size()),
+      next(structure.Places().size()),
       scratch(layout.Bytes() + CMarkingLayout::kPadding) {
-    const auto& places = net.Places();
-    for (std::uint32_t t = 0; t < net.Transitions().size(); ++t) {
-        needs.push_back(net.Inputs(t));
+    const auto& places = structure.Places();
+    for (std::uint32_t t = 0; t < structure.Transitions().size(); ++t) {
+        needs.push_back(structure.Inputs(t));
         std::vector<std::int64_t> delta(places.size(), 0);
-        for (const auto& flow : net.Inputs(t)) {
+        for (const auto& flow : structure.Inputs(t)) {
             delta[flow.place] -= flow.weight;
         }
-        for (const auto& flow : net.Outputs(t)) {
+        for (const auto& flow : structure.Outputs(t)) {
             delta[flow.place] += flow.weight;
         }
         auto& list = changes.emplace_back();

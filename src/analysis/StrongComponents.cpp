@@ -4,15 +4,15 @@
 
 namespace orvane {
 
-CStrongComponents::CStrongComponents(const CStateSpace& space)
-    : space(space),
-      order(space.StateCount(), CStateSpace::kNone),
-      low(space.StateCount(), 0),
-      done(space.StateCount(), false),
-      leaves(space.StateCount(), false),
-      inEveryBottom(space.EverEnabled().size(), true) {
+CStrongComponents::CStrongComponents(const CStateSpace& stateSpace)
+    : space(stateSpace),
+      order(stateSpace.StateCount(), CStateSpace::kNone),
+      low(stateSpace.StateCount(), 0),
+      done(stateSpace.StateCount(), false),
+      leaves(stateSpace.StateCount(), false),
+      inEveryBottom(stateSpace.EverEnabled().size(), true) {
     // Every state is reached from the first one.
-    if (space.StateCount() > 0) {
+    if (stateSpace.StateCount() > 0) {
         Visit(0);
     }
 }

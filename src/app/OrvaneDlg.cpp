@@ -126,7 +126,7 @@ void ForgetRemovedLogins(CPNUserDB& users, CPNTestDB& tests,
     for (const std::u16string& login : before) {
         if (!users.FindLogin(login)) {
             tests.RemoveTestsOfLogin(login);
-            RemoveKeptTests(login);
+            static_cast<void>(RemoveKeptTests(login));
         }
     }
 }
@@ -148,7 +148,7 @@ COrvaneDlg::COrvaneDlg(QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::OrvaneDlg>()),
       userFile(std::u16string(kUserFile)),
-      operatorMessages(this) {
+      operatorMessages(std::make_shared<CQtOperatorMessages>(this)) {
     ui->setupUi(this);
     ConnectControls();
 }
@@ -183,7 +183,7 @@ void COrvaneDlg::ConnectControls() {
     connect(ui->questionList, &QListWidget::itemSelectionChanged, this,
             &COrvaneDlg::OnQuestionChosen);
     connect(ui->generateButton, &QPushButton::clicked, this, &COrvaneDlg::OnGenerateTests);
-    connect(ui->startButton, &QPushButton::clicked, this, [] { StartServer(); });
+    connect(ui->startButton, &QPushButton::clicked, this, [] { static_cast<void>(StartServer()); });
     connect(ui->stopButton, &QPushButton::clicked, this, [] { StopServer(); });
 }
 
@@ -205,7 +205,7 @@ COrvaneDlg::OpenResult COrvaneDlg::Open() {
         AddFirstRunAccount();
     }
     FillUserList();
-    SetOperatorMessages(&operatorMessages);
+    SetOperatorMessages(operatorMessages);
     return OpenResult::Accepted;
 }
 

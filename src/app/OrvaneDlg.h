@@ -121,7 +121,7 @@ private:
     CUserDBFile userFile;
     std::unique_ptr<CPNTestDB> tests;
     std::shared_ptr<CPNTest> pool;
-    CQtOperatorMessages operatorMessages;
+    std::shared_ptr<CQtOperatorMessages> operatorMessages;
     bool closing = false;
     // The chosen user's kept submissions, listed in the test combo after the user's tests
     // from the line `firstSubmissionLine` on, and the one chosen there (null for none).

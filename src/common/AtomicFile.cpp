@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/Interrupted.h"
+
 namespace orvane {
 namespace {
 
@@ -168,10 +170,7 @@ bool CAtomicFile::Write(const void* data, std::size_t size) {
     }
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
-        const ssize_t written = ::write(fd, bytes, size);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
+        const ssize_t written = RetryInterrupted([&] { return ::write(fd, bytes, size); });
         if (written <= 0) {
             Abort();
             return false;
@@ -291,10 +290,8 @@ bool CAtomicFile::CopyAs(const std::string& path, mode_t mode) const {
     bool copied = copy.Open(path, mode);
     std::vector<char> block(copied ? 256 * 1024 : 0);
     for (off_t offset = 0; copied;) {
-        const ssize_t got = ::pread(source, block.data(), block.size(), offset);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
+        const ssize_t got =
+            RetryInterrupted([&] { return ::pread(source, block.data(), block.size(), offset); });
         if (got <= 0) {
             copied = got == 0 && copy.Commit();
             break;

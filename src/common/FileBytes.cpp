@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <new>
 
+#include "common/Interrupted.h"
+
 namespace orvane {
 namespace {
 
@@ -88,11 +90,10 @@ CFileResult ReadDescriptorBytes(int fd, std::vector<std::uint8_t>& bytes, std::s
         bytes.resize(size);
         std::size_t filled = 0;
         while (filled < size) {
-            const ssize_t got =
-                ::pread(fd, bytes.data() + filled, size - filled, static_cast<off_t>(filled));
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
+            const ssize_t got = RetryInterrupted([&] {
+                return ::pread(fd, bytes.data() + filled, size - filled,
+                               static_cast<off_t>(filled));
+            });
             if (got < 0) {
                 return CFileResult::Unreadable(errno);
             }
@@ -118,10 +119,7 @@ CFileResult ReadDescriptorBytes(int fd, std::vector<std::uint8_t>& bytes) {
         }
         std::uint8_t block[65536];
         for (;;) {
-            const ssize_t got = ::read(fd, block, sizeof block);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
+            const ssize_t got = RetryInterrupted([&] { return ::read(fd, block, sizeof block); });
             if (got < 0) {
                 return CFileResult::Unreadable(errno);
             }

@@ -9,7 +9,7 @@
 
 namespace orvane {
 
-class CFileResult {
+class [[nodiscard]] CFileResult {
 public:
     enum class Kind { Ok, Missing, Unreadable, Malformed, Unwritable };
 
@@ -33,8 +33,8 @@ public:
     std::string Reason() const;
 
 private:
-    CFileResult(Kind kind, int error, std::string detail)
-        : kind(kind), error(error), detail(std::move(detail)) {}
+    CFileResult(Kind resultKind, int errorNumber, std::string detailText)
+        : kind(resultKind), error(errorNumber), detail(std::move(detailText)) {}
 
     Kind kind = Kind::Ok;
     int error = 0;

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <ctime>
 
+#include "common/Interrupted.h"
+
 namespace orvane {
 namespace {
 
@@ -52,10 +54,8 @@ std::atomic<std::uint32_t>& State() {
 bool ReadKernelRandom(std::span<std::uint8_t> bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t read = ::getrandom(bytes.data() + done, bytes.size() - done, 0);
-        if (read < 0 && errno == EINTR) {
-            continue;
-        }
+        const ssize_t read = RetryInterrupted(
+            [&] { return ::getrandom(bytes.data() + done, bytes.size() - done, 0); });
         if (read < 0) {
             return ReadDevice(bytes.subspan(done));  // a kernel or a filter without getrandom
         }

@@ -39,7 +39,7 @@ public:
         TooMany,      // a row asks for more questions than it has; nothing was made
         PoolTooSmall  // a draw found no fitting question; the tests made before it stay
     };
-    struct Result {
+    struct [[nodiscard]] Result {
         Outcome outcome = Outcome::Done;
         int row = -1;  // the refused row, for TooMany
         int testsMade = 0;

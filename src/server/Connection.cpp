@@ -8,25 +8,19 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "common/Interrupted.h"
+
 namespace orvane {
 
 long CConnection::Receive(void* buffer, std::size_t size) {
-    for (;;) {
-        const ssize_t got = ::recv(socket, buffer, size, 0);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        return static_cast<long>(got);
-    }
+    return static_cast<long>(RetryInterrupted([&] { return ::recv(socket, buffer, size, 0); }));
 }
 
 bool CConnection::Send(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
-        const ssize_t sent = ::send(socket, bytes, size, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) {
-            continue;
-        }
+        const ssize_t sent =
+            RetryInterrupted([&] { return ::send(socket, bytes, size, MSG_NOSIGNAL); });
         if (sent <= 0) {
             return false;
         }

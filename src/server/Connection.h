@@ -12,7 +12,7 @@ namespace orvane {
 
 class CConnection {
 public:
-    explicit CConnection(int socket) : socket(socket) {}
+    explicit CConnection(int connected) : socket(connected) {}
 
     // Receives up to `size` bytes; answers how many arrived, 0 when the peer has closed the
     // connection and a negative number when the receive failed.

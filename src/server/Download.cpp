@@ -14,6 +14,7 @@
 #include "archive/Archive.h"
 #include "common/ExamFolders.h"
 #include "common/FileBytes.h"
+#include "common/Interrupted.h"
 #include "common/TextCodec.h"
 #include "exam/PNTest.h"
 #include "exam/WithoutKeys.h"
@@ -36,10 +37,8 @@ constexpr std::array<std::uint8_t, 13> kTestRecord = {0xFF, 0xFF, 0x01, 0x00, 0x
 long ReadBlock(int fd, char* block, std::size_t size) {
     std::size_t filled = 0;
     while (filled < size) {
-        const ssize_t got = ::read(fd, block + filled, size - filled);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
+        const ssize_t got =
+            RetryInterrupted([&] { return ::read(fd, block + filled, size - filled); });
         if (got < 0) {
             return -1;
         }
@@ -84,11 +83,9 @@ bool IsSigpipeIgnored() {
 // Asks the kernel for the whole file at once: a socket that takes it all needs one call.
 SendResult SendWhole(int socket, int fd, std::uint64_t size, std::uint64_t& sent) {
     for (bool first = true; sent < size; first = false) {
-        const ssize_t moved =
-            ::sendfile(socket, fd, nullptr, std::min(size - sent, kLargestSendfile));
-        if (moved < 0 && errno == EINTR) {
-            continue;
-        }
+        const ssize_t moved = RetryInterrupted([&] {
+            return ::sendfile(socket, fd, nullptr, std::min(size - sent, kLargestSendfile));
+        });
         if (moved < 0 && first && (errno == EINVAL || errno == ENOSYS)) {
             return SendResult::Unsupported;
         }

@@ -29,12 +29,14 @@ bool IsLinkImpossible(int error) {
 // a kept file, which only the server's user may read. The login's folder is made when the
 // first kept file finds it missing.
 CKeptSubmission::CKeptSubmission(const std::u16string& uploader, const std::u16string& fileName,
-                                 const CAtomicFile& upload, mode_t servedMode)
+                                 const CAtomicFile& upload, mode_t servedMode,
+                                 std::optional<KeptTime> keptAt)
     : login(uploader), name(ToUtf8(fileName)), linkable((servedMode & 077) == 0) {
     const std::string folder = SubmissionsFolderOf(login);
     CFileResult result;
     bool folderMade = false;
-    KeptTime time = std::chrono::floor<std::chrono::microseconds>(std::chrono::system_clock::now());
+    KeptTime time = keptAt.value_or(
+        std::chrono::floor<std::chrono::microseconds>(std::chrono::system_clock::now()));
     for (int attempt = 0; result.IsOk() && path.empty() && attempt < kKeepAttempts; ++attempt) {
         const std::string candidate = folder + "/" + KeptFileName(time, name);
         if (Keep(candidate, upload)) {

@@ -10,7 +10,10 @@
 // see nothing of this.
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
+
+#include "common/ExamFolders.h"
 
 namespace orvane {
 
@@ -20,9 +23,11 @@ class CKeptSubmission {
 public:
     // Keeps the upload, whose data is whole but not yet in place. `servedMode` is the mode of
     // the served file that it replaces (0 when there is none). One that cannot be kept is a
-    // warning in the server's log; the upload goes on.
+    // warning in the server's log; the upload goes on. `time` is when it is kept (now, unless
+    // a test sets it).
     CKeptSubmission(const std::u16string& login, const std::u16string& name,
-                    const CAtomicFile& upload, mode_t servedMode);
+                    const CAtomicFile& upload, mode_t servedMode,
+                    std::optional<KeptTime> time = std::nullopt);
     // An upload that never got into place is not kept: the kept file goes again.
     ~CKeptSubmission();
     CKeptSubmission(const CKeptSubmission&) = delete;

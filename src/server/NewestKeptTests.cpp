@@ -32,7 +32,7 @@ std::string CNewestKeptTests::NewestIn(const std::string& folder) {
     const bool isFolder = S_ISDIR(info.st_mode);
     const FileIdentity identity = FileIdentity::Of(info);
     if (isFolder) {
-        const std::lock_guard lock(mutex);
+        const CMutexLock lock(mutex);
         const auto known = found.find(folder);
         if (known != found.end() && known->second.identity == identity) {
             return known->second.newest;
@@ -40,7 +40,7 @@ std::string CNewestKeptTests::NewestIn(const std::string& folder) {
     }
     std::string newest = NewestKeptFileName(folder);
     if (isFolder && identity.IsSettledAt(began)) {
-        const std::lock_guard lock(mutex);
+        const CMutexLock lock(mutex);
         if (found.size() >= kMostFolders) {
             found.clear();
         }

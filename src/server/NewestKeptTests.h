@@ -4,11 +4,11 @@
 // folder's identity (FileIdentity), and used while the folder stays the same: a test kept,
 // removed or renamed in it changes the folder. A folder changed within the settle time is
 // read at each download, as a later change could leave it the same identity.
-#include <mutex>
 #include <string>
 #include <unordered_map>
 
 #include "common/FileIdentity.h"
+#include "common/Mutex.h"
 
 namespace orvane {
 
@@ -27,8 +27,8 @@ private:
         std::string newest;
     };
 
-    std::mutex mutex;
-    std::unordered_map<std::string, Found> found;  // by folder
+    CMutex mutex;
+    std::unordered_map<std::string, Found> found GUARDED_BY(mutex);  // by folder
 };
 
 }  // namespace orvane

@@ -1,25 +1,27 @@
 #include "server/OperatorMessages.h"
 
-#include <atomic>
-
 #include "common/ConsoleLine.h"
+#include "server/SharedSink.h"
 
 namespace orvane {
 namespace {
 
 // Read by every session thread, set by the host's thread; no lock is held while a message is
 // shown, so a modal box on the window's thread never waits for a session or the reverse.
-std::atomic<COperatorMessages*> currentSink{nullptr};
+CSharedSink<COperatorMessages>& CurrentSink() {
+    // Never destroyed: detached session threads may still show messages while the process ends.
+    static auto* const sink = new CSharedSink<COperatorMessages>;
+    return *sink;
+}
 
 }  // namespace
 
-void SetOperatorMessages(COperatorMessages* messages) {
-    currentSink.store(messages);
+void SetOperatorMessages(std::shared_ptr<COperatorMessages> messages) {
+    CurrentSink().Set(std::move(messages));
 }
 
 void ShowOperatorMessage(const std::string& message) {
-    COperatorMessages* sink = currentSink.load();
-    if (sink != nullptr) {
+    if (const std::shared_ptr<COperatorMessages> sink = CurrentSink().Get()) {
         sink->Show(message);
     } else {
         PrintConsoleLine(message);

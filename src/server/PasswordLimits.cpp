@@ -8,10 +8,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// 4,096 sets of 4 per table: 16,384 keys in about half a megabyte.
-constexpr std::size_t kSets = 4096;
-constexpr std::size_t kWays = 4;
-
 constexpr auto kFirstSessionPause = 500ms;
 constexpr auto kLongestSessionPause = 4s;
 
@@ -37,8 +33,10 @@ CPasswordLimits& CPasswordLimits::Shared() {
 }
 
 // The key is secret, so that nobody can make up logins that fall into the set of another.
-CPasswordLimits::CPasswordLimits()
-    : secret((std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}()) {}
+CPasswordLimits::CPasswordLimits(std::size_t sets)
+    : secret((std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}()),
+      pairs(kPairRule, sets),
+      addresses(kAddressRule, sets) {}
 
 std::uint64_t CPasswordLimits::KeyOf(std::u16string_view login, std::uint32_t address,
                                      bool withLogin) const {
@@ -60,11 +58,15 @@ void CPasswordLimits::Table::Forget(Entry& entry, Clock::time_point now) const {
     }
 }
 
+std::vector<CPasswordLimits::Entry>::iterator CPasswordLimits::Table::SetOf(std::uint64_t key) {
+    return entries.begin() + static_cast<std::ptrdiff_t>(key % sets * kWays);
+}
+
 CPasswordLimits::Entry* CPasswordLimits::Table::Find(std::uint64_t key, Clock::time_point now) {
     if (entries.empty()) {
         return nullptr;
     }
-    const auto set = entries.begin() + static_cast<std::ptrdiff_t>(key % kSets * kWays);
+    const auto set = SetOf(key);
     const auto found =
         std::find_if(set, set + kWays, [key](const Entry& entry) { return entry.key == key; });
     if (found == set + kWays) {
@@ -79,9 +81,9 @@ CPasswordLimits::Entry& CPasswordLimits::Table::Take(std::uint64_t key, Clock::t
         return *entry;
     }
     if (entries.empty()) {
-        entries.resize(kSets * kWays);
+        entries.resize(sets * kWays);
     }
-    const auto set = entries.begin() + static_cast<std::ptrdiff_t>(key % kSets * kWays);
+    const auto set = SetOf(key);
     for (auto entry = set; entry != set + kWays; ++entry) {
         Forget(*entry, now);
     }
@@ -106,7 +108,7 @@ void CPasswordLimits::Table::Count(Entry& entry) const {
 std::optional<CPasswordLimits::Clock::time_point> CPasswordLimits::TurnOf(std::u16string_view login,
                                                                           std::uint32_t address,
                                                                           Clock::time_point now) {
-    const std::lock_guard lock(mutex);
+    const CMutexLock lock(mutex);
     std::pair<Table*, Entry*> guessing[2] = {
         {&pairs, pairs.Find(KeyOf(login, address, true), now)},
         {&addresses, addresses.Find(KeyOf(login, address, false), now)}};
@@ -130,20 +132,20 @@ std::optional<CPasswordLimits::Clock::time_point> CPasswordLimits::TurnOf(std::u
 
 void CPasswordLimits::Refused(std::u16string_view login, std::uint32_t address,
                               Clock::time_point now) {
-    const std::lock_guard lock(mutex);
+    const CMutexLock lock(mutex);
     pairs.Count(pairs.Take(KeyOf(login, address, true), now));
     addresses.Count(addresses.Take(KeyOf(login, address, false), now));
 }
 
 void CPasswordLimits::Accepted(std::u16string_view login, std::uint32_t address) {
-    const std::lock_guard lock(mutex);
+    const CMutexLock lock(mutex);
     if (Entry* entry = pairs.Find(KeyOf(login, address, true), Clock::now())) {
         *entry = Entry{};
     }
 }
 
 void CPasswordLimits::Clear() {
-    const std::lock_guard lock(mutex);
+    const CMutexLock lock(mutex);
     pairs.Clear();
     addresses.Clear();
 }

@@ -17,10 +17,11 @@
 // that is being guessed.
 #include <chrono>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <string_view>
 #include <vector>
+
+#include "common/Mutex.h"
 
 namespace orvane {
 
@@ -29,11 +30,15 @@ public:
     using Clock = std::chrono::steady_clock;
 
     static constexpr std::chrono::seconds kLongestWait{10};
+    // 4,096 sets of 4 per table: 16,384 keys in about half a megabyte.
+    static constexpr std::size_t kSets = 4096;
+    static constexpr std::size_t kWays = 4;
 
     // The one set of limits of the process.
     static CPasswordLimits& Shared();
 
-    CPasswordLimits();
+    // `sets`: the sets of each table, of kWays keys each (tests take one, to fill it).
+    explicit CPasswordLimits(std::size_t sets = kSets);
 
     // When the check of a password for `login` from `address` may run: now, or the turn of
     // a guessing address or pair; nothing when that turn lies beyond kLongestWait.
@@ -71,7 +76,7 @@ private:
     };
     class Table {
     public:
-        explicit Table(const Rule& rule) : rule(rule) {}
+        Table(const Rule& countRule, std::size_t setCount) : rule(countRule), sets(setCount) {}
         Entry* Find(std::uint64_t key, Clock::time_point now);
         Entry& Take(std::uint64_t key, Clock::time_point now);
         bool IsGuessing(const Entry& entry) const { return entry.refusals >= rule.free; }
@@ -81,16 +86,18 @@ private:
 
     private:
         void Forget(Entry& entry, Clock::time_point now) const;
+        std::vector<Entry>::iterator SetOf(std::uint64_t key);
         const Rule& rule;
+        const std::size_t sets;
         std::vector<Entry> entries;  // made on the first refusal
     };
 
     std::uint64_t KeyOf(std::u16string_view login, std::uint32_t address, bool withLogin) const;
 
-    std::mutex mutex;
+    CMutex mutex;
     const std::uint64_t secret;
-    Table pairs{kPairRule};
-    Table addresses{kAddressRule};
+    Table pairs GUARDED_BY(mutex);
+    Table addresses GUARDED_BY(mutex);
 };
 
 }  // namespace orvane

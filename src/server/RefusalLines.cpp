@@ -28,7 +28,7 @@ void CRefusalLines::Write(const std::string& what, std::u16string_view login, st
     std::string ended;  // the count of the key's window before, when it ended unsaid
     bool own = true;
     {
-        const std::lock_guard lock(mutex);
+        const CMutexLock lock(mutex);
         auto window = windows.find(key);
         if (window != windows.end() && now - window->second.began >= kWindow) {
             if (window->second.count > kOwnLines) {
@@ -57,7 +57,7 @@ void CRefusalLines::Write(const std::string& what, std::u16string_view login, st
 void CRefusalLines::Flush(Clock::time_point now, bool all) {
     std::vector<std::string> lines;
     {
-        const std::lock_guard lock(mutex);
+        const CMutexLock lock(mutex);
         bool stillUncounted = false;
         for (auto window = windows.begin(); window != windows.end();) {
             if (!all && now - window->second.began < kWindow) {

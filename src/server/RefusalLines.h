@@ -14,10 +14,11 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+
+#include "common/Mutex.h"
 
 namespace orvane {
 
@@ -52,8 +53,8 @@ private:
 
     static std::string CountLine(const Window& window);
 
-    std::mutex mutex;
-    std::unordered_map<std::string, Window> windows;  // by what, login and address
+    CMutex mutex;
+    std::unordered_map<std::string, Window> windows GUARDED_BY(mutex);  // by what, login, address
     std::atomic<bool> uncounted{false};
 };
 

@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <mutex>
 #include <string>
 
+#include "common/Mutex.h"
 #include "common/TextCodec.h"
 #include "server/ServerLog.h"
 
@@ -14,9 +14,9 @@ namespace orvane {
 namespace {
 
 struct Served {
-    std::mutex mutex;
-    std::string path;  // empty: nothing remembered
-    bool gone = false;
+    CMutex mutex;
+    std::string path GUARDED_BY(mutex);  // empty: nothing remembered
+    bool gone GUARDED_BY(mutex) = false;
 };
 
 Served& State() {
@@ -32,7 +32,7 @@ std::string Shown(const std::string& path) {
 
 void RememberServedFolder() {
     Served& served = State();
-    const std::lock_guard lock(served.mutex);
+    const CMutexLock lock(served.mutex);
     char path[PATH_MAX];
     served.path = ::getcwd(path, sizeof path) != nullptr ? path : "";
     served.gone = false;
@@ -40,7 +40,7 @@ void RememberServedFolder() {
 
 void ReturnToServedFolder() {
     Served& served = State();
-    const std::lock_guard lock(served.mutex);
+    const CMutexLock lock(served.mutex);
     struct stat here {
     }, there{};
     if (served.path.empty() ||

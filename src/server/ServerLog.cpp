@@ -1,13 +1,16 @@
 #include "server/ServerLog.h"
 
-#include <atomic>
-
 #include "common/TextCodec.h"
+#include "server/SharedSink.h"
 
 namespace orvane {
 namespace {
 
-std::atomic<CServerLog*> currentLog{nullptr};
+CSharedSink<CServerLog>& CurrentLog() {
+    // Never destroyed: detached session threads may still write while the process ends.
+    static auto* const log = new CSharedSink<CServerLog>;
+    return *log;
+}
 
 // Characters that end a line, look like a space, or turn the text around where a reader shows
 // it: each would let a client make its text look like something the server wrote.
@@ -20,13 +23,12 @@ bool IsUnsafe(char16_t c) {
 
 }  // namespace
 
-void SetServerLog(CServerLog* log) {
-    currentLog.store(log);
+void SetServerLog(std::shared_ptr<CServerLog> log) {
+    CurrentLog().Set(std::move(log));
 }
 
 void WriteServerLog(CServerLog::Level level, const std::string& line) {
-    CServerLog* log = currentLog.load();
-    if (log != nullptr) {
+    if (const std::shared_ptr<CServerLog> log = CurrentLog().Get()) {
         log->Write(level, line);
     }
 }

@@ -2,6 +2,7 @@
 // CServerLog: where the server reports what happens, one line per event with its context
 // (peer, login, file, bytes), for whoever runs it: orvane-server writes the lines to standard
 // output; the administration window installs nothing, and the lines go nowhere.
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -17,9 +18,9 @@ public:
     virtual void Write(Level level, const std::string& line) = 0;
 };
 
-// The log every session and the listener write to; null (the default) drops the lines. The
-// log must stay alive while a session may still write to it.
-void SetServerLog(CServerLog* log);
+// The log every session and the listener write to; null (the default) drops the lines. A
+// line being written keeps the log it was given to alive until it is written.
+void SetServerLog(std::shared_ptr<CServerLog> log);
 
 void WriteServerLog(CServerLog::Level level, const std::string& line);
 

@@ -97,12 +97,12 @@ std::string Quoted(std::string_view reply) {
 }  // namespace
 
 // Password guessing comes over the network; a socket pair is this process talking to itself.
-CSession::CSession(int socket, const ServerOptions& options)
+CSession::CSession(int socket, const ServerOptions& serverOptions)
     : connection(socket),
       peerInfo(connection.GetPeer()),
-      options(options),
+      options(serverOptions),
       limits(peerInfo.network ? &CPasswordLimits::Shared() : nullptr),
-      loginDeadline(std::chrono::steady_clock::now() + options.loginDeadline) {}
+      loginDeadline(std::chrono::steady_clock::now() + serverOptions.loginDeadline) {}
 
 void CSession::Run() {
     WriteServerLog(Level::Info, "session started: peer " + peer);

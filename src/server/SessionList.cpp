@@ -23,7 +23,7 @@ CSessionList& CSessionList::Running() {
 }
 
 void CSessionList::Add(int socket, std::uint32_t address) {
-    const std::lock_guard lock(mutex);
+    const CMutexLock lock(mutex);
     if (sockets.emplace(socket, Session{address, false, {}}).second) {
         PerAddress& counts = perAddress[address];
         ++counts.sessions;
@@ -32,7 +32,7 @@ void CSessionList::Add(int socket, std::uint32_t address) {
 }
 
 void CSessionList::Remove(int socket) {
-    const std::lock_guard lock(mutex);
+    const CMutexLock lock(mutex);
     const auto session = sockets.find(socket);
     if (session == sockets.end()) {
         return;
@@ -52,7 +52,7 @@ void CSessionList::Remove(int socket) {
 }
 
 bool CSessionList::LogIn(int socket, const std::u16string& login, std::size_t most) {
-    const std::lock_guard lock(mutex);
+    const CMutexLock lock(mutex);
     const auto session = sockets.find(socket);
     if (session == sockets.end()) {
         return true;  // a session that the server did not start (a socket pair)
@@ -77,28 +77,31 @@ bool CSessionList::LogIn(int socket, const std::u16string& login, std::size_t mo
 }
 
 std::size_t CSessionList::Count() const {
-    const std::lock_guard lock(mutex);
+    const CMutexLock lock(mutex);
     return sockets.size();
 }
 
 std::size_t CSessionList::CountFrom(std::uint32_t address) const {
-    const std::lock_guard lock(mutex);
+    const CMutexLock lock(mutex);
     const auto counts = perAddress.find(address);
     return counts == perAddress.end() ? 0 : counts->second.sessions;
 }
 
 std::size_t CSessionList::CountBeforeLogin(std::uint32_t address) const {
-    const std::lock_guard lock(mutex);
+    const CMutexLock lock(mutex);
     const auto counts = perAddress.find(address);
     return counts == perAddress.end() ? 0 : counts->second.beforeLogin;
 }
 
 bool CSessionList::EndAll(std::chrono::milliseconds wait) {
-    std::unique_lock lock(mutex);
+    CMutexLock lock(mutex);
     for (const auto& session : sockets) {
         ::shutdown(session.first, SHUT_RDWR);
     }
-    return emptied.wait_for(lock, wait, [this] { return sockets.empty(); });
+    return lock.WaitFor(emptied, wait, [this] {
+        mutex.AssertHeld();
+        return sockets.empty();
+    });
 }
 
 }  // namespace orvane

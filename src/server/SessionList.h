@@ -10,8 +10,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
-#include <mutex>
 #include <string>
+
+#include "common/Mutex.h"
 
 namespace orvane {
 
@@ -46,11 +47,11 @@ private:
         std::size_t beforeLogin = 0;
     };
 
-    mutable std::mutex mutex;
-    std::condition_variable emptied;
-    std::map<int, Session> sockets;
-    std::map<std::uint32_t, PerAddress> perAddress;
-    std::map<std::u16string, std::size_t> perLogin;
+    mutable CMutex mutex;
+    std::condition_variable_any emptied;
+    std::map<int, Session> sockets GUARDED_BY(mutex);
+    std::map<std::uint32_t, PerAddress> perAddress GUARDED_BY(mutex);
+    std::map<std::u16string, std::size_t> perLogin GUARDED_BY(mutex);
 };
 
 }  // namespace orvane

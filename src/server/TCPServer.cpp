@@ -11,13 +11,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <condition_variable>
-#include <mutex>
 #include <random>
 #include <system_error>
 #include <thread>
 
 #include "common/AtomicFile.h"
+#include "common/Mutex.h"
 #include "server/Connection.h"
 #include "server/PasswordLimits.h"
 #include "server/RefusalLines.h"
@@ -45,18 +44,18 @@ constexpr int kKeepAliveProbes = 6;
 
 // The state that the caller of StartServer/StopServer shares with the listening thread.
 struct ListenerState {
-    std::mutex lifecycle;  // one StartServer or StopServer at a time
+    CMutex lifecycle;  // one StartServer or StopServer at a time
     std::atomic<bool> running{false};
-    std::thread listener;
+    std::thread listener GUARDED_BY(lifecycle);
 
     // The sessions that run at once, as the listener found room for them at its set-up.
     std::atomic<std::size_t> maxSessions{kMaxSessions};
 
-    std::mutex socketMutex;  // guards listenSocket, setUpDone and setUpError
-    std::condition_variable setUpEnded;
-    int listenSocket = -1;  // -1 while no listener is accepting
-    bool setUpDone = false;
-    int setUpError = 0;
+    CMutex socketMutex;
+    std::condition_variable_any setUpEnded;
+    int listenSocket GUARDED_BY(socketMutex) = -1;  // -1 while no listener is accepting
+    bool setUpDone GUARDED_BY(socketMutex) = false;
+    int setUpError GUARDED_BY(socketMutex) = 0;
 };
 
 ListenerState& State() {
@@ -66,11 +65,16 @@ ListenerState& State() {
 }
 
 void EndSetUp(ListenerState& state, int socket, int error = 0) {
-    const std::lock_guard lock(state.socketMutex);
+    const CMutexLock lock(state.socketMutex);
     state.listenSocket = socket;
     state.setUpDone = true;
     state.setUpError = error;
     state.setUpEnded.notify_all();
+}
+
+ServerState CurrentState(ListenerState& state) {
+    const CMutexLock lock(state.socketMutex);
+    return {state.running.load(), state.listenSocket >= 0, state.setUpError};
 }
 
 // The options of every accepted connection, set once on the listening socket: each
@@ -269,23 +273,23 @@ int ListenThread(const ServerOptions& options) {
     return 0;
 }
 
-int StartServer(std::uint16_t port) {
+ServerState StartServer(std::uint16_t port) {
     ServerOptions options;
     options.port = port;
     return StartServer(options);
 }
 
-int StartServer(const ServerOptions& options) {
+ServerState StartServer(const ServerOptions& options) {
     ListenerState& state = State();
-    const std::lock_guard lifecycle(state.lifecycle);
+    const CMutexLock lifecycle(state.lifecycle);
     if (state.running.load()) {
-        return 0;
+        return CurrentState(state);
     }
     if (state.listener.joinable()) {
         state.listener.join();  // a listener whose set-up failed has ended already
     }
     {
-        const std::lock_guard lock(state.socketMutex);
+        const CMutexLock lock(state.socketMutex);
         state.setUpDone = false;
     }
     // Temporary files of a server that was killed while it received an upload.
@@ -298,42 +302,39 @@ int StartServer(const ServerOptions& options) {
     } catch (const std::system_error& error) {
         state.running.store(false);  // no thread to be had: remote access stays off
         EndSetUp(state, -1, error.code().value());
-        return 0;
+        return CurrentState(state);
     }
-    std::unique_lock lock(state.socketMutex);
-    state.setUpEnded.wait(lock, [&] { return state.setUpDone; });
-    return 0;
+    CMutexLock lock(state.socketMutex);
+    lock.Wait(state.setUpEnded, [&] {
+        state.socketMutex.AssertHeld();
+        return state.setUpDone;
+    });
+    return {true, state.listenSocket >= 0, state.setUpError};
 }
 
-int StopServer() {
+ServerState StopServer() {
     ListenerState& state = State();
-    const std::lock_guard lifecycle(state.lifecycle);
+    const CMutexLock lifecycle(state.lifecycle);
     if (!state.running.load()) {
-        return 0;
+        return CurrentState(state);
     }
     state.running.store(false);
     {
         // On Linux only a shutdown makes a blocked accept return; the listening thread then
         // finds `running` false and closes its socket.
-        const std::lock_guard lock(state.socketMutex);
+        const CMutexLock lock(state.socketMutex);
         if (state.listenSocket >= 0) {
             ::shutdown(state.listenSocket, SHUT_RDWR);
         }
     }
     state.listener.join();
-    return 0;
+    return CurrentState(state);
 }
 
 bool IsListening() {
     ListenerState& state = State();
-    const std::lock_guard lock(state.socketMutex);
+    const CMutexLock lock(state.socketMutex);
     return state.listenSocket >= 0;
-}
-
-int ListenerError() {
-    ListenerState& state = State();
-    const std::lock_guard lock(state.socketMutex);
-    return state.setUpError;
 }
 
 std::size_t MaxSessions() {

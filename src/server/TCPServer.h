@@ -51,18 +51,25 @@ struct ServerOptions {
     std::uint64_t reserveInodes = 1000;
 };
 
+// What remote access is once StartServer or StopServer returns.
+struct ServerState {
+    bool on = false;         // remote access is switched on
+    bool listening = false;  // a listening thread accepts connections
+    int error = 0;           // why the last set-up failed (the errno of its step); 0 if it did not
+};
+
 // Switches remote access on, when it is off, and returns once the listening thread has set
 // up its socket or given up (a taken port: then remote access stays on without a listener
-// until StopServer). Returns 0.
-int StartServer(std::uint16_t port = kServerPort);
-int StartServer(const ServerOptions& options);
-// Switches remote access off, when it is on: the port is free when this returns. Returns 0.
-int StopServer();
+// until StopServer, and `error` says why).
+[[nodiscard]] ServerState StartServer(std::uint16_t port = kServerPort);
+[[nodiscard]] ServerState StartServer(const ServerOptions& options);
+// Switches remote access off, when it is on: the port is free when this returns, and
+// remote access is off (the state answered says no more than that, unless another thread
+// started it again meanwhile).
+ServerState StopServer();
 
 // True while a listening thread is accepting connections.
 bool IsListening();
-// Why the last set-up failed (the errno of the step that failed); 0 when it did not.
-int ListenerError();
 
 // The thread procedure that StartServer runs: sets up the listening socket and accepts until
 // StopServer. Returns 0.

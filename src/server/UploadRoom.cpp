@@ -40,20 +40,21 @@ std::string SizeText(std::uint64_t bytes) {
                                                : std::to_string(bytes) + " bytes";
 }
 
-CUploadRoom::CUploadRoom(const ServerOptions& options, const std::u16string& login, bool quota)
-    : options(options), most(options.maxUpload) {
+CUploadRoom::CUploadRoom(const ServerOptions& serverOptions, const std::u16string& login,
+                         bool quota)
+    : options(serverOptions), most(serverOptions.maxUpload) {
     refusal = ReserveShortfall();
     if (!refusal.empty() || !quota) {
         return;
     }
     const Usage used = SubmissionsOf(login);
     const std::string whose = "the submissions of " + LogText(login) + " hold ";
-    if (used.files >= options.maxSubmissions) {
+    if (used.files >= serverOptions.maxSubmissions) {
         refusal = whose + std::to_string(used.files) + " files, the most for one login";
-    } else if (used.bytes >= options.maxSubmissionBytes) {
+    } else if (used.bytes >= serverOptions.maxSubmissionBytes) {
         refusal = whose + SizeText(used.bytes) + ", the most for one login";
-    } else if (options.maxSubmissionBytes - used.bytes < most) {
-        most = options.maxSubmissionBytes - used.bytes;
+    } else if (serverOptions.maxSubmissionBytes - used.bytes < most) {
+        most = serverOptions.maxSubmissionBytes - used.bytes;
         quotaBound = true;
     }
 }

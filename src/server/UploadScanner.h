@@ -21,7 +21,7 @@ public:
         Aborted,  // the abort marker came: the client gives up the upload
     };
 
-    struct Result {
+    struct [[nodiscard]] Result {
         Outcome outcome = Outcome::More;
         // How many leading bytes of the pending ones are surely file content. With More, the
         // rest (at most kMostHeld bytes) may begin a marker; with Ended or Aborted, the

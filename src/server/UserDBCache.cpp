@@ -75,7 +75,7 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Current() {
             return MissingDatabase();
         }
         const FileIdentity now = FileIdentity::Of(info);
-        std::unique_lock lock(mutex);
+        CMutexLock lock(mutex);
         if (cached != nullptr && now == cachedIdentity) {
             // One check reads a recent version again once it has settled; the others, and
             // every check until then, take the copy.
@@ -83,38 +83,37 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Current() {
                 IsBefore(RealTimeNow(), cachedIdentity.SettlesAt())) {
                 return cached;
             }
-            return Fly(lock);
+            return Fly();
         }
         if (flight == nullptr) {
-            return Fly(lock);
+            return Fly();
         }
         // A load under way serves this check when it reads the version that the check saw;
         // otherwise the check looks again once that load has landed.
         const std::shared_ptr<Flight> current = flight;
-        flightChanged.wait(lock, [&] { return current->opened || current->landed; });
+        lock.Wait(flightChanged, [&] { return current->opened || current->landed; });
         if (current->opened && current->identity == now) {
-            flightChanged.wait(lock, [&] { return current->landed; });
+            lock.Wait(flightChanged, [&] { return current->landed; });
             return current->accounts;
         }
-        flightChanged.wait(lock, [&] { return current->landed; });
+        lock.Wait(flightChanged, [&] { return current->landed; });
     }
 }
 
-std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Fly(
-    std::unique_lock<std::mutex>& lock) {
+std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Fly() {
     const auto current = std::make_shared<Flight>();
     flight = current;
-    lock.unlock();
+    mutex.Unlock();
     const timespec began = RealTimeNow();
     int fd = -1;
     const CFileResult opened = OpenFileForReading(path, fd);
     struct stat info {};
     const bool identified = opened.IsOk() && ::fstat(fd, &info) == 0;
-    lock.lock();
+    mutex.Lock();
     current->opened = identified;
     current->identity = identified ? FileIdentity::Of(info) : FileIdentity();
     flightChanged.notify_all();
-    lock.unlock();
+    mutex.Unlock();
 
     std::shared_ptr<const Accounts> loaded = TooLarge();
     // What is no longer needed goes once the waiting checks have their accounts.
@@ -129,7 +128,7 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Fly(
         WriteServerLog(CServerLog::Level::Error,
                        loaded->Cause() + ": every AUTH answers \"!Databaza neexistuje!\"");
     }
-    lock.lock();
+    mutex.Lock();
     current->accounts = loaded;
     current->landed = true;
     flight.reset();
@@ -142,15 +141,15 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Fly(
         cached.reset();
     }
     flightChanged.notify_all();
-    lock.unlock();
+    mutex.Unlock();
     decoded.reset();
     previous.reset();
-    lock.lock();
+    mutex.Lock();
     return loaded;
 }
 
 void CUserDBCache::Forget() {
-    const std::lock_guard lock(mutex);
+    const CMutexLock lock(mutex);
     cached.reset();
 }
 

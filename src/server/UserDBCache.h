@@ -13,12 +13,12 @@
 #include <condition_variable>
 #include <ctime>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <unordered_map>
 
 #include "common/FileIdentity.h"
 #include "common/FileResult.h"
+#include "common/Mutex.h"
 
 namespace orvane {
 
@@ -51,7 +51,7 @@ public:
     // The one cache of the process, for the file "userdb" of the working directory.
     static CUserDBCache& Shared();
 
-    explicit CUserDBCache(std::string path) : path(std::move(path)) {}
+    explicit CUserDBCache(std::string filePath) : path(std::move(filePath)) {}
 
     // The accounts as the file holds them now.
     std::shared_ptr<const Accounts> Current();
@@ -68,19 +68,21 @@ private:
         std::shared_ptr<const Accounts> accounts;
     };
 
-    // Loads the file as the one flight, with `lock` held on entry and on return.
-    std::shared_ptr<const Accounts> Fly(std::unique_lock<std::mutex>& lock);
+    // Loads the file as the one flight; the mutex is released while the file is read.
+    std::shared_ptr<const Accounts> Fly() REQUIRES(mutex);
     // Decodes the open file (or tells why it could not be opened) into `db` and the accounts,
     // and closes it.
     std::shared_ptr<const Accounts> Decode(int fd, const CFileResult& opened, CPNUserDB& db) const;
 
     const std::string path;
-    std::mutex mutex;
-    std::condition_variable flightChanged;
-    std::shared_ptr<const Accounts> cached;
-    FileIdentity cachedIdentity;
-    bool cachedSettled = false;      // read again, or first read, after the settle time
-    std::shared_ptr<Flight> flight;  // the load under way, if one is
+    CMutex mutex;
+    std::condition_variable_any flightChanged;
+    // A flight's fields are guarded by the mutex as well.
+    std::shared_ptr<const Accounts> cached GUARDED_BY(mutex);
+    FileIdentity cachedIdentity GUARDED_BY(mutex);
+    // read again, or first read, after the settle time
+    bool cachedSettled GUARDED_BY(mutex) = false;
+    std::shared_ptr<Flight> flight GUARDED_BY(mutex);  // the load under way, if one is
 };
 
 }  // namespace orvane

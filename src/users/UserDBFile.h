@@ -26,13 +26,13 @@ public:
         Reloaded,          // the file had changed: `users` is what it holds, nothing was written
         ReplacedUndecoded  // the file had changed and did not decode (`undecoded` says why)
     };
-    struct SaveResult {
+    struct [[nodiscard]] SaveResult {
         Outcome outcome = Outcome::Written;
         CFileResult result;     // of the write
         CFileResult undecoded;  // why the changed file could not be taken over
     };
 
-    explicit CUserDBFile(std::u16string fileName) : fileName(std::move(fileName)) {}
+    explicit CUserDBFile(std::u16string name) : fileName(std::move(name)) {}
 
     // Loads the file into `users` (a fresh database) and remembers what it held.
     CFileResult Load(CPNUserDB& users);

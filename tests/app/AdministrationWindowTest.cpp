@@ -419,6 +419,7 @@ TEST_F(AdministrationWindow, KeptTestsShowWithTheirIdsAndNoIdIsGivenTwice) {
         ModalAnswers answers;
         answers.Expect<CTestGenerator>([](CTestGenerator* generator) {
             test::Type(test::Control<QLineEdit>(generator, 1024), "1");
+            test::TypeText(test::Control<QComboBox>(generator, 1012), "0");
             QTest::mouseClick(test::Control<QPushButton>(generator, 1), Qt::LeftButton);
         });
         Click(1019);

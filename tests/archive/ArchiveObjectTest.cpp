@@ -98,6 +98,36 @@ TEST(ArchiveObject, IndicesFrom0x7FFFUseTheBigTagBothWays) {
     }
 }
 
+// A class of the tests alone, known only where it is expected: each link holds the next.
+class CLink : public CObject {
+public:
+    static const CRuntimeClass& Class() {
+        static const CRuntimeClass record{
+            "CLink", 1, []() -> std::shared_ptr<CObject> { return std::make_shared<CLink>(); }};
+        return record;
+    }
+    const CRuntimeClass& GetRuntimeClass() const override { return Class(); }
+    void Serialize(CArchive& archive) override { next = archive.ReadObjectOf<CLink>(); }
+    std::shared_ptr<CLink> next;
+};
+
+// Objects nest 256 deep, no deeper: a chain of links, each after the class tag of the first.
+TEST(ArchiveObject, ObjectsNestAtMost256Deep) {
+    for (const auto& [links, read] : {std::pair{256, true}, std::pair{257, false}}) {
+        Bytes chain = Bytes().Class("CLink");
+        for (int i = 1; i < links; ++i) {
+            chain.U16(0x8001);
+        }
+        chain.U16(0);
+        const auto load = [&chain] { CArchive(chain.Get()).ReadObject(&CLink::Class()); };
+        if (read) {
+            EXPECT_NO_THROW(load());
+        } else {
+            EXPECT_EQ(ReadError(load), Cause::BadClass);
+        }
+    }
+}
+
 TEST(ArchiveObject, MalformedReferencesAreReadErrorsWithTheirCause) {
     const Bytes good = Bytes().Class("CPNUser").Raw(UserItems(false, u"", u"", u""));
     const Bytes badSchema =
@@ -107,7 +137,9 @@ TEST(ArchiveObject, MalformedReferencesAreReadErrorsWithTheirCause) {
     for (const char* name : {"CPNWhatever", "CObject", "cpnuser"}) {
         EXPECT_EQ(ReadFailure(Bytes().Class(name)), Cause::BadClass) << name;
     }
-    EXPECT_EQ(ReadFailure(Bytes().Class(std::string(64, 'C'))), Cause::BadClass);
+    // A name of 64 bytes is refused before its bytes are looked for; one of 63 is taken.
+    EXPECT_EQ(ReadFailure(Bytes().U16(0xFFFF).U16(1).U16(64)), Cause::BadClass);
+    EXPECT_EQ(ReadFailure(Bytes().U16(0xFFFF).U16(1).U16(63)), Cause::EndOfData);
     EXPECT_EQ(ReadFailure(good, &CPNUserDB::Class()), Cause::BadClass);  // another class
     EXPECT_EQ(ReadFailure(Bytes().U16(5)), Cause::BadIndex);             // not yet assigned
     EXPECT_EQ(ReadFailure(Bytes().U16(0x8003)), Cause::BadIndex);        // no such class

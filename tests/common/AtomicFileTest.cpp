@@ -34,6 +34,21 @@ protected:
 INSTANTIATE_TEST_SUITE_P(Temporary, AtomicFileTest, testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Unnamed" : "Named"; });
 
+// The mode of the temporary file that this process is writing in the working folder.
+mode_t TemporaryFileMode() {
+    const std::string folder = std::filesystem::current_path().string() + "/";
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+        struct stat info {};
+        if (target.starts_with(folder) && ::stat(entry.path().c_str(), &info) == 0 &&
+            S_ISREG(info.st_mode)) {
+            return info.st_mode & 07777;
+        }
+    }
+    return 0;
+}
+
 // The name is the longest that a file system takes: the temporary file's name must fit too.
 TEST_P(AtomicFileTest, AReplacedFileKeepsModeAndOwnerANewOneGetsTheModeAskedLessTheUmask) {
     const std::string name(255, 'n');
@@ -51,7 +66,11 @@ TEST_P(AtomicFileTest, AReplacedFileKeepsModeAndOwnerANewOneGetsTheModeAskedLess
             EXPECT_EQ(::chown(name.c_str(), 65534, 65534) == 0, ::getuid() == 0);
         }
         const mode_t umask = ::umask(c.umask);
-        EXPECT_TRUE(WriteFileAtomically(name, std::vector<std::uint8_t>{9}, c.asked).IsOk());
+        CAtomicFile file;
+        ASSERT_TRUE(file.Open(folder.Path() + "/" + name, c.asked) && file.Write("\x09", 1));
+        // Private while written over an existing file, whatever mode that file has.
+        EXPECT_EQ(TemporaryFileMode(), c.existing != 0 ? 0600 : c.expected);
+        EXPECT_TRUE(file.Commit());
         ::umask(umask);
         struct stat info {};
         ASSERT_EQ(::stat(name.c_str(), &info), 0);
@@ -86,6 +105,10 @@ TEST_P(AtomicFileTest, PiecesGoInOrderAndOnlyACommitReplacesTheOldFile) {
     ExpectOnly("target", {1, 2, 3});
     EXPECT_EQ(WriteFileAtomically("no/such/folder/target", a).GetKind(),
               CFileResult::Kind::Unwritable);
+    std::filesystem::create_directories("folder/inside");  // the rename fails at the end
+    EXPECT_EQ(WriteFileAtomically("folder", a).Error(), EISDIR);
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"folder", "target"}));
+    std::filesystem::remove_all("folder");
     std::vector<std::uint8_t> read{1};
     EXPECT_TRUE(ReadFileBytes("no/such/file", read).IsMissing());
     EXPECT_EQ(ReadFileBytes(".", read).Error(), EISDIR);  // a folder is not a file

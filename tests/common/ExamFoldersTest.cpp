@@ -25,6 +25,9 @@ TEST(ExamFolders, EveryLoginIsOneSafeNameOfItsOwn) {
              {u"%2F", "%252F"},
              {u"", "%"},
              {std::u16string(1, 0xD800), "%uD800"},
+             {std::u16string{0xD800, u'a', 0xDC00, 0xD801}, "%uD800a%uDC00%uD801"},  // no pairs
+             {u"a\x7F\x1F", "a%7F%1F"},
+             {std::u16string(128, u'a'), std::string(128, 'a')},  // the longest left uncut
              {u"\U0001F600", "\xF0\x9F\x98\x80"}}) {
         EXPECT_EQ(LoginFileName(login), name);
         EXPECT_EQ(LoginOfFileName(name), login);

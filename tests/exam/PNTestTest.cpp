@@ -126,8 +126,7 @@ protected:
     // The test in a file with one test.
     static std::shared_ptr<CPNTest> Load(const std::u16string& name) {
         CPNTestDB file;
-        file.Load(name);
-        return file.First() ? file.Current() : nullptr;
+        return file.Load(name).IsOk() && file.First() ? file.Current() : nullptr;
     }
 
     CPNTestDB db;
@@ -154,23 +153,24 @@ TEST_F(TestDBTest, NewTestsGoToTheFrontAndRemovalsKeepTheOthersInOrder) {
 }
 
 TEST_F(TestDBTest, FileOfANewTestIsItsClassRecordAndStartValues) {
-    db.Save(u"testdb");
+    EXPECT_TRUE(db.Save(u"testdb").IsOk());
     Add(0, u"");
-    db.Save(u"testdb");  // no test under the cursor yet
+    EXPECT_TRUE(db.Save(u"testdb").IsOk());  // no test under the cursor yet: nothing happens
     EXPECT_FALSE(Exists("testdb"));
     ASSERT_TRUE(db.First());
     // A longer older file leaves nothing behind, nor does the temporary file.
     WriteBytes("testdb", std::vector<std::uint8_t>(500, 0xAB));
-    db.Save(u"testdb");
+    EXPECT_TRUE(db.Save(u"testdb").IsOk());
     const Bytes expected = Bytes().Class("CPNTest").Str(u"").I32(0).Byte(1).I64(0).I32(0);
     EXPECT_EQ(Hex(ReadBytes("testdb")), Hex(expected));
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"testdb"});
-    EXPECT_EQ(Printed([&] { db.Save(u"chýba/testdb"); }), "Cannot write to file: chýba/testdb\n");
+    EXPECT_EQ(Printed([&] { EXPECT_FALSE(db.Save(u"chýba/testdb").IsOk()); }),
+              "Cannot write to file: chýba/testdb\n");
 
     // Each load adds the file's test at the front.
     CPNTestDB loaded;
-    loaded.Load(u"testdb");
-    loaded.Load(u"testdb");
+    EXPECT_TRUE(loaded.Load(u"testdb").IsOk());
+    EXPECT_TRUE(loaded.Load(u"testdb").IsOk());
     ASSERT_TRUE(loaded.First());
     const auto newer = loaded.Current();
     EXPECT_TRUE(newer->IsEmpty() && newer->GetToBeWorkedOut());

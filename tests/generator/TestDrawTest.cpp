@@ -106,7 +106,8 @@ TEST_F(TestDrawTest, EveryQuestionThatFitsARowIsDrawnEquallyOften) {
     std::map<std::int32_t, int> drawn;
     for (int run = 0; run < 2'000; ++run) {  // 4,000 tests, one for each of two students
         CPNTestDB made;
-        CTestDraw(*users, made, *pool, u"ucitel", u"tajne").Generate(rows, 0);
+        EXPECT_EQ(CTestDraw(*users, made, *pool, u"ucitel", u"tajne").Generate(rows, 0).testsMade,
+                  2);
         for (const auto& one : test::TestsOf(made)) {
             for (const std::int32_t id : test::QuestionIds(*one)) {
                 ++drawn[id];
@@ -131,7 +132,7 @@ TEST_F(TestDrawTest, DrawnQuestionsAreCopiesWithTheRowsPointsUnlessTheFilterKeep
     rows[kChoose].requested = 2;
     rows[kChoose].points = 7;
     rows[kDrawNet] = {draw->CountWithPoints(kDrawNet, 5), 2, 5, true};
-    draw->Generate(rows, 0);
+    EXPECT_EQ(draw->Generate(rows, 0).testsMade, 2);
     EXPECT_TRUE(a->GetPoints() == 1 && b->GetPoints() == 2 && c->GetPoints() == 5 &&
                 d->GetPoints() == 4);
     EXPECT_EQ(IdSets(), (std::vector<std::set<std::int32_t>>(2, {1, 2, 3, 5})));

@@ -186,7 +186,7 @@ TEST(DumpPackTest, ShapeErrorsNameTheKey) {
          "test.questions[0].keyNet.elements[0].type: expected 1001 (place), 1002 (transition) "
          "or 1003 (node)"}};
     for (const auto& [text, message] : cases) {
-        EXPECT_THAT([&] { PackDatabaseDocument(Json::parse(text)); },
+        EXPECT_THAT([&document = text] { PackDatabaseDocument(Json::parse(document)); },
                     ThrowsMessage<JsonShapeError>(message));
     }
 }
@@ -216,7 +216,7 @@ TEST_F(CommandLineTest, UserDatabaseDumpsInFileOrderAndPacksToTheSameBytes) {
     CPNUserDB database;
     database.AddUser(u"Tutor", u"Predvolené konto učiteľa", u"", u"", true, u"Tutor", u"");
     database.AddUser(u"jan", u"Ján \U0001F600", u"x", u"x", false, u"Tutor", u"");
-    database.Save(u"userdb");
+    ASSERT_TRUE(database.Save(u"userdb").IsOk());
     const ToolRun dump = Tool("dump - <userdb");
     ASSERT_EQ(dump.status, 0) << dump.err;
     EXPECT_EQ(dump.err, "");

@@ -1,5 +1,7 @@
 #include "ResultsFiles.h"
 
+#include <gtest/gtest.h>
+
 #include "common/ExamFolders.h"
 #include "exam/KeptTests.h"
 #include "results/Submission.h"
@@ -37,7 +39,7 @@ KeptTime At(int minutes) {
 
 std::string KeepTest(const std::shared_ptr<CPNTest>& test, KeptTime time) {
     const std::string folder = KeptTestsFolderOf(test->GetLogin());
-    MakePrivateFolder(folder);
+    EXPECT_TRUE(MakePrivateFolder(folder).IsOk()) << folder;
     const std::string path =
         folder + "/" + KeptFileName(time, "test" + std::to_string(test->GetId()));
     WriteTestFile(path, test);
@@ -69,7 +71,7 @@ std::string Submit(const std::string& keptPath, KeptTime time, const Answers& an
         change(*test);
     }
     const std::string folder = SubmissionsFolderOf(test->GetLogin());
-    MakePrivateFolder(folder);
+    EXPECT_TRUE(MakePrivateFolder(folder).IsOk()) << folder;
     const std::string path = folder + "/" + KeptFileName(time, kWorkedTestName);
     WriteTestFile(path, test);
     return path;

@@ -50,7 +50,9 @@ protected:
         WriteTestFile("kopia", shared);
         std::filesystem::create_directories("tests/ziak");
         std::filesystem::create_directories("tests/iny");
+        std::filesystem::create_directories("tests/ucitel");  // a teacher drawn as a student once
         WriteTestFile("tests/ziak/20260101T080000.000000Z-test1", kept);
+        WriteTestFile("tests/ucitel/20260101T080000.000000Z-test9", KeyedTest(u"ucitel", 9));
         WriteTestFile("tests/iny/20260101T080000.000000Z-test2", KeyedTest(u"jana", 2));
     }
     std::string As(const std::string& login, const std::string& name) {

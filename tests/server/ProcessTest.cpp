@@ -41,9 +41,9 @@ TEST_F(FaultTest, UserDatabaseKilledWhileSavingHoldsTheOldOrTheNewAccounts) {
             // Saves the two versions in turn until it is killed, through named temporary files
             // that a kill in the middle leaves behind.
             AllowUnnamedTemporaryFiles(false);
-            for (;;) {
-                largeDB->Save(u"userdb");
-                smallDB->Save(u"userdb");
+            for (;;) {  // a failed save is tried again at the next turn
+                static_cast<void>(largeDB->Save(u"userdb"));
+                static_cast<void>(smallDB->Save(u"userdb"));
             }
         }
         // Kill it as soon as it writes a temporary file, or after a while in any case.

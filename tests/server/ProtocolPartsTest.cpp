@@ -4,15 +4,25 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <future>
+#include <memory>
+#include <optional>
+#include <thread>
+#include <tuple>
 
 #include "ServerFixture.h"
+#include "common/AtomicFile.h"
+#include "common/ExamFolders.h"
 #include "common/TextCodec.h"
+#include "server/KeptSubmission.h"
+#include "server/OperatorMessages.h"
 #include "server/PasswordLimits.h"
 #include "server/RefusalLines.h"
 #include "server/ServedNames.h"
 #include "server/ServerLog.h"
 #include "server/Session.h"
 #include "server/UploadScanner.h"
+#include "support/TempFolder.h"
 
 namespace orvane {
 namespace {
@@ -133,6 +143,63 @@ TEST(PasswordLimitsTest, GuessingSlowsDownOnlyWhereItComesFrom) {
     EXPECT_EQ(limits.TurnOf(u"nikto", kOwner, now), now);
 }
 
+// The gap between two turns of a login from one address, taken at `at`: none once it no
+// longer guesses, nothing beyond the longest wait.
+std::optional<CPasswordLimits::Clock::duration> Gap(CPasswordLimits& limits,
+                                                    std::u16string_view login,
+                                                    std::uint32_t address,
+                                                    CPasswordLimits::Clock::time_point at) {
+    const auto first = limits.TurnOf(login, address, at);
+    const auto second = limits.TurnOf(login, address, at);
+    return first && second ? std::optional(*second - *first) : std::nullopt;
+}
+
+// One refusal of a pair is forgotten every three minutes, and the count stops a little above
+// the longest pause, so a long attack is forgotten soon after it ends.
+TEST(PasswordLimitsTest, RefusalsAgeOutAndTheirCountStopsAtTheLongestPause) {
+    using namespace std::chrono_literals;
+    struct Row {
+        int refusals;
+        std::chrono::minutes later;
+        std::optional<CPasswordLimits::Clock::duration> gap;
+    };
+    for (const Row& row : {Row{6, 0min, 2s}, Row{8, 0min, 8s}, Row{8, 9min, 1s}, Row{8, 12min, 0s},
+                           Row{20, 0min, std::nullopt}, Row{20, 21min, 1s}, Row{20, 22min, 0s}}) {
+        CPasswordLimits limits;
+        const auto now = CPasswordLimits::Clock::now();
+        for (int i = 0; i < row.refusals; ++i) {
+            limits.Refused(u"ziak", 2, now);
+        }
+        EXPECT_EQ(Gap(limits, u"ziak", 2, now + row.later), row.gap)
+            << row.refusals << " " << row.later.count();
+    }
+}
+
+// When a set is full, a new key takes the place of the one with the fewest refusals, a free
+// place before any: a flood of new keys never pushes out one that is being guessed.
+TEST(PasswordLimitsTest, AFullSetGivesUpTheKeyWithTheFewestRefusals) {
+    using Refusals = std::vector<std::pair<std::u16string, int>>;
+    for (const auto& [refusals, guessed] :
+         std::initializer_list<std::pair<Refusals, std::u16string>>{
+             {{{u"a", 6}, {u"b", 7}, {u"c", 8}, {u"d", 9}, {u"e", 1}}, u"bcd"},
+             {{{u"a", 9}, {u"b", 8}, {u"c", 7}, {u"d", 6}, {u"e", 1}}, u"abc"},
+             {{{u"a", 6}, {u"b", 6}, {u"c", 6}, {u"e", 1}}, u"abc"},
+             {{{u"a", 6}, {u"v", 1}, {u"w", 1}, {u"x", 1}, {u"y", 1}, {u"z", 1}}, u"a"}}) {
+        CPasswordLimits limits(1);  // every key in one set of kWays
+        const auto now = CPasswordLimits::Clock::now();
+        for (const auto& [login, count] : refusals) {
+            for (int i = 0; i < count; ++i) {
+                limits.Refused(login, 7, now);
+            }
+        }
+        std::u16string delayed;
+        for (const auto& [login, count] : refusals) {
+            delayed += Gap(limits, login, 7, now) != std::chrono::seconds(0) ? login : u"";
+        }
+        EXPECT_EQ(ToUtf8(delayed), ToUtf8(guessed)) << ToUtf8(refusals.front().first);
+    }
+}
+
 TEST(PasswordLimitsTest, SessionPausesGrowWithItsRefusals) {
     using namespace std::chrono_literals;
     for (const auto& [refusals, pause] :
@@ -141,12 +208,80 @@ TEST(PasswordLimitsTest, SessionPausesGrowWithItsRefusals) {
     }
 }
 
+// A kept name that is taken moves the time on by a microsecond, up to sixteen times; a kept
+// file whose upload never got into place goes again.
+TEST(KeptSubmissionTest, ATakenNameTakesTheNextMicrosecondAndAnUnconfirmedOneGoes) {
+    const KeptTime time = std::chrono::sys_days(std::chrono::year(2026) / 3 / 5);
+    const std::string folder = SubmissionsFolderOf(u"ziak") + "/";
+    for (const auto& [taken, confirmed, kept] :
+         {std::tuple{0, true, 0}, {2, true, 2}, {1, false, -1}, {16, true, -1}}) {
+        test::TempFolder temporary;
+        ASSERT_TRUE(MakePrivateFolder(SubmissionsFolderOf(u"ziak")).IsOk());
+        for (int i = 0; i < taken; ++i) {
+            test::WriteBytes(folder + KeptFileName(time + std::chrono::microseconds(i), "nove"),
+                             {});
+        }
+        CAtomicFile upload;
+        ASSERT_TRUE(upload.Open("nove") && upload.Write("a", 1));
+        {
+            CKeptSubmission submission(u"ziak", u"nove", upload, 0, time);
+            if (confirmed) {
+                const std::string path = submission.Confirm();
+                EXPECT_EQ(path, kept < 0
+                                    ? ""
+                                    : folder + KeptFileName(time + std::chrono::microseconds(kept),
+                                                            "nove"));
+            }
+        }
+        EXPECT_EQ(KeptFileNames(folder).size(),
+                  static_cast<std::size_t>(taken + (kept < 0 ? 0 : 1)))
+            << taken;
+    }
+}
+
+// A sink that a session is calling when the host clears it and lets it go lives until the call
+// returns, whichever sink it is.
+TEST(SharedSinkTest, ASinkClearedDuringACallGoesOnlyOnceTheCallReturns) {
+    struct Sink : COperatorMessages, CServerLog {
+        void Show(const std::string& message) override { Write(Level::Info, message); }
+        void Write(Level, const std::string& line) override {
+            entered.set_value();
+            release.wait();
+            got = line;  // the object is still there
+        }
+        std::promise<void> entered;
+        std::shared_future<void> release;
+        std::string got;
+    };
+    using Install = void (*)(const std::shared_ptr<Sink>&);
+    using Call = void (*)();
+    for (const auto& [install, call] :
+         {std::pair<Install, Call>{[](const auto& sink) { SetOperatorMessages(sink); },
+                                   [] { ShowOperatorMessage("x"); }},
+          std::pair<Install, Call>{[](const auto& sink) { SetServerLog(sink); },
+                                   [] { WriteServerLog(CServerLog::Level::Info, "x"); }}}) {
+        auto sink = std::make_shared<Sink>();
+        std::promise<void> release;
+        sink->release = release.get_future().share();
+        const std::weak_ptr<Sink> watched = sink;
+        install(sink);
+        std::thread session(call);
+        sink->entered.get_future().wait();
+        install(nullptr);
+        sink.reset();
+        EXPECT_FALSE(watched.expired());
+        release.set_value();
+        session.join();
+        EXPECT_TRUE(watched.expired());
+    }
+}
+
 // The same refusal of a login from an address: the first ones each have their line, the rest
 // of the window is one line with their count, written when the window has ended.
 TEST(RefusalLinesTest, RepeatsAreCountedInOneLineAndTheFirstOnesKeepTheirOwn) {
     using namespace std::chrono_literals;
     test::RecordedLog log;
-    SetServerLog(&log);
+    SetServerLog(test::Unowned(log));
     CRefusalLines lines;
     const auto now = CRefusalLines::Clock::now();
     const auto refuse = [&](std::uint32_t address, int port, auto at) {

@@ -60,7 +60,7 @@ std::unique_ptr<CPNUserDB> Accounts(int students, const std::u16string& password
 }
 
 std::vector<std::uint8_t> SaveAccounts(int students, const std::u16string& password) {
-    Accounts(students, password)->Save(u"userdb");
+    EXPECT_TRUE(Accounts(students, password)->Save(u"userdb").IsOk());
     return ReadBytes("userdb");
 }
 
@@ -99,10 +99,9 @@ void Upload(LoopbackClient& client, const std::string& name, const std::string& 
 
 ServerTest::ServerTest() : port(FreePort()) {
     SaveAccounts();
-    SetOperatorMessages(&messages);
-    SetServerLog(&log);
-    StartServer(port);
-    EXPECT_TRUE(IsListening());
+    SetOperatorMessages(Unowned(messages));
+    SetServerLog(Unowned(log));
+    EXPECT_TRUE(StartServer(port).listening);
 }
 
 LoopbackClient ServerTest::LoginAs(const std::string& login, const std::string& password) {
@@ -114,8 +113,7 @@ LoopbackClient ServerTest::LoginAs(const std::string& login, const std::string& 
 void ServerTest::Restart(ServerOptions options) {
     StopServer();
     options.port = port;
-    StartServer(options);
-    EXPECT_TRUE(IsListening());
+    EXPECT_TRUE(StartServer(options).listening);
 }
 
 ServerTest::~ServerTest() {

@@ -53,6 +53,13 @@ private:
     std::vector<std::string> lines;
 };
 
+// A sink of the test's own, handed to the server without its ownership: a fixture that clears
+// it once every session has ended.
+template <class Sink>
+std::shared_ptr<Sink> Unowned(Sink& sink) {
+    return std::shared_ptr<Sink>(std::shared_ptr<Sink>(), &sink);
+}
+
 // A test in a temporary folder that ends by checking that the process holds as many
 // descriptors and threads as when it began (threads that are ending get a few seconds).
 class ResourceCheckedTest : public InTempFolder {

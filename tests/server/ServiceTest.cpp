@@ -78,8 +78,8 @@ private:
 };
 
 // Listens on the address asked for only, serves the folder asked for (naming a "userdb" that
-// does not decode, with its cause, until one is saved), closes a connection beyond the sessions allowed
-// from one address, tells systemd when it is ready, reloads on SIGHUP keeping its sessions
+// does not decode, with its cause, until one is saved), closes a connection beyond the sessions
+// allowed from one address, tells systemd when it is ready, reloads on SIGHUP keeping its sessions
 // (following its rotated log file), and ends on SIGTERM without a temporary file. Its log
 // lines carry their priorities when standard output is the journal's stream.
 TEST_F(ServiceTest, ListensWhereToldServesItsFolderReloadsAndLimitsEachAddress) {
@@ -103,7 +103,7 @@ TEST_F(ServiceTest, ListensWhereToldServesItsFolderReloadsAndLimitsEachAddress) 
     ASSERT_TRUE(
         WaitUntil([] { return ReadText("journal").find(" serving ") != std::string::npos; }));
     EXPECT_FALSE(CanConnect(port, "127.0.0.2"));
-    Accounts()->Save(u"subory/userdb");
+    EXPECT_TRUE(Accounts()->Save(u"subory/userdb").IsOk());
     LoopbackClient uploading = Login(port, true);
     LoopbackClient second = Connect(port);
     EXPECT_TRUE(LoopbackClient(port).IsClosedByServer());

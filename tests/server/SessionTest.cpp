@@ -42,7 +42,7 @@ TEST_F(SessionTest, LinesBeforeAndAfterALogin) {
     EXPECT_EQ(Download(client, "testdb"), "!Wrong user / pass.\r\n");
     CPNUserDB db;
     ASSERT_TRUE(db.AddUser(u"učiteľ", u"U", u"šťava", u"šťava", true, u"", u""));
-    db.Save(u"userdb");
+    EXPECT_TRUE(db.Save(u"userdb").IsOk());
     EXPECT_EQ(client.Ask("AUTH u\xC4\x8Dite\xC4\xBE \xC5\xA1\xC5\xA5\x61va\r\n"), kLoggedIn);
     EXPECT_EQ(client.Ask("AUTH u\xE8ite\xBE \x9A\x9D\x61va\r\n"), kLoggedIn);
     EXPECT_EQ(client.Ask("AUTH u\xE8ite\xBE zle\r\n"), kRefused);
@@ -87,7 +87,7 @@ TEST_F(SessionTest, FolderDeletedAndRestoredIsServedAgain) {
     std::filesystem::remove_all(folder.Path());
     EXPECT_EQ(Connect().Ask("AUTH ziak heslo\r\n"), kNoDatabase);
     std::filesystem::create_directory(folder.Path());
-    Accounts()->Save(FromUtf8(folder.Path() + "/userdb"));
+    EXPECT_TRUE(Accounts()->Save(FromUtf8(folder.Path() + "/userdb")).IsOk());
     Login(false);
     const auto lines = log.Lines();
     EXPECT_NE(std::find(lines.begin(), lines.end(),
@@ -336,9 +336,9 @@ TEST_F(UserDBCacheTest, TheFirstAccountWithALoginDecidesAsFindLoginDoes) {
     db.InsertUser(std::make_shared<CPNUser>(u"dvojnik", u"Učiteľ", u"druhe", true));
     db.InsertUser(std::make_shared<CPNUser>(u"dvojnik", u"Žiak", u"prve", false));
     db.InsertUser(std::make_shared<CPNUser>(u"ucitel", u"Učiteľ", u"tajne", true));
-    db.Save(u"userdb");
+    EXPECT_TRUE(db.Save(u"userdb").IsOk());
     CPNUserDB loaded;  // stored front first, loaded back to front
-    loaded.Load(u"userdb");
+    EXPECT_TRUE(loaded.Load(u"userdb").IsOk());
     ASSERT_TRUE(loaded.FindLogin(u"dvojnik"));
     ASSERT_EQ(loaded.CurrentUser()->GetPassword(), u"druhe");
 
@@ -410,9 +410,9 @@ TEST_F(UploadTest, TheFileIsInPlaceBeforeTheOperatorIsTold) {
             RecordedMessages::Show(message + ": " + ReadText("odpovede"));
         }
     } operatorView;
-    SetOperatorMessages(&operatorView);
+    SetOperatorMessages(Unowned(operatorView));
     Upload("new");
-    SetOperatorMessages(&messages);
+    SetOperatorMessages(Unowned(messages));
     EXPECT_EQ(operatorView.Shown(), std::vector<std::string>{"File has been saved: new"});
 }
 

@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 
+#include <cerrno>
 #include <thread>
 
 #include "ServerFixture.h"
@@ -18,7 +19,7 @@ using TCPServerTest = ServerTest;
 // leaves remote access on without a listener until it is stopped.
 TEST_F(TCPServerTest, OneListenerThatStopsAtOnceWhileSessionsGoOnUntilTheyAreEnded) {
     const std::uint16_t other = FreePort();
-    StartServer(other);  // already on: nothing happens
+    EXPECT_TRUE(StartServer(other).listening);  // already on: nothing happens
     EXPECT_FALSE(CanConnect(other));
     WriteText("subor", "obsah");
     {
@@ -39,19 +40,20 @@ TEST_F(TCPServerTest, OneListenerThatStopsAtOnceWhileSessionsGoOnUntilTheyAreEnd
         EXPECT_TRUE(uploading.IsClosedByServer());
         EXPECT_EQ(ReadText("subor"), "obsah");
     }
-    StartServer(port);
-    EXPECT_TRUE(IsListening());
+    EXPECT_TRUE(StartServer(port).listening);
     Connect();
     StopServer();
     {
         const ServerProcess holder(port);
-        StartServer(port);
+        const ServerState taken = StartServer(port);
+        EXPECT_TRUE(taken.on && !taken.listening && taken.error == EADDRINUSE);
         EXPECT_FALSE(IsListening());
     }
-    StartServer(port);
+    EXPECT_EQ(StartServer(port).error, EADDRINUSE);  // still on, without a listener
     EXPECT_FALSE(CanConnect(port));
-    StopServer();
-    StartServer(port);
+    const ServerState stopped = StopServer();
+    EXPECT_FALSE(stopped.on || stopped.listening);
+    EXPECT_TRUE(StartServer(port).listening);
     Connect();
 }
 
@@ -90,7 +92,7 @@ TEST_F(TCPServerTest, AtMostTheCapOfSessionsRunAndFloodsLeaveTheServerServing) {
     ServerOptions options;
     options.port = port;
     options.startups = {kMaxSessions, 100, kMaxSessions};  // one address may take them all
-    StartServer(options);
+    ASSERT_TRUE(StartServer(options).listening);
     std::vector<LoopbackClient> open;
     for (std::size_t i = 0; i < kMaxSessions; ++i) {
         open.push_back(Connect());

@@ -61,7 +61,7 @@ void WriteTestFile(const std::string& fileName, const std::shared_ptr<CPNTest>& 
     CPNTestDB database;
     database.AddTest(test);
     database.First();
-    database.Save(FromUtf8(fileName));
+    EXPECT_TRUE(database.Save(FromUtf8(fileName)).IsOk()) << fileName;
 }
 
 std::unique_ptr<CPNUserDB> MakeUsers(const std::vector<Account>& accounts) {
@@ -79,7 +79,7 @@ std::unique_ptr<CPNUserDB> MakeUsers(const std::vector<Account>& accounts) {
 }
 
 void WriteUsersFile(const std::vector<Account>& accounts) {
-    MakeUsers(accounts)->Save(u"userdb");
+    EXPECT_TRUE(MakeUsers(accounts)->Save(u"userdb").IsOk());
 }
 
 std::vector<std::pair<std::u16string, bool>> LoginsOf(CPNUserDB& users) {
@@ -92,7 +92,7 @@ std::vector<std::pair<std::u16string, bool>> LoginsOf(CPNUserDB& users) {
 
 std::unique_ptr<CPNUserDB> LoadUsersFile() {
     auto users = std::make_unique<CPNUserDB>();
-    users->Load(u"userdb");
+    EXPECT_TRUE(users->Load(u"userdb").IsOk());
     return users;
 }
 

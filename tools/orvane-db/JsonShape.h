@@ -26,8 +26,8 @@ public:
 
 class CJsonShape {
 public:
-    CJsonShape(const Json& value, std::string path, bool missing = false)
-        : value(value), path(std::move(path)), missing(missing) {}
+    CJsonShape(const Json& json, std::string where, bool absent = false)
+        : value(json), path(std::move(where)), missing(absent) {}
 
     // Checks that this is an object whose keys are all among `keys`.
     const CJsonShape& Object(std::initializer_list<std::string_view> keys) const;

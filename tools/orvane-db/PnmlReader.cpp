@@ -27,7 +27,7 @@ std::vector<std::string> Words(const std::string& text) {
 
 class CPnmlError {
 public:
-    explicit CPnmlError(std::string what) : what(std::move(what)) {}
+    explicit CPnmlError(std::string message) : what(std::move(message)) {}
     std::string what;
 };
 
@@ -35,7 +35,7 @@ public:
 // into its error result.
 class CPnmlReader {
 public:
-    explicit CPnmlReader(std::vector<std::string>& warnings) : warnings(warnings) {}
+    explicit CPnmlReader(std::vector<std::string>& found) : warnings(found) {}
 
     std::shared_ptr<CPNPetriNet> Read(const SXmlElement& net) {
         Collect(net, true);

@@ -41,9 +41,9 @@ std::string Point(const char* tag, std::int64_t x, std::int64_t y) {
 
 class CPnmlWriter {
 public:
-    CPnmlWriter(const CPNPetriNet& net, std::vector<std::string>& warnings)
-        : net(net), warnings(warnings) {
-        for (const auto& element : net.Elements()) {
+    CPnmlWriter(const CPNPetriNet& written, std::vector<std::string>& found)
+        : net(written), warnings(found) {
+        for (const auto& element : written.Elements()) {
             members.insert(element.get());
         }
     }
@@ -66,9 +66,9 @@ public:
             Node(**element);
         }
         for (auto element = list.rbegin(); element != list.rend(); ++element) {
-            const auto& arcs = (*element)->Arcs();
+            const auto& elementArcs = (*element)->Arcs();
             if (ids.contains(element->get())) {
-                for (auto arc = arcs.rbegin(); arc != arcs.rend(); ++arc) {
+                for (auto arc = elementArcs.rbegin(); arc != elementArcs.rend(); ++arc) {
                     Arc(**element, *arc);
                 }
             }

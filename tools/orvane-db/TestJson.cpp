@@ -1,7 +1,6 @@
 #include "TestJson.h"
 
 #include <algorithm>
-#include <ranges>
 #include <type_traits>
 #include <unordered_map>
 #include <vector>
@@ -239,17 +238,18 @@ void DumpNet(CJsonWriter& writer, const std::shared_ptr<CPNPetriNet>& net) {
     }
     writer.BeginObject();
     writer.Key("elements").BeginArray();
-    for (const CPNObject* element : elements | std::views::reverse) {
-        DumpElement(writer, *element);
+    for (auto element = elements.rbegin(); element != elements.rend(); ++element) {
+        DumpElement(writer, **element);
     }
     writer.EndArray();
     writer.Key("arcs").BeginArray();
     for (const CPNObject* element : elements) {
-        for (const auto& arc : element->Arcs() | std::views::reverse) {
+        const auto& arcs = element->Arcs();
+        for (auto arc = arcs.rbegin(); arc != arcs.rend(); ++arc) {
             writer.BeginArray();
             writer.Number(element->GetId());
-            writer.Number(arc.target->GetId());
-            writer.Number(arc.weight);
+            writer.Number(arc->target->GetId());
+            writer.Number(arc->weight);
             writer.EndArray();
         }
     }
@@ -269,8 +269,8 @@ void DumpTest(CJsonWriter& writer, CPNTest& test) {
     writer.Key("timeLimit").Number(test.GetTimeLimit());
     writer.Key("questions").BeginArray();
     // Loading put every question at the front.
-    for (const CPNQuestion* question : questions | std::views::reverse) {
-        DumpQuestion(writer, *question);
+    for (auto question = questions.rbegin(); question != questions.rend(); ++question) {
+        DumpQuestion(writer, **question);
     }
     writer.EndArray();
     writer.EndObject();

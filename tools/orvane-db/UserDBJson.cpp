@@ -1,6 +1,5 @@
 #include "UserDBJson.h"
 
-#include <ranges>
 #include <vector>
 
 #include "common/TextCodec.h"
@@ -14,7 +13,8 @@ void DumpUsers(CJsonWriter& writer, CPNUserDB& database) {
     }
     // Loading put every account at the front, so the list is the file backwards.
     writer.BeginArray();
-    for (const CPNUser* user : users | std::views::reverse) {
+    for (auto listed = users.rbegin(); listed != users.rend(); ++listed) {
+        const CPNUser* user = *listed;
         writer.BeginObject();
         writer.Key("teacher").Boolean(user->IsTeacher());
         writer.Key("name").Text(user->GetName());

@@ -39,8 +39,8 @@ void AppendUtf8(char32_t code, std::string& into) {
 }  // namespace
 
 const std::string* SXmlElement::Attribute(std::string_view key) const {
-    for (const auto& [name, value] : attributes) {
-        if (name == key) {
+    for (const auto& [attribute, value] : attributes) {
+        if (attribute == key) {
             return &value;
         }
     }

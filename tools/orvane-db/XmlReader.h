@@ -30,7 +30,7 @@ public:
     // Elements nested deeper than this are refused.
     static constexpr int kMaxDepth = 64;
 
-    explicit CXmlReader(std::string_view text) : text(text) {}
+    explicit CXmlReader(std::string_view xml) : text(xml) {}
 
     // Reads the whole document into `root`; false with `error` ("line 3: ...") when it is not
     // well-formed or holds what this reader refuses.

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <thread>
 
+#include "common/Interrupted.h"
+
 namespace {
 
 // What the queue holds at most: a minute of a busy exam's lines.
@@ -16,7 +18,7 @@ constexpr std::size_t kMostQueuedBytes = 1 << 20;
 
 }  // namespace
 
-CLogLines::CLogLines(int fd) : fd(fd), prefixed(IsJournalStream(fd)) {
+CLogLines::CLogLines(int output) : fd(output), prefixed(IsJournalStream(output)) {
     std::thread([this] { WriteOut(); }).detach();
 }
 
@@ -28,7 +30,7 @@ std::string CLogLines::Prefixed(Level level, std::string_view line) const {
 
 void CLogLines::Write(Level level, const std::string& line) {
     std::string text = Prefixed(level, line);
-    const std::lock_guard lock(mutex);
+    const orvane::CMutexLock lock(mutex);
     if (lines.size() >= kMostQueuedLines || queuedBytes + text.size() > kMostQueuedBytes) {
         ++dropped;
         return;
@@ -39,9 +41,12 @@ void CLogLines::Write(Level level, const std::string& line) {
 }
 
 void CLogLines::WriteOut() {
-    std::unique_lock lock(mutex);
+    orvane::CMutexLock lock(mutex);
     for (;;) {
-        queued.wait(lock, [this] { return !lines.empty() || dropped > 0; });
+        lock.Wait(queued, [this] {
+            mutex.AssertHeld();
+            return !lines.empty() || dropped > 0;
+        });
         std::deque<std::string> batch;
         batch.swap(lines);
         queuedBytes = 0;
@@ -52,11 +57,11 @@ void CLogLines::WriteOut() {
             dropped = 0;
         }
         writing = true;
-        lock.unlock();
+        mutex.Unlock();
         for (const std::string& text : batch) {
             WriteWhole(text);
         }
-        lock.lock();
+        mutex.Lock();
         writing = false;
         written.notify_all();
     }
@@ -64,10 +69,8 @@ void CLogLines::WriteOut() {
 
 void CLogLines::WriteWhole(const std::string& text) const {
     for (std::size_t done = 0; done < text.size();) {
-        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR) {
-            continue;
-        }
+        const ssize_t wrote = orvane::RetryInterrupted(
+            [&] { return ::write(fd, text.data() + done, text.size() - done); });
         if (wrote <= 0) {
             return;
         }
@@ -76,8 +79,11 @@ void CLogLines::WriteWhole(const std::string& text) const {
 }
 
 bool CLogLines::Flush(std::chrono::milliseconds wait) {
-    std::unique_lock lock(mutex);
-    return written.wait_for(lock, wait, [this] { return lines.empty() && !writing; });
+    orvane::CMutexLock lock(mutex);
+    return lock.WaitFor(written, wait, [this] {
+        mutex.AssertHeld();
+        return lines.empty() && !writing;
+    });
 }
 
 bool IsJournalStream(int fd) {

@@ -12,36 +12,37 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
-#include <mutex>
 #include <string>
 #include <string_view>
 
+#include "common/Mutex.h"
 #include "server/ServerLog.h"
 
 class CLogLines : public orvane::CServerLog {
 public:
     // Starts the writing thread, which is never ended: the object must live until the process
     // ends.
-    explicit CLogLines(int fd);
+    explicit CLogLines(int output);
 
     void Write(Level level, const std::string& line) override;
     // Waits up to `wait` for the queue to be written out; false when it was not.
     bool Flush(std::chrono::milliseconds wait);
 
 private:
-    void WriteOut();
+    void WriteOut() EXCLUDES(mutex);
     void WriteWhole(const std::string& text) const;
     std::string Prefixed(Level level, std::string_view line) const;
 
     const int fd;
     const bool prefixed;
-    std::mutex mutex;
-    std::condition_variable queued;
-    std::condition_variable written;
-    std::deque<std::string> lines;
-    std::size_t queuedBytes = 0;
-    std::size_t dropped = 0;
-    bool writing = false;  // the thread holds lines that it has taken out of the queue
+    orvane::CMutex mutex;
+    std::condition_variable_any queued;
+    std::condition_variable_any written;
+    std::deque<std::string> lines GUARDED_BY(mutex);
+    std::size_t queuedBytes GUARDED_BY(mutex) = 0;
+    std::size_t dropped GUARDED_BY(mutex) = 0;
+    // the thread holds lines that it has taken out of the queue
+    bool writing GUARDED_BY(mutex) = false;
 };
 
 // True when the descriptor is the journal's stream that systemd gave the process: the device

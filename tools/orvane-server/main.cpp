@@ -13,6 +13,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "CommandLine.h"
@@ -37,9 +38,10 @@ constexpr std::chrono::milliseconds kSessionEndWait{5000};
 constexpr std::chrono::milliseconds kLogFlushWait{1000};
 
 // Never destroyed: sessions that did not end in time may still write while the process ends.
-CLogLines* TheLog() {
-    static CLogLines* const log = new CLogLines(STDOUT_FILENO);
-    return log;
+// Never destroyed: its writing thread runs until the process ends.
+const std::shared_ptr<CLogLines>& TheLog() {
+    static const auto* const log = new std::shared_ptr<CLogLines>(new CLogLines(STDOUT_FILENO));
+    return *log;
 }
 
 constexpr char kHelp[] =
@@ -141,10 +143,9 @@ int Serve(const orvane::ServerOptions& options, const sigset_t& serviceSignals) 
     // Before the first connection, so that the warnings come before any event.
     const std::string folder = WorkingDirectory();
     CheckServedFolder(folder);
-    orvane::StartServer(options);
-    if (!orvane::IsListening()) {
+    if (const orvane::ServerState started = orvane::StartServer(options); !started.listening) {
         PrintError("cannot listen on %s:%u: %s", AddressText(options.address).c_str(),
-                   static_cast<unsigned>(options.port), std::strerror(orvane::ListenerError()));
+                   static_cast<unsigned>(options.port), std::strerror(started.error));
         orvane::StopServer();
         return 1;
     }
@@ -194,7 +195,7 @@ int main(int argc, char** argv) {
     // The console lines of the files ("Cannot write to file: ...") take the same queue.
     orvane::SetConsoleSink(
         [](std::string_view line) { TheLog()->Write(Level::Error, std::string(line)); });
-    orvane::SetOperatorMessages(new CLoggedOperatorMessages);
+    orvane::SetOperatorMessages(std::make_shared<CLoggedOperatorMessages>());
     const int status = commandLine->action == CommandLine::Action::Check
                            ? Check(commandLine->server)
                            : Serve(commandLine->server, serviceSignals);
