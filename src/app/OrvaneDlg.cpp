@@ -40,7 +40,7 @@ COrvaneDlg::COrvaneDlg(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
             &CTestsPanel::ShowTestsOfChosenUser);
     connect(testsPanel.get(), &CTestsPanel::TestsGenerated, usersPanel.get(),
             &CUsersPanel::SaveAfterGeneration);
-    for (QWidget* list : {static_cast<QWidget*>(ui->userList), ui->questionList}) {
+    for (QListWidget* list : {ui->userList, ui->questionList}) {
         list->installEventFilter(this);
     }
 }
@@ -117,6 +117,16 @@ bool COrvaneDlg::LoadQuestionPool() {
 }
 
 void COrvaneDlg::accept() {}
+
+void COrvaneDlg::reject() {
+    if (remotePanel->ConfirmsEnd()) {
+        QDialog::reject();
+    }
+}
+
+void COrvaneDlg::UsePort(std::uint16_t port) {
+    remotePanel->UsePort(port);
+}
 
 void COrvaneDlg::done(int result) {
     usersPanel->SetClosing();

@@ -6,6 +6,7 @@
 // (CRemoteAccessPanel); the window itself holds the frame: the keys, the context menu and the
 // end.
 #include <QDialog>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -36,7 +37,11 @@ public:
     OpenResult Open();
 
     void accept() override;  // Enter does nothing
+    // Esc, the close box: asks first while remote access is on or a client is connected.
+    void reject() override;
     void done(int result) override;
+    // Remote access on another port than 20248 (tests).
+    void UsePort(std::uint16_t port);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

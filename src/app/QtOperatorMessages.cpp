@@ -1,27 +1,20 @@
 #include "app/QtOperatorMessages.h"
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QThread>
-
 namespace orvane {
 
-CQtOperatorMessages::CQtOperatorMessages(QWidget* messageWindow)
-    : QObject(nullptr), window(messageWindow) {}
+CQtOperatorMessages::CQtOperatorMessages(Handler reportHandler)
+    : QObject(nullptr), handler(std::move(reportHandler)) {}
 
 void CQtOperatorMessages::Show(const std::string& message) {
-    if (QThread::currentThread() == thread()) {
-        ShowOnWindowThread(message);
-        return;
-    }
-    QMetaObject::invokeMethod(
-        this, [this, &message] { ShowOnWindowThread(message); }, Qt::BlockingQueuedConnection);
+    UploadReport report;
+    report.message = message;
+    Report(report);
 }
 
-void CQtOperatorMessages::ShowOnWindowThread(const std::string& message) {
-    QMessageBox box(QMessageBox::Information, QApplication::applicationName(),
-                    QString::fromStdString(message), QMessageBox::Ok, window);
-    box.exec();
+// A queued call that is still waiting when this object goes is dropped with it.
+void CQtOperatorMessages::Report(const UploadReport& report) {
+    QMetaObject::invokeMethod(
+        this, [this, report] { handler(report); }, Qt::QueuedConnection);
 }
 
 }  // namespace orvane

@@ -1,13 +1,12 @@
 #pragma once
-// CQtOperatorMessages: shows the operator messages of upload sessions as modal message boxes
-// over the administration window. A session thread that reports waits until the teacher has
-// pressed OK; the box itself always runs on the window's thread.
+// CQtOperatorMessages: takes the upload reports of the sessions to the administration window.
+// A session never waits: its report is queued to the window's thread, which hands it to the
+// window's handler there, and the session goes on at once.
 #include <QObject>
+#include <functional>
 #include <string>
 
 #include "server/OperatorMessages.h"
-
-class QWidget;
 
 namespace orvane {
 
@@ -15,15 +14,16 @@ class CQtOperatorMessages : public QObject, public COperatorMessages {
     Q_OBJECT
 
 public:
-    // The window over which the boxes appear; its thread shows them.
-    explicit CQtOperatorMessages(QWidget* window);
+    using Handler = std::function<void(const UploadReport&)>;
+
+    // `handler` runs on the thread that makes this object, once per report.
+    explicit CQtOperatorMessages(Handler handler);
 
     void Show(const std::string& message) override;
+    void Report(const UploadReport& report) override;
 
 private:
-    void ShowOnWindowThread(const std::string& message);
-
-    QWidget* window;
+    Handler handler;
 };
 
 }  // namespace orvane

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QMessageBox>
 #include <QSignalBlocker>
 
@@ -34,12 +35,13 @@ QString TestLine(const CPNTest& test) {
     return WorkedOutLine(test, ToQt(kWorkedOutDate));
 }
 
-// A kept submission is a worked test whose date is known: the day it arrived, local time.
+// A kept submission is a worked test whose date is known: when it arrived, local time, to
+// the minute, so that two uploads of one day differ.
 QString SubmittedLine(const SubmittedTest& submitted) {
     const auto milliseconds = std::chrono::floor<std::chrono::milliseconds>(submitted.time);
     const QDateTime arrived =
         QDateTime::fromMSecsSinceEpoch(milliseconds.time_since_epoch().count());
-    return WorkedOutLine(*submitted.test, arrived.toString(QStringLiteral("d.M.yyyy")));
+    return WorkedOutLine(*submitted.test, arrived.toString(QStringLiteral("d.M.yyyy H:mm")));
 }
 
 }  // namespace
@@ -171,21 +173,41 @@ void CTestsPanel::OnGenerateTests() {
 }
 
 // Each new test is written at once, so that it outlives the window and the server can hand it
-// to its student. One that cannot be written stays in memory, and the teacher is told.
+// to its student. One that cannot be written stays in memory, and the teacher is told how
+// many, with the first cause: a class of hundreds on a read-only folder is one sentence.
 void CTestsPanel::KeepGeneratedTests(const std::set<const CPNTest*>& before) {
-    QString failures;
-    for (const KeptTest& kept : KeepNewTests(*state.tests, before)) {
-        if (!kept.result.IsOk()) {
-            failures += QStringLiteral("\n%1: %2")
-                            .arg(QString::fromStdString(kept.path), SlovakReason(kept.result));
+    const std::vector<KeptTest> kept = KeepNewTests(*state.tests, before);
+    if (kept.empty()) {
+        return;
+    }
+    const KeptTest* firstFailure = nullptr;
+    std::size_t failures = 0;
+    for (const KeptTest& one : kept) {
+        if (!one.result.IsOk()) {
+            firstFailure = firstFailure != nullptr ? firstFailure : &one;
+            ++failures;
         }
     }
-    if (!failures.isEmpty()) {
-        QMessageBox::warning(window, QApplication::applicationName(),
-                             QStringLiteral("Niektoré vygenerované testy sa nepodarilo uložiť. "
-                                            "Zostávajú len v pamäti, kým program beží:\n") +
-                                 failures);
+    const QString folder =
+        QDir::toNativeSeparators(QDir::current().filePath(QString::fromUtf8(kKeptTestsFolder)));
+    if (failures == 0) {
+        QMessageBox::information(
+            window, QApplication::applicationName(),
+            QStringLiteral("Vygenerovalo sa testov: %1. Sú uložené v priečinku %2, každý v "
+                           "podpriečinku svojho študenta, a server ich študentom pošle.")
+                .arg(kept.size())
+                .arg(folder));
+        return;
     }
+    QMessageBox::warning(
+        window, QApplication::applicationName(),
+        QStringLiteral("Vygenerovalo sa testov: %1, ale %2 z nich sa nepodarilo uložiť do "
+                       "priečinka %3 (napríklad %4: %5). Zostávajú len v pamäti, kým program "
+                       "beží, a server ich študentom neposiela.")
+            .arg(kept.size())
+            .arg(failures)
+            .arg(folder, QString::fromStdString(firstFailure->path),
+                 SlovakReason(firstFailure->result)));
 }
 
 }  // namespace orvane

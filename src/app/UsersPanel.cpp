@@ -184,9 +184,13 @@ bool CUsersPanel::SaveUsers(bool edited) {
     if (saved.result.IsOk()) {
         return true;
     }
-    QString text = CannotWriteMessage(ToQt(kUserFile), saved.result);
     auto stored = std::make_unique<CPNUserDB>();
     const CFileResult read = state.userFile.Load(*stored);
+    if (!edited && (read.IsOk() || read.IsMissing())) {
+        state.users = std::move(stored);
+        return false;  // no account had changed: the file still holds them all
+    }
+    QString text = CannotWriteMessage(ToQt(kUserFile), saved.result);
     if (read.IsOk() || read.IsMissing()) {
         state.users = std::move(stored);
         text += QStringLiteral("\n\nZmena sa neuložila; okno ukazuje kontá tak, ako sú uložené.");
@@ -336,8 +340,11 @@ void CUsersPanel::OnConfirmationLeft() {
     }
     if (state.users->SetCurrentPassword(fields.password, fields.confirmation, state.actingLogin,
                                         state.actingPassword) &&
-        SaveAndRefresh() && fields.login == state.actingLogin) {
-        state.actingPassword = fields.password;  // one's own new password keeps one's rights
+        SaveAndRefresh()) {
+        if (fields.login == state.actingLogin) {
+            state.actingPassword = fields.password;  // one's own new password keeps one's rights
+        }
+        Confirm(QStringLiteral("Heslo konta „%1“ sa zmenilo a uložilo.").arg(ToQt(fields.login)));
     }
     fields.confirmation.clear();
     ShowFields();
@@ -356,6 +363,9 @@ void CUsersPanel::OnRemoveUser() {
     if (fields.login.empty() || fields.login == state.actingLogin) {
         return;
     }
+    if (!ConfirmsRemoval()) {
+        return;
+    }
     const auto before = AllLogins(*state.users);
     state.users->RemoveUser(fields.login, state.actingLogin, state.actingPassword);
     if (SaveAndRefresh()) {
@@ -367,7 +377,7 @@ void CUsersPanel::OnRemoveAllStudents() {
     const auto answer =
         QMessageBox::question(window, QApplication::applicationName(),
                               QStringLiteral("Naozaj chcete odstrániť všetkých študentov?"),
-                              QMessageBox::Yes | QMessageBox::No);
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes) {
         return;
     }
@@ -376,6 +386,35 @@ void CUsersPanel::OnRemoveAllStudents() {
     if (SaveAndRefresh()) {
         ForgetRemovedLogins(before);
     }
+}
+
+// An account whose student has tests or submissions is removed only when the teacher says so:
+// its generated tests go with it.
+bool CUsersPanel::ConfirmsRemoval() {
+    KeptFileCount kept = CountKeptFiles(fields.login);
+    std::size_t inMemory = 0;
+    for (bool more = state.tests->First(); more; more = state.tests->Next()) {
+        inMemory += state.tests->Current()->GetLogin() == fields.login ? 1 : 0;
+    }
+    kept.tests = std::max(kept.tests, inMemory);
+    if (kept.tests == 0 && kept.submissions == 0) {
+        return true;
+    }
+    const QString text =
+        QStringLiteral(
+            "Konto „%1“ má vygenerované testy (%2) a odovzdané práce (%3). Naozaj ho "
+            "chcete odstrániť? Jeho vygenerované testy sa odstránia s ním; odovzdané "
+            "práce zostanú v priečinku submissions.")
+            .arg(ToQt(fields.login))
+            .arg(kept.tests)
+            .arg(kept.submissions);
+    return QMessageBox::question(window, QApplication::applicationName(), text,
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+void CUsersPanel::Confirm(const QString& text) {
+    QMessageBox::information(window, QApplication::applicationName(), text);
 }
 
 // Import and export read or change every account and password: they need teacher rights.
@@ -412,8 +451,12 @@ void CUsersPanel::OnImport() {
     if (summary.exec() != QDialog::Accepted) {
         return;
     }
-    plan.Apply(*state.users, state.actingLogin, state.actingPassword);
-    SaveAndRefresh();  // every account in one write
+    const int added = plan.Apply(*state.users, state.actingLogin, state.actingPassword);
+    if (SaveAndRefresh()) {  // every account in one write
+        Confirm(QStringLiteral("Import je hotový, pribudlo kont: %1. Zmeny sú uložené v súbore "
+                               "userdb.")
+                    .arg(added));
+    }
 }
 
 void CUsersPanel::OnExport() {
@@ -421,7 +464,9 @@ void CUsersPanel::OnExport() {
         return;
     }
     CExportDlg exporter(ListAccounts(), window);
-    exporter.exec();
+    if (exporter.exec() == QDialog::Accepted) {
+        Confirm(QStringLiteral("Export je hotový."));
+    }
 }
 
 }  // namespace orvane

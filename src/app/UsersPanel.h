@@ -7,6 +7,7 @@
 // them at the moments its commands say, so a command sees the values as they were last read,
 // not whatever is being typed.
 #include <QObject>
+#include <QString>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,8 @@ private:
     void OnAddStudent();
     void OnRemoveUser();
     void OnRemoveAllStudents();
+    bool ConfirmsRemoval();
+    void Confirm(const QString& text);
     bool RefusesStudent();
     void OnImport();
     void OnExport();

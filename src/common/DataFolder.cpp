@@ -51,24 +51,11 @@ bool WouldBeServed(const std::string& path, const std::string& folder) {
     return Resolved(path).parent_path() == Resolved(folder);
 }
 
-std::string MakeOwnDataFolder(int& error) {
-    const std::vector<fs::path> homes = HomeFolders();
-    if (homes.empty()) {
-        error = ENOENT;
-        return {};
-    }
-    const fs::path folder = homes.front() / "Orvane";
+int EnterDataFolder(const std::string& folder) {
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        error = errno;
-        return {};
+        return errno;
     }
-    struct stat made {};
-    if (::stat(folder.c_str(), &made) != 0 || !S_ISDIR(made.st_mode)) {
-        error = ENOTDIR;
-        return {};
-    }
-    error = 0;
-    return folder.string();
+    return ::chdir(folder.c_str()) == 0 ? 0 : errno;
 }
 
 }  // namespace orvane

@@ -16,8 +16,9 @@ bool IsHomeOrRoot(const std::string& folder);
 // "." and ".."), where the server hands it to anyone logged in. Subfolders are never served.
 bool WouldBeServed(const std::string& path, const std::string& folder);
 
-// The folder of the desktop start: "Orvane" in the home folder, made readable by its owner
-// only when it is missing. Empty when it cannot be made; `error` then holds the errno.
-std::string MakeOwnDataFolder(int& error);
+// Makes `folder` the working folder, creating it readable by its owner only (0700) when it is
+// missing (its parent must exist), as the desktop start does with "~/Orvane". Answers 0 or
+// the errno of the step that failed.
+int EnterDataFolder(const std::string& folder);
 
 }  // namespace orvane

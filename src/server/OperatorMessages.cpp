@@ -13,6 +13,12 @@ std::atomic<COperatorMessages*> currentSink{nullptr};
 
 }  // namespace
 
+void COperatorMessages::Report(const UploadReport& report) {
+    if (!report.message.empty()) {
+        Show(report.message);
+    }
+}
+
 void SetOperatorMessages(COperatorMessages* messages) {
     currentSink.store(messages);
 }
@@ -23,6 +29,15 @@ void ShowOperatorMessage(const std::string& message) {
         sink->Show(message);
     } else {
         PrintConsoleLine(message);
+    }
+}
+
+void ReportUpload(const UploadReport& report) {
+    COperatorMessages* sink = currentSink.load();
+    if (sink != nullptr) {
+        sink->Report(report);
+    } else if (!report.message.empty()) {
+        PrintConsoleLine(report.message);
     }
 }
 
