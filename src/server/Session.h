@@ -17,6 +17,7 @@
 
 #include "server/Connection.h"
 #include "server/TCPServer.h"
+#include "server/UploadRoom.h"
 
 namespace orvane {
 
