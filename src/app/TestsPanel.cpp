@@ -8,6 +8,7 @@
 
 #include "app/AdministrationState.h"
 #include "app/FileFailureText.h"
+#include "app/NetView.h"
 #include "app/WidgetText.h"
 #include "common/TextCodec.h"
 #include "exam/AnswerText.h"
@@ -53,6 +54,9 @@ CTestsPanel::CTestsPanel(Ui::OrvaneDlg& controls, AdministrationState& shared,
     connect(ui.questionList, &QListWidget::itemSelectionChanged, this,
             &CTestsPanel::OnQuestionChosen);
     connect(ui.generateButton, &QPushButton::clicked, this, &CTestsPanel::OnGenerateTests);
+    netView = new CNetView(window);
+    netView->hide();
+    ui.questionLayout->addWidget(netView);
     ShowFields();
 }
 
@@ -78,6 +82,7 @@ void CTestsPanel::ClearQuestionView() {
     fields.questionText = kNoQuestionText;
     fields.answerText.clear();
     ShowFields();
+    netView->hide();
 }
 
 void CTestsPanel::ClearQuestions() {
@@ -156,6 +161,36 @@ void CTestsPanel::OnQuestionChosen() {
     // Only a submission shows what the student answered.
     fields.answerText = chosenSubmission != nullptr ? AnswerText(*question) : std::u16string();
     ShowFields();
+    ShowNets(*question);
+}
+
+// The nets of the question as pictures, beside the sentence of the answer. A submission's
+// drawn net is compared with the key net of the same question in the student's kept test of
+// the same id, never with a key inside the uploaded file, which the client wrote.
+void CTestsPanel::ShowNets(const CPNQuestion& question) {
+    const bool submission = chosenSubmission != nullptr;
+    std::shared_ptr<const CPNPetriNet> drawn = question.GetWorkNet();
+    std::shared_ptr<const CPNPetriNet> solution =
+        submission ? KeptKeyNet(question.GetId()) : question.GetKeyNet();
+    if (drawn == nullptr && solution == nullptr) {
+        netView->hide();
+        return;
+    }
+    netView->SetNets(drawn, solution, submission);
+    netView->show();
+}
+
+std::shared_ptr<const CPNPetriNet> CTestsPanel::KeptKeyNet(std::int32_t questionId) {
+    CPNTestDB& tests = *state.tests;
+    const std::u16string login = chosenLogin();
+    for (bool more = tests.First(); more; more = tests.Next()) {
+        const auto kept = tests.Current();
+        if (kept->GetLogin() == login && kept->GetId() == chosenSubmission->GetId() &&
+            kept->SelectQuestion(questionId)) {
+            return kept->CurrentQuestion()->GetKeyNet();
+        }
+    }
+    return nullptr;
 }
 
 void CTestsPanel::OnGenerateTests() {

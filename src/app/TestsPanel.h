@@ -22,6 +22,9 @@ namespace orvane {
 
 struct AdministrationState;
 class CPNTest;
+class CPNQuestion;
+class CPNPetriNet;
+class CNetView;
 
 class CTestsPanel : public QObject {
     Q_OBJECT
@@ -54,6 +57,8 @@ private:
     void OnTestChosen(int index);
     bool SelectTestOfUser(int index);
     void OnQuestionChosen();
+    void ShowNets(const CPNQuestion& question);
+    std::shared_ptr<const CPNPetriNet> KeptKeyNet(std::int32_t questionId);
     void OnGenerateTests();
     void KeepGeneratedTests(const std::set<const CPNTest*>& before);
 
@@ -62,6 +67,7 @@ private:
     QWidget* window;
     Fields fields;
     std::function<std::u16string()> chosenLogin;
+    CNetView* netView;  // the chosen question's nets; owned by the window
     // The chosen user's kept submissions, listed in the test combo after the user's tests
     // from the line `firstSubmissionLine` on, and the one chosen there (null for none).
     std::vector<SubmittedTest> submissions;
