@@ -14,6 +14,7 @@
 #include "app/FileFailureText.h"
 #include "app/LoginSlips.h"
 #include "common/AtomicFile.h"
+#include "common/DataFolder.h"
 #include "ui_ExportDlg.h"
 
 namespace orvane {
@@ -95,8 +96,7 @@ bool CExportDlg::Refuses(const QString& path) {
         Warn(QStringLiteral("Zadajte, kam sa má súbor zapísať."));
         return true;
     }
-    // The server hands out every plain name of its working folder; subfolders it never serves.
-    if (QFileInfo(path).absoluteDir().canonicalPath() == QDir::current().canonicalPath()) {
+    if (WouldBeServed(QFile::encodeName(path).toStdString(), ".")) {
         Warn(QStringLiteral("Súbor %1 by ležal v pracovnom priečinku servera, odkiaľ by si ho "
                             "mohol stiahnuť ktokoľvek prihlásený. Zvoľte iný priečinok.")
                  .arg(path));

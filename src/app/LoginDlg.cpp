@@ -9,6 +9,16 @@ CLoginDlg::CLoginDlg(CPNUserDB& userDB, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::LoginDlg>()), users(userDB) {
     ui->setupUi(this);
     connect(ui->loginButton, &QPushButton::clicked, this, &CLoginDlg::accept);
+    if (users.IsEmpty()) {
+        ShowHint(
+            QStringLiteral("Prvé spustenie: zatiaľ nie je žiadne konto. Prihláste sa menom "
+                           "„Tutor“ s prázdnym heslom; vznikne z neho konto učiteľa."));
+    }
+}
+
+void CLoginDlg::ShowHint(const QString& text) {
+    ui->hint->setText(text);
+    ui->hint->setVisible(true);
 }
 
 CLoginDlg::~CLoginDlg() = default;
@@ -20,6 +30,11 @@ void CLoginDlg::accept() {
         QDialog::accept();
         return;
     }
+    ShowHint(users.IsEmpty()
+                 ? QStringLiteral("Prihlásenie odmietnuté. Pri prvom spustení sa prihláste menom "
+                                  "„Tutor“ s prázdnym heslom.")
+                 : QStringLiteral("Prihlásenie odmietnuté: nesprávne prihlasovacie meno alebo "
+                                  "heslo. Skúste to znova."));
     login.clear();
     password.clear();
     ui->login->clear();

@@ -1,8 +1,9 @@
 #pragma once
 // CLoginDlg: the window "Server: Prihlásenie" that admits the administrator before the
 // administration window opens. While the user database is empty only "Tutor" with an empty
-// password is admitted; afterwards any account with its exact password. A refusal empties
-// both fields, puts the focus back into the login field and says nothing.
+// password is admitted, and the window says so; afterwards any account with its exact
+// password. A refusal empties both fields, puts the focus back into the login field and says,
+// inside the window, that the login was refused.
 #include <QDialog>
 #include <memory>
 #include <string>
@@ -32,6 +33,7 @@ public:
 
 private:
     bool Admits() const;
+    void ShowHint(const QString& text);
 
     std::unique_ptr<Ui::LoginDlg> ui;
     CPNUserDB& users;

@@ -1,27 +1,43 @@
 #include "app/QtOperatorMessages.h"
 
-#include <QApplication>
-#include <QMessageBox>
 #include <QThread>
 
 namespace orvane {
 
-CQtOperatorMessages::CQtOperatorMessages(QWidget* messageWindow)
-    : QObject(nullptr), window(messageWindow) {}
+CQtOperatorMessages::CQtOperatorMessages(Handler reportHandler)
+    : QObject(nullptr), handler(std::move(reportHandler)) {}
 
-void CQtOperatorMessages::Show(const std::string& message) {
-    if (QThread::currentThread() == thread()) {
-        ShowOnWindowThread(message);
-        return;
-    }
-    QMetaObject::invokeMethod(
-        this, [this, &message] { ShowOnWindowThread(message); }, Qt::BlockingQueuedConnection);
+std::shared_ptr<CQtOperatorMessages> CQtOperatorMessages::Make(Handler handler) {
+    return std::shared_ptr<CQtOperatorMessages>(
+        new CQtOperatorMessages(std::move(handler)), [](CQtOperatorMessages* messages) {
+            if (messages->thread() == QThread::currentThread()) {
+                delete messages;
+            } else {
+                messages->deleteLater();
+            }
+        });
 }
 
-void CQtOperatorMessages::ShowOnWindowThread(const std::string& message) {
-    QMessageBox box(QMessageBox::Information, QApplication::applicationName(),
-                    QString::fromStdString(message), QMessageBox::Ok, window);
-    box.exec();
+void CQtOperatorMessages::Disconnect() {
+    handler = nullptr;
+}
+
+void CQtOperatorMessages::Show(const std::string& message) {
+    UploadReport report;
+    report.message = message;
+    Report(report);
+}
+
+// A queued call that is still waiting when this object goes is dropped with it.
+void CQtOperatorMessages::Report(const UploadReport& report) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, report] {
+            if (handler) {
+                handler(report);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace orvane

@@ -1,13 +1,13 @@
 #pragma once
-// CQtOperatorMessages: shows the operator messages of upload sessions as modal message boxes
-// over the administration window. A session thread that reports waits until the teacher has
-// pressed OK; the box itself always runs on the window's thread.
+// CQtOperatorMessages: takes the upload reports of the sessions to the administration window.
+// A session never waits: its report is queued to the window's thread, which hands it to the
+// window's handler there, and the session goes on at once.
 #include <QObject>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "server/OperatorMessages.h"
-
-class QWidget;
 
 namespace orvane {
 
@@ -15,15 +15,22 @@ class CQtOperatorMessages : public QObject, public COperatorMessages {
     Q_OBJECT
 
 public:
-    // The window over which the boxes appear; its thread shows them.
-    explicit CQtOperatorMessages(QWidget* window);
+    using Handler = std::function<void(const UploadReport&)>;
+
+    // `handler` runs on the thread that makes the object, once per report. A session may hold
+    // the object a little longer than its maker: whoever lets go of it last, it is deleted on
+    // its own thread.
+    static std::shared_ptr<CQtOperatorMessages> Make(Handler handler);
 
     void Show(const std::string& message) override;
+    void Report(const UploadReport& report) override;
+    // Called by the maker before it goes: reports still on their way are dropped.
+    void Disconnect();
 
 private:
-    void ShowOnWindowThread(const std::string& message);
+    explicit CQtOperatorMessages(Handler handler);
 
-    QWidget* window;
+    Handler handler;
 };
 
 }  // namespace orvane

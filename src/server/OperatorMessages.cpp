@@ -7,7 +7,7 @@ namespace orvane {
 namespace {
 
 // Read by every session thread, set by the host's thread; no lock is held while a message is
-// shown, so a modal box on the window's thread never waits for a session or the reverse.
+// shown or a report is made, so the window's thread never waits for a session or the reverse.
 CSharedSink<COperatorMessages>& CurrentSink() {
     // Never destroyed: detached session threads may still show messages while the process ends.
     static auto* const sink = new CSharedSink<COperatorMessages>;
@@ -15,6 +15,12 @@ CSharedSink<COperatorMessages>& CurrentSink() {
 }
 
 }  // namespace
+
+void COperatorMessages::Report(const UploadReport& report) {
+    if (!report.message.empty()) {
+        Show(report.message);
+    }
+}
 
 void SetOperatorMessages(std::shared_ptr<COperatorMessages> messages) {
     CurrentSink().Set(std::move(messages));
@@ -25,6 +31,14 @@ void ShowOperatorMessage(const std::string& message) {
         sink->Show(message);
     } else {
         PrintConsoleLine(message);
+    }
+}
+
+void ReportUpload(const UploadReport& report) {
+    if (const std::shared_ptr<COperatorMessages> sink = CurrentSink().Get()) {
+        sink->Report(report);
+    } else if (!report.message.empty()) {
+        PrintConsoleLine(report.message);
     }
 }
 

@@ -1,17 +1,34 @@
 #pragma once
-// COperatorMessages: where the sessions show their messages to whoever runs the server. The
-// administration window shows each one in a modal message box and returns once the operator
-// has pressed OK; without a window each message is one line on standard output.
+// COperatorMessages: where the sessions report their uploads to whoever runs the server. The
+// administration window adds each report as a line of its upload log; without a window each
+// message is one line on standard output. A report never makes a session wait.
+#include <cstdint>
 #include <memory>
 #include <string>
 
+#include "server/UploadRoom.h"
+
 namespace orvane {
+
+// One upload as the operator sees it: the operator text (empty for none), who sent which
+// file and how many bytes arrived; for one that was refused or not written, why.
+struct UploadReport {
+    std::string message;
+    std::u16string login;
+    std::u16string file;
+    std::uint64_t bytes = 0;
+    bool failed = false;
+    UploadShortage shortage = UploadShortage::None;  // the limit that stopped it
+    int error = 0;                                   // else the errno of a failed write
+};
 
 class COperatorMessages {
 public:
     virtual ~COperatorMessages() = default;
-    // Shows one operator message and returns once the operator has seen it.
+    // Shows one operator message.
     virtual void Show(const std::string& message) = 0;
+    // Reports one upload; by default shows its message, where it has one.
+    virtual void Report(const UploadReport& report);
 };
 
 // The sink every session uses; null restores the default (one line on standard output). A
@@ -20,5 +37,7 @@ void SetOperatorMessages(std::shared_ptr<COperatorMessages> messages);
 
 // Shows one message through the current sink; called from the session threads.
 void ShowOperatorMessage(const std::string& message);
+// Reports one upload through the current sink; without a sink, its message alone is printed.
+void ReportUpload(const UploadReport& report);
 
 }  // namespace orvane

@@ -395,7 +395,11 @@ CSession::Step CSession::Upload() {
     }
     CAtomicFile target;
     if (!cause.empty() || !target.Open(path, kPrivateFileMode, exists)) {
+        Received refused;
+        refused.error = cause.empty() ? errno : 0;
+        refused.shortage = room.Shortage();
         Refuse("SAVE", kCouldntOpen, cause);
+        TellOperator({}, refused, true);
         return Step::Continue;
     }
     connection.Send(kAllowedToModify);
@@ -415,13 +419,13 @@ void CSession::ReportUpload(const Received& received, const std::string& path) {
             WriteServerLog(Level::Warning, std::string(kAbortedMessage) + ": " +
                                                AboutFile("given up by the client after " + bytes +
                                                          ", old file kept"));
-            ShowOperatorMessage(std::string(kAbortedMessage));
+            TellOperator(std::string(kAbortedMessage), received, true);
             break;
         case UploadEnd::CutOff:
             WriteServerLog(Level::Warning,
                            std::string(kSocketErrorMessage) + ": " +
                                AboutFile("cut off after " + bytes + ", old file kept"));
-            ShowOperatorMessage(std::string(kSocketErrorMessage));
+            TellOperator(std::string(kSocketErrorMessage), received, true);
             break;
         case UploadEnd::NotWritten:
             if (received.limit.empty()) {
@@ -433,6 +437,7 @@ void CSession::ReportUpload(const Received& received, const std::string& path) {
                                                   ? std::generic_category().message(received.error)
                                                   : received.limit) +
                                              "): " + AboutFile(bytes + " received, old file kept"));
+            TellOperator({}, received, true);
             break;
     }
 }
@@ -446,7 +451,13 @@ void CSession::UploadCompleted(const Received& received) {
                                                   LogText(FromUtf8(received.kept)) +
                                                   (received.keptCopy ? ", a copy" : "")));
     }
-    ShowOperatorMessage(std::string(kSavedMessage));
+    TellOperator(std::string(kSavedMessage), received, false);
+}
+
+void CSession::TellOperator(const std::string& message, const Received& received,
+                            bool failed) const {
+    orvane::ReportUpload(
+        {message, account, file, received.bytes, failed, received.shortage, received.error});
 }
 
 CSession::Received CSession::ReceiveUpload(CAtomicFile& target, CUploadRoom& room,
@@ -467,6 +478,7 @@ CSession::Received CSession::ReceiveUpload(CAtomicFile& target, CUploadRoom& roo
         const std::size_t pending = held + static_cast<std::size_t>(got);
         const auto [outcome, content] = scanner.Feed(std::span(buffer.data(), pending));
         received.limit = room.Check(received.bytes + content);
+        received.shortage = room.Shortage();
         if (!received.limit.empty() || !target.Write(buffer.data(), content)) {
             received.error = errno;
             target.Abort();

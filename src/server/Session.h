@@ -17,6 +17,7 @@
 
 #include "server/Connection.h"
 #include "server/TCPServer.h"
+#include "server/UploadRoom.h"
 
 namespace orvane {
 
@@ -42,7 +43,8 @@ private:
         std::uint64_t bytes = 0;  // file content received
         int error = 0;            // errno of a write that failed
         std::string limit;        // the limit that stopped the upload, if one did
-        std::string kept;         // where the completed upload was kept as a submission
+        UploadShortage shortage = UploadShortage::None;
+        std::string kept;  // where the completed upload was kept as a submission
         bool keptCopy = false;
     };
 
@@ -70,6 +72,8 @@ private:
     // `servedMode` is the mode of the file that the upload replaces, 0 when there is none.
     Received ReceiveUpload(CAtomicFile& target, CUploadRoom& room, mode_t servedMode);
     void ReportUpload(const Received& received, const std::string& path);
+    // Tells the operator about this upload (empty `message`: none of the operator texts).
+    void TellOperator(const std::string& message, const Received& received, bool failed) const;
     // Every upload that is whole ends here, once the file is in place.
     void UploadCompleted(const Received& received);
 

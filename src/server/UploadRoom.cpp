@@ -50,8 +50,10 @@ CUploadRoom::CUploadRoom(const ServerOptions& serverOptions, const std::u16strin
     const Usage used = SubmissionsOf(login);
     const std::string whose = "the submissions of " + LogText(login) + " hold ";
     if (used.files >= serverOptions.maxSubmissions) {
+        shortage = UploadShortage::Quota;
         refusal = whose + std::to_string(used.files) + " files, the most for one login";
     } else if (used.bytes >= serverOptions.maxSubmissionBytes) {
+        shortage = UploadShortage::Quota;
         refusal = whose + SizeText(used.bytes) + ", the most for one login";
     } else if (serverOptions.maxSubmissionBytes - used.bytes < most) {
         most = serverOptions.maxSubmissionBytes - used.bytes;
@@ -59,18 +61,20 @@ CUploadRoom::CUploadRoom(const ServerOptions& serverOptions, const std::u16strin
     }
 }
 
-std::string CUploadRoom::ReserveShortfall() const {
+std::string CUploadRoom::ReserveShortfall() {
     struct statvfs room {};
     if (::statvfs(".", &room) != 0) {
         return {};  // nothing known: the writes themselves will tell
     }
     const std::uint64_t space = std::uint64_t{room.f_bavail} * room.f_frsize;
     if (space < options.reserveBytes) {
+        shortage = UploadShortage::Space;
         return "the file system has " + SizeText(space) + " free, less than the " +
                SizeText(options.reserveBytes) + " kept free";
     }
     // File systems without a count of inodes (FAT, some shares) say they have none at all.
     if (room.f_files > 0 && room.f_favail < options.reserveInodes) {
+        shortage = UploadShortage::Space;
         return "the file system has " + std::to_string(room.f_favail) +
                " free inodes, fewer than the " + std::to_string(options.reserveInodes) +
                " kept free";
@@ -80,6 +84,7 @@ std::string CUploadRoom::ReserveShortfall() const {
 
 std::string CUploadRoom::Check(std::uint64_t received) {
     if (received > most) {
+        shortage = quotaBound ? UploadShortage::Quota : UploadShortage::Size;
         return quotaBound
                    ? "larger than what is left of the quota of submissions, " + SizeText(most)
                    : "larger than " + SizeText(most) + ", the most for one upload";

@@ -10,6 +10,9 @@
 
 namespace orvane {
 
+// Which limit stopped an upload.
+enum class UploadShortage { None, Size, Quota, Space };
+
 class CUploadRoom {
 public:
     // The room of an upload by `login`; `quota` applies the quota of kept submissions.
@@ -21,14 +24,18 @@ public:
     // file system is asked again after every few megabytes.
     std::string Check(std::uint64_t received);
 
+    // The limit behind the last refusal of Refusal or Check.
+    UploadShortage Shortage() const { return shortage; }
+
 private:
-    std::string ReserveShortfall() const;
+    std::string ReserveShortfall();
 
     const ServerOptions& options;
     std::uint64_t most = 0;       // the largest this upload may be
     bool quotaBound = false;      // `most` is what is left of the quota
     std::uint64_t checkedAt = 0;  // the size at which the file system was last asked
     std::string refusal;
+    UploadShortage shortage = UploadShortage::None;
 };
 
 // "64 MiB" for whole mebibytes, else the bytes.

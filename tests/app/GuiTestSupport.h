@@ -4,6 +4,7 @@
 // window's answer.
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -129,7 +130,7 @@ private:
 };
 
 // Expects the login window and types the pair; `refused` checks that it stays open with
-// both fields emptied.
+// both fields emptied and says that the login was refused.
 inline void ExpectLogin(ModalAnswers& answers, const QString& login, const QString& password,
                         bool refused = false) {
     answers.Expect<CLoginDlg>([=](CLoginDlg* dialog) {
@@ -141,6 +142,8 @@ inline void ExpectLogin(ModalAnswers& answers, const QString& login, const QStri
         QTest::mouseClick(Control<QPushButton>(dialog, 1), Qt::LeftButton);
         if (refused) {
             EXPECT_TRUE(dialog->isVisible()) << login.toStdString();
+            const auto* hint = dialog->findChild<QLabel*>("hint");
+            EXPECT_TRUE(hint->isVisible() && hint->text().startsWith("Prihlásenie odmietnuté"));
             EXPECT_TRUE(loginField->hasFocus() &&
                         (loginField->text() + passwordField->text()).isEmpty());
         }

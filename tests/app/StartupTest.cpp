@@ -24,6 +24,11 @@ using StartupTest = test::GuiTest;
 TEST_F(StartupTest, TheFirstRunAdmitsOnlyTutorWithAnEmptyPasswordAndSavesThatTeacher) {
     COrvaneDlg window;
     ModalAnswers answers;
+    answers.Expect<CLoginDlg>([](CLoginDlg* dialog) {  // looked at, left open
+        EXPECT_EQ(dialog->findChild<QLabel*>("hint")->text(),
+                  "Prvé spustenie: zatiaľ nie je žiadne konto. Prihláste sa menom „Tutor“ s "
+                  "prázdnym heslom; vznikne z neho konto učiteľa.");
+    });
     ExpectLogin(answers, "Tutor", "x", true);
     ExpectLogin(answers, "Tutor", "");
     ASSERT_EQ(window.Open(), COrvaneDlg::OpenResult::Accepted);
