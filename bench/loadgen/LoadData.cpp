@@ -54,7 +54,10 @@ bool PrepareFolder(const std::string& folder, std::size_t accounts, const std::s
     }
     db.InsertUser(std::make_shared<CPNUser>(FromUtf8(kTeacherLogin), u"Učiteľ",
                                             FromUtf8(kTeacherPassword), true));
-    db.Save(FromUtf8(folder + "/userdb"));
+    if (!db.Save(FromUtf8(folder + "/userdb")).IsOk()) {
+        std::fprintf(stderr, "loadgen: cannot write %s/userdb\n", folder.c_str());
+        return false;
+    }
     if (!WriteFileAtomically(folder + "/" + name, FileContent(0, size)).IsOk()) {
         std::perror(("loadgen: cannot write " + folder + "/" + name).c_str());
         return false;

@@ -24,7 +24,10 @@ void WriteUsers(int accounts) {
         database.AddStudent(Text("student" + std::to_string(i)),
                             u"Študent Číslo " + Text(std::to_string(i)), u"ucitel", u"heslo");
     }
-    database.Save(u"userdb");
+    if (!database.Save(u"userdb").IsOk()) {
+        std::fprintf(stderr, "make-startup-files: cannot write userdb\n");
+        std::exit(1);
+    }
 }
 
 // Fifty places and fifty transitions, each with its label, in a ring of arcs.
@@ -53,7 +56,10 @@ void WriteTests(int questions) {
     CPNTestDB database;
     database.AddTest(test);
     database.First();
-    database.Save(u"testdb");
+    if (!database.Save(u"testdb").IsOk()) {
+        std::fprintf(stderr, "make-startup-files: cannot write testdb\n");
+        std::exit(1);
+    }
 }
 
 }  // namespace

@@ -75,28 +75,35 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Current() {
             return MissingDatabase();
         }
         const FileIdentity now = FileIdentity::Of(info);
-        CMutexLock lock(mutex);
-        if (cached != nullptr && now == cachedIdentity) {
-            // One check reads a recent version again once it has settled; the others, and
-            // every check until then, take the copy.
-            if (cachedSettled || flight != nullptr ||
-                IsBefore(RealTimeNow(), cachedIdentity.SettlesAt())) {
-                return cached;
+        std::shared_ptr<Flight> current;
+        bool served = false;
+        {
+            CMutexLock lock(mutex);
+            if (cached != nullptr && now == cachedIdentity) {
+                // One check reads a recent version again once it has settled; the others, and
+                // every check until then, take the copy.
+                if (cachedSettled || flight != nullptr ||
+                    IsBefore(RealTimeNow(), cachedIdentity.SettlesAt())) {
+                    return cached;
+                }
+                return Fly();
             }
-            return Fly();
+            if (flight == nullptr) {
+                return Fly();
+            }
+            // A load under way serves this check when it reads the version that the check
+            // saw; otherwise the check looks again once that load has landed.
+            current = flight;
+            lock.Wait(flightChanged, [&] {
+                mutex.AssertHeld();
+                return current->opened || current->landed;
+            });
+            served = current->opened && current->identity == now;
         }
-        if (flight == nullptr) {
-            return Fly();
-        }
-        // A load under way serves this check when it reads the version that the check saw;
-        // otherwise the check looks again once that load has landed.
-        const std::shared_ptr<Flight> current = flight;
-        lock.Wait(flightChanged, [&] { return current->opened || current->landed; });
-        if (current->opened && current->identity == now) {
-            lock.Wait(flightChanged, [&] { return current->landed; });
+        current->done.wait(false, std::memory_order_acquire);
+        if (served) {
             return current->accounts;
         }
-        lock.Wait(flightChanged, [&] { return current->landed; });
     }
 }
 
@@ -131,6 +138,8 @@ std::shared_ptr<const CUserDBCache::Accounts> CUserDBCache::Fly() {
     mutex.Lock();
     current->accounts = loaded;
     current->landed = true;
+    current->done.store(true, std::memory_order_release);
+    current->done.notify_all();
     flight.reset();
     previous = std::move(cached);
     if (loaded->state != State::Missing && identified) {

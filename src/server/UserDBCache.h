@@ -10,6 +10,7 @@
 // identity is read once more after the settle time, by the first check that comes then;
 // meanwhile the checks share the copy. A file that cannot be read or decoded is named in the
 // server's log, with its cause, each time it is loaded.
+#include <atomic>
 #include <condition_variable>
 #include <ctime>
 #include <memory>
@@ -65,7 +66,12 @@ private:
         bool opened = false;  // the file is open, and `identity` is that of the bytes read
         bool landed = false;  // `accounts` are there
         FileIdentity identity;
+        // Written once, before `done` is set; read after it without the mutex.
         std::shared_ptr<const Accounts> accounts;
+        // Set when the flight has landed. The checks that wait for a landing wait on it
+        // without the mutex: a storm of logins right after a save wakes all at once instead
+        // of taking the mutex one after another.
+        std::atomic<bool> done{false};
     };
 
     // Loads the file as the one flight; the mutex is released while the file is read.
