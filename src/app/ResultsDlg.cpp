@@ -209,7 +209,7 @@ void CResultsDlg::OpenStudent(std::size_t index) {
 void CResultsDlg::ChooseExport() {
     QMenu menu(this);
     QAction* csv = menu.addAction(QStringLiteral("Tabuľka (CSV)…"));
-    QAction* pdf = menu.addAction(QStringLiteral("Na rozdanie (PDF)…"));
+    menu.addAction(QStringLiteral("Na rozdanie (PDF)…"));
     QAction* chosen = menu.exec(QCursor::pos());
     if (chosen == nullptr) {
         return;
@@ -219,9 +219,9 @@ void CResultsDlg::ChooseExport() {
         this, windowTitle(), QDir::homePath() + (asCsv ? "/vysledky.csv" : "/vysledky.pdf"),
         asCsv ? QStringLiteral("CSV (*.csv)") : QStringLiteral("PDF (*.pdf)"));
     if (!path.isEmpty()) {
+        // Each export tells the teacher itself why a file was not written.
         asCsv ? ExportCsv(path) : ExportPdf(path);
     }
-    (void)pdf;
 }
 
 bool CResultsDlg::ExportCsv(const QString& path) {
