@@ -28,6 +28,8 @@
 #include <thread>
 
 #include "FuzzFixture.h"
+#include "common/FileNames.h"
+#include "common/Interrupted.h"
 #include "server/OperatorMessages.h"
 #include "server/Session.h"
 
@@ -58,9 +60,12 @@ struct FixtureFile {
 
 const std::vector<FixtureFile>& FixtureFiles() {
     static const std::vector<FixtureFile> files = {
-        {"userdb", SampleUserDB(0)},       {"testdb", SampleTestFile(1)},
-        {"quesdb", SampleTestFile(2)},     {"testdb_bla", SampleText(100)},
-        {"zadanie.txt", SampleText(2048)}, {"prazdny", {}},
+        {std::string(kUserDBFile), SampleUserDB(0)},
+        {std::string(kTestDBFile), SampleTestFile(1)},
+        {std::string(kQuestionDBFile), SampleTestFile(2)},
+        {std::string(kWorkedTestFile), SampleText(100)},
+        {"zadanie.txt", SampleText(2048)},
+        {"prazdny", {}},
     };
     return files;
 }
@@ -123,13 +128,12 @@ std::size_t RunningThreads() {
 bool TakeReplies(int client, std::string& replies) {
     std::array<char, 65536> buffer;
     for (;;) {
-        const ssize_t got = ::recv(client, buffer.data(), buffer.size(), MSG_DONTWAIT);
+        const ssize_t got = RetryInterrupted(
+            [&] { return ::recv(client, buffer.data(), buffer.size(), MSG_DONTWAIT); });
         if (got > 0) {
             replies.append(buffer.data(), static_cast<std::size_t>(got));
-        } else if (got == 0) {
-            return true;
-        } else if (errno != EINTR) {
-            return errno != EAGAIN;
+        } else {
+            return got == 0 || errno != EAGAIN;
         }
     }
 }
@@ -155,11 +159,12 @@ void Pause(int client, int round, bool sending) {
 void Exchange(int client, std::string_view send, std::string& replies) {
     for (int round = 0;; ++round) {
         if (!send.empty()) {
-            const ssize_t sent =
-                ::send(client, send.data(), send.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            const ssize_t sent = RetryInterrupted([&] {
+                return ::send(client, send.data(), send.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            });
             if (sent > 0) {
                 send.remove_prefix(static_cast<std::size_t>(sent));
-            } else if (errno != EAGAIN && errno != EINTR) {
+            } else if (errno != EAGAIN) {
                 send = {};  // the session has gone
             }
         }

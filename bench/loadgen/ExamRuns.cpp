@@ -17,6 +17,7 @@
 #include "LoadClient.h"
 #include "LoadData.h"
 #include "common/ExamFolders.h"
+#include "common/FileNames.h"
 #include "common/TextCodec.h"
 
 namespace orvane::load {
@@ -73,7 +74,7 @@ std::vector<double> Together(std::size_t count, Body body, std::size_t& errors) 
 
 // Saves "userdb" again as the window does: the same bytes under a new inode, renamed over it.
 void SaveUserDBAgain(const std::string& folder) {
-    const std::string path = folder + "/userdb";
+    const std::string path = folder + "/" + std::string(kUserDBFile);
     std::filesystem::copy_file(path, path + ".new",
                                std::filesystem::copy_options::overwrite_existing);
     std::filesystem::rename(path + ".new", path);
@@ -104,7 +105,7 @@ std::size_t RunKept(const LoadOptions& options) {
         for (auto [client, figures] : {std::pair{&a, &manyMs}, std::pair{&b, &oneMs}}) {
             std::size_t size = 0;
             const auto began = Clock::now();
-            errors += client->DownloadToEnd("testdb", size) && size > 0 ? 0 : 1;
+            errors += client->DownloadToEnd(kTestDBFile, size) && size > 0 ? 0 : 1;
             figures->push_back(Milliseconds(Clock::now() - began));
         }
     }
@@ -180,11 +181,12 @@ std::size_t RunExamStart(const LoadOptions& options) {
             bool ok = false;
             if (options.ftpPort != 0) {
                 CFtpClient ftp(options.ftpPort);
-                ok = ftp.Login(login, password) && ftp.Retrieve("testdb", {}, size) && ftp.Quit();
+                ok =
+                    ftp.Login(login, password) && ftp.Retrieve(kTestDBFile, {}, size) && ftp.Quit();
             } else {
                 CLoadClient client(options.port);
                 ok = client.Connect() == CLoadClient::Greeting::Ready &&
-                     client.Auth(login, password) && client.DownloadToEnd("testdb", size) &&
+                     client.Auth(login, password) && client.DownloadToEnd(kTestDBFile, size) &&
                      client.Quit();
             }
             return ok && size > 0 ? Milliseconds(Clock::now() - began) : -1.0;
@@ -214,8 +216,8 @@ std::size_t RunExamEnd(const LoadOptions& options) {
                                       client.Auth(login, password);
             ready.arrive_and_wait();
             const auto began = Clock::now();
-            const bool ok = in && (options.ftpPort != 0 ? ftp.Store("testdb_bla", work[i])
-                                                        : client.Upload("testdb_bla", work[i]));
+            const bool ok = in && (options.ftpPort != 0 ? ftp.Store(kWorkedTestFile, work[i])
+                                                        : client.Upload(kWorkedTestFile, work[i]));
             Clock::rep first = firstBegan.load();
             while (began.time_since_epoch().count() < first &&
                    !firstBegan.compare_exchange_weak(first, began.time_since_epoch().count())) {

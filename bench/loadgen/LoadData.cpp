@@ -14,6 +14,7 @@
 #include "archive/Archive.h"
 #include "common/AtomicFile.h"
 #include "common/ExamFolders.h"
+#include "common/FileNames.h"
 #include "common/TextCodec.h"
 #include "exam/PNTest.h"
 #include "petrinet/PNPlace.h"
@@ -54,7 +55,7 @@ bool PrepareFolder(const std::string& folder, std::size_t accounts, const std::s
     }
     db.InsertUser(std::make_shared<CPNUser>(FromUtf8(kTeacherLogin), u"Učiteľ",
                                             FromUtf8(kTeacherPassword), true));
-    if (!db.Save(FromUtf8(folder + "/userdb")).IsOk()) {
+    if (!db.Save(FromUtf8(folder + "/" + std::string(kUserDBFile))).IsOk()) {
         std::fprintf(stderr, "loadgen: cannot write %s/userdb\n", folder.c_str());
         return false;
     }
@@ -105,8 +106,9 @@ bool PrepareTests(const std::string& folder, std::size_t accounts, const std::st
                 .IsOk();
         if (!ftpRoot.empty()) {
             std::filesystem::create_directories(ftpRoot + "/" + login);
-            written =
-                written && WriteFileAtomically(ftpRoot + "/" + login + "/testdb", test).IsOk();
+            written = written && WriteFileAtomically(
+                                     ftpRoot + "/" + login + "/" + std::string(kTestDBFile), test)
+                                     .IsOk();
             users << login << "\n" << StudentPassword(i) << "\n";
         }
         if (!written) {

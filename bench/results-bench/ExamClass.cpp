@@ -195,7 +195,7 @@ SExamRun WriteExamClass() {
         (void)MakePrivateFolder(submitted);
         Write(test, submitted + "/" +
                         KeptFileName(generated + std::chrono::minutes(30 + student % 20),
-                                     kWorkedTestName));
+                                     kWorkedTestFile));
     }
     return run;
 }

@@ -1,12 +1,13 @@
 // make-startup-files FOLDER [ACCOUNTS] [QUESTIONS]: writes a large "userdb" (a teacher "ucitel"
 // with the password "heslo", the rest students) and a "testdb" whose questions each carry a
 // net of 100 elements, with the program's own store code, for timing the program's start.
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
+#include "common/FileNames.h"
 #include "exam/PNQuestion.h"
 #include "exam/PNTestDB.h"
 #include "users/PNUserDB.h"
@@ -15,7 +16,9 @@ namespace {
 
 using namespace orvane;
 
-std::u16string Text(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string Text(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
 
 void WriteUsers(int accounts) {
     CPNUserDB database;
@@ -24,7 +27,7 @@ void WriteUsers(int accounts) {
         database.AddStudent(Text("student" + std::to_string(i)),
                             u"Študent Číslo " + Text(std::to_string(i)), u"ucitel", u"heslo");
     }
-    if (!database.Save(u"userdb").IsOk()) {
+    if (!database.Save(std::u16string(kUserDBName)).IsOk()) {
         std::fprintf(stderr, "make-startup-files: cannot write userdb\n");
         std::exit(1);
     }
@@ -49,14 +52,14 @@ void WriteTests(int questions) {
     auto test = std::make_shared<CPNTest>();
     test->SetLogin(u"student1");
     for (int id = 0; id < questions; ++id) {
-        test->AddQuestion(std::make_shared<CPNQuestion>(
-            id, u"Otázka " + Text(std::to_string(id)), u"Dokončite sieť podľa zadania.", Net(),
-            Net()));
+        test->AddQuestion(std::make_shared<CPNQuestion>(id, u"Otázka " + Text(std::to_string(id)),
+                                                        u"Dokončite sieť podľa zadania.", Net(),
+                                                        Net()));
     }
     CPNTestDB database;
     database.AddTest(test);
     database.First();
-    if (!database.Save(u"testdb").IsOk()) {
+    if (!database.Save(std::u16string(kTestDBName)).IsOk()) {
         std::fprintf(stderr, "make-startup-files: cannot write testdb\n");
         std::exit(1);
     }

@@ -24,6 +24,7 @@
 
 #include "archive/Archive.h"
 #include "common/ExamFolders.h"
+#include "common/FileNames.h"
 #include "common/TextCodec.h"
 #include "exam/KeptTests.h"
 #include "exam/PNQuestion.h"
@@ -132,15 +133,16 @@ void ReadEveryKeptTest(CPNTestDB& tests) {
 int Start(bool before) {
     const auto begin = Clock::now();
     CPNUserDB users;
-    CUserDBFile userFile(u"userdb");
+    CUserDBFile userFile{std::u16string(kUserDBName)};
     CPNTestDB tests;
     CPNTestDB pool;
-    if (!userFile.Load(users).IsOk() || !tests.Load(u"testdb").IsOk()) {
+    if (!userFile.Load(users).IsOk() || !tests.Load(std::u16string(kTestDBName)).IsOk()) {
         return 1;
     }
     before ? ReadEveryKeptTest(tests) : ListKeptTests(tests);
-    if (::access("quesdb", F_OK) == 0) {  // the window starts without one, and says nothing
-        (void)pool.Load(u"quesdb");
+    if (::access(kQuestionDBFile.data(), F_OK) ==
+        0) {  // the window starts without one, and says nothing
+        (void)pool.Load(std::u16string(kQuestionDBName));
     }
     const auto started = Clock::now();
     ReadKeptTestsOf(tests, u"student1");

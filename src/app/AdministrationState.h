@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "common/FileNames.h"
 #include "exam/PNTest.h"
 #include "exam/PNTestDB.h"
 #include "users/PNUserDB.h"
@@ -14,7 +15,7 @@ namespace orvane {
 
 struct AdministrationState {
     std::unique_ptr<CPNUserDB> users;
-    CUserDBFile userFile{u"userdb"};
+    CUserDBFile userFile{std::u16string(kUserDBName)};
     std::unique_ptr<CPNTestDB> tests;
     std::shared_ptr<CPNTest> pool;
     std::u16string actingLogin;

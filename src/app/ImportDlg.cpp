@@ -1,13 +1,10 @@
 #include "app/ImportDlg.h"
 
+#include "app/WidgetText.h"
 #include "ui_ImportDlg.h"
 
 namespace orvane {
 namespace {
-
-QString ToQt(const std::u16string& text) {
-    return QString::fromStdU16String(text);
-}
 
 QString EncodingName(CAccountTable::Encoding encoding) {
     switch (encoding) {
@@ -124,7 +121,7 @@ void CImportDlg::ShowAccounts(const CAccountImport& plan) {
             account.password.empty() ? QStringLiteral("(vygeneruje sa)") : ToQt(account.password);
         const QStringList cells{QString::number(account.line), ToQt(account.login),
                                 ToQt(account.name), password,
-                                ToQt(std::u16string(CAccountTable::TeacherMark(account.teacher)))};
+                                ToQt(CAccountTable::TeacherMark(account.teacher))};
         for (int column = 0; column < cells.size(); ++column) {
             ui->accountTable->setItem(row, column, new QTableWidgetItem(cells[column]));
         }

@@ -11,6 +11,7 @@
 #include <set>
 #include <tuple>
 
+#include "app/WidgetText.h"
 #include "server/TCPServer.h"
 
 namespace orvane {
@@ -25,10 +26,6 @@ constexpr double kValueGap = 3.6;        // mm between a value's last line and t
 constexpr double kWrapBelowPoints = 10;  // a value needs more lines rather than a smaller font
 constexpr double kSmallestPoints = 6;
 constexpr int kSlipsPerPage = CLoginSlips::kColumns * CLoginSlips::kRows;
-
-QString ToQt(const std::u16string& text) {
-    return QString::fromStdU16String(text);
-}
 
 QFont Font(double points, bool bold = false, bool fixedWidth = false) {
     QFont font =

@@ -44,7 +44,7 @@ bool LeadsBack(const CPNObject& from, const CPNObject& to) {
 
 }  // namespace
 
-CNetPainter::CNetPainter(const CPNPetriNet& net) : net(net) {}
+CNetPainter::CNetPainter(const CPNPetriNet& painted) : net(painted) {}
 
 QPointF CNetPainter::Centre(const CPNObject& element) {
     return element.GetType() == kTransitionType

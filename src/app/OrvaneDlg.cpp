@@ -16,19 +16,14 @@
 #include "app/TestsPanel.h"
 #include "app/UsersPanel.h"
 #include "app/WidgetText.h"
+#include "common/FileNames.h"
 #include "common/TextCodec.h"
 #include "exam/KeptTests.h"
 #include "ui_OrvaneDlg.h"
 
 namespace orvane {
 
-namespace {
-
-constexpr std::u16string_view kUserFile = u"userdb";
-constexpr std::u16string_view kTestFile = u"testdb";
-constexpr std::u16string_view kQuestionFile = u"quesdb";
-
-}  // namespace
+namespace {}  // namespace
 
 COrvaneDlg::COrvaneDlg(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::OrvaneDlg>()) {
     ui->setupUi(this);
@@ -81,11 +76,11 @@ COrvaneDlg::OpenResult COrvaneDlg::Open() {
 bool COrvaneDlg::LoadDatabases() {
     const CFileResult loaded = state.userFile.Load(*state.users);
     if (!loaded.IsOk() && !loaded.IsMissing()) {
-        return RefuseFile(kUserFile, loaded);
+        return RefuseFile(kUserDBName, loaded);
     }
-    const CFileResult testFile = state.tests->Load(std::u16string(kTestFile));
+    const CFileResult testFile = state.tests->Load(std::u16string(kTestDBName));
     if (testFile.GetKind() == CFileResult::Kind::Malformed) {
-        return RefuseFile(kTestFile, testFile);
+        return RefuseFile(kTestDBName, testFile);
     }
     ListKeptTests(*state.tests);
     return LoadQuestionPool();
@@ -102,13 +97,13 @@ bool COrvaneDlg::RefuseFile(std::u16string_view fileName, const CFileResult& res
 // the file the pool stays empty and nothing is reported.
 bool COrvaneDlg::LoadQuestionPool() {
     std::error_code ignored;
-    if (!std::filesystem::exists(ToUtf8(kQuestionFile), ignored)) {
+    if (!std::filesystem::exists(ToUtf8(kQuestionDBName), ignored)) {
         return true;
     }
     CPNTestDB store;
-    const CFileResult result = store.Load(std::u16string(kQuestionFile));
+    const CFileResult result = store.Load(std::u16string(kQuestionDBName));
     if (result.GetKind() == CFileResult::Kind::Malformed) {
-        return RefuseFile(kQuestionFile, result);
+        return RefuseFile(kQuestionDBName, result);
     }
     if (store.First() && store.Current() != nullptr) {
         state.pool = store.Current();

@@ -54,9 +54,9 @@ QString RunName(const SExamRun& run) {
 
 }  // namespace
 
-CResultsDlg::CResultsDlg(QWidget* parent, std::string folder,
-                         std::map<std::u16string, std::u16string> names)
-    : QDialog(parent), folder(std::move(folder)), names(std::move(names)) {
+CResultsDlg::CResultsDlg(QWidget* parent, std::string examFolder,
+                         std::map<std::u16string, std::u16string> fullNames)
+    : QDialog(parent), folder(std::move(examFolder)), names(std::move(fullNames)) {
     setWindowTitle(QStringLiteral("Výsledky"));
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
@@ -90,7 +90,7 @@ CResultsDlg::CResultsDlg(QWidget* parent, std::string folder,
     connect(rows, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
         OpenStudent(rows->item(row, 0)->data(Qt::UserRole).toULongLong());
     });
-    runs = ExamRuns(this->folder);
+    runs = ExamRuns(folder);
     for (const SExamRun& run : runs) {
         runChoice->addItem(RunName(run));
     }
@@ -209,7 +209,7 @@ void CResultsDlg::OpenStudent(std::size_t index) {
 void CResultsDlg::ChooseExport() {
     QMenu menu(this);
     QAction* csv = menu.addAction(QStringLiteral("Tabuľka (CSV)…"));
-    QAction* pdf = menu.addAction(QStringLiteral("Na rozdanie (PDF)…"));
+    menu.addAction(QStringLiteral("Na rozdanie (PDF)…"));
     QAction* chosen = menu.exec(QCursor::pos());
     if (chosen == nullptr) {
         return;
@@ -219,9 +219,9 @@ void CResultsDlg::ChooseExport() {
         this, windowTitle(), QDir::homePath() + (asCsv ? "/vysledky.csv" : "/vysledky.pdf"),
         asCsv ? QStringLiteral("CSV (*.csv)") : QStringLiteral("PDF (*.pdf)"));
     if (!path.isEmpty()) {
+        // Each export tells the teacher itself why a file was not written.
         asCsv ? ExportCsv(path) : ExportPdf(path);
     }
-    (void)pdf;
 }
 
 bool CResultsDlg::ExportCsv(const QString& path) {

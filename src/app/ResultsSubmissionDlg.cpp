@@ -27,10 +27,11 @@ QString Text(const std::u16string& text) {
 
 }  // namespace
 
-CResultsSubmissionDlg::CResultsSubmissionDlg(QWidget* parent, SStudentResult& student,
-                                             std::string folder)
-    : QDialog(parent), student(student), folder(std::move(folder)) {
-    setWindowTitle(QStringLiteral("Odovzdanie: %1 %2").arg(Text(student.login), Text(student.name)));
+CResultsSubmissionDlg::CResultsSubmissionDlg(QWidget* parent, SStudentResult& result,
+                                             std::string examFolder)
+    : QDialog(parent), student(result), folder(std::move(examFolder)) {
+    setWindowTitle(
+        QStringLiteral("Odovzdanie: %1 %2").arg(Text(student.login), Text(student.name)));
     auto* layout = new QVBoxLayout(this);
     submissions = new QComboBox(this);
     layout->addWidget(submissions);
@@ -66,7 +67,8 @@ CResultsSubmissionDlg::CResultsSubmissionDlg(QWidget* parent, SStudentResult& st
     layout->addLayout(buttons);
     resize(900, 640);
     for (const SSubmission& submission : student.submissions) {
-        submissions->addItem(QStringLiteral("Odovzdané %1").arg(Text(KeptTimeText(submission.time))));
+        submissions->addItem(
+            QStringLiteral("Odovzdané %1").arg(Text(KeptTimeText(submission.time))));
     }
     connect(submissions, &QComboBox::currentIndexChanged, this,
             &CResultsSubmissionDlg::ShowSubmission);
@@ -156,10 +158,10 @@ bool CResultsSubmissionDlg::Save() {
     KeepFields();
     const CFileResult written = SaveStudentDecisions(student, folder);
     if (!written.IsOk()) {
-        QMessageBox::warning(this, windowTitle(),
-                             CannotWriteMessage(QString::fromStdString(DecisionsPathOf(
-                                                    student.login, folder)),
-                                                written));
+        QMessageBox::warning(
+            this, windowTitle(),
+            CannotWriteMessage(QString::fromStdString(DecisionsPathOf(student.login, folder)),
+                               written));
     }
     ApplyDecisions(student);
     return written.IsOk();

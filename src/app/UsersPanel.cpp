@@ -17,6 +17,7 @@
 #include "app/ImportDlg.h"
 #include "app/WidgetText.h"
 #include "common/FileBytes.h"
+#include "common/FileNames.h"
 #include "common/TextCodec.h"
 #include "exam/KeptTests.h"
 #include "ui_OrvaneDlg.h"
@@ -27,7 +28,6 @@ namespace orvane {
 
 namespace {
 
-constexpr std::u16string_view kUserFile = u"userdb";
 constexpr std::u16string_view kFirstRunName = u"Predvolené konto učiteľa";
 constexpr std::u16string_view kNewStudentLogin = u"zadajte_novy_login";
 constexpr std::u16string_view kNewStudentName = u"Zadajte celé meno používateľa";
@@ -87,7 +87,9 @@ CUsersPanel::CUsersPanel(Ui::OrvaneDlg& controls, AdministrationState& shared, Q
 void CUsersPanel::AddFirstRunAccount() {
     state.users->AddUser(state.actingLogin, std::u16string(kFirstRunName), state.actingPassword,
                          state.actingPassword, true, state.actingLogin, state.actingPassword);
-    (void)SaveUsers();
+    // SaveUsers tells the teacher why "userdb" could not be written; the window opens either
+    // way, and the next start is a first run again.
+    SaveUsers();
 }
 
 void CUsersPanel::SaveAfterGeneration() {
@@ -178,7 +180,7 @@ bool CUsersPanel::SaveUsers(bool edited) {
     }
     if (saved.outcome == CUserDBFile::Outcome::ReplacedUndecoded && saved.result.IsOk()) {
         QMessageBox::warning(window, QApplication::applicationName(),
-                             CannotReadMessage(ToQt(kUserFile), saved.undecoded) +
+                             CannotReadMessage(ToQt(kUserDBName), saved.undecoded) +
                                  QString::fromUtf8(kUndecodedReplaced));
     }
     if (saved.result.IsOk()) {
@@ -190,13 +192,13 @@ bool CUsersPanel::SaveUsers(bool edited) {
         state.users = std::move(stored);
         return false;  // no account had changed: the file still holds them all
     }
-    QString text = CannotWriteMessage(ToQt(kUserFile), saved.result);
+    QString text = CannotWriteMessage(ToQt(kUserDBName), saved.result);
     if (read.IsOk() || read.IsMissing()) {
         state.users = std::move(stored);
         text += QStringLiteral("\n\nZmena sa neuložila; okno ukazuje kontá tak, ako sú uložené.");
     } else {
         text += QStringLiteral("\n\n%1 Okno ukazuje kontá aj so zmenou, ktorá sa neuložila.")
-                    .arg(CannotReadMessage(ToQt(kUserFile), read));
+                    .arg(CannotReadMessage(ToQt(kUserDBName), read));
     }
     QMessageBox::warning(window, QApplication::applicationName(), text);
     return false;

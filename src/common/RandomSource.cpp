@@ -19,11 +19,12 @@ bool ReadDevice(std::span<std::uint8_t> bytes) {
     const int fd = ::open("/dev/urandom", O_RDONLY | O_CLOEXEC);
     std::size_t done = 0;
     while (fd >= 0 && done < bytes.size()) {
-        const ssize_t read = ::read(fd, bytes.data() + done, bytes.size() - done);
-        if (read == 0 || (read < 0 && errno != EINTR)) {
+        const ssize_t read =
+            RetryInterrupted([&] { return ::read(fd, bytes.data() + done, bytes.size() - done); });
+        if (read <= 0) {
             break;
         }
-        done += read > 0 ? static_cast<std::size_t>(read) : 0;
+        done += static_cast<std::size_t>(read);
     }
     if (fd >= 0) {
         ::close(fd);

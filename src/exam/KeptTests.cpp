@@ -236,7 +236,7 @@ std::vector<SubmittedTest> LoadSubmittedTests(std::u16string_view login) {
     const std::string folder = SubmissionsFolderOf(login);
     for (const std::string& name : KeptFileNames(folder)) {
         const auto [time, what] = *ParseKeptFileName(name);
-        if (what != kWorkedTestName) {
+        if (what != kWorkedTestFile) {
             continue;
         }
         if (auto test = LoadSubmission(folder + "/" + name)) {

@@ -12,14 +12,12 @@
 #include <vector>
 
 #include "common/ExamFolders.h"
+#include "common/FileNames.h"
 #include "common/FileResult.h"
 #include "exam/PNTest.h"
 #include "exam/PNTestDB.h"
 
 namespace orvane {
-
-// What a worked test is uploaded as.
-inline constexpr std::string_view kWorkedTestName = "testdb_bla";
 
 struct KeptTest {
     std::shared_ptr<CPNTest> test;

@@ -7,6 +7,7 @@
 
 #include "common/RandomSource.h"
 #include "common/TextCodec.h"
+#include "common/TextSets.h"
 #include "exam/QuestionCopy.h"
 
 namespace orvane {
@@ -29,9 +30,7 @@ constexpr std::array<RowKind, CTestDraw::kRowCount> kRowKinds = {{
     {QuestionKind::DrawNetNoCorrection, u"Nakresli PN (bez opravy)"},
 }};
 
-bool IsSpace(char16_t c) {
-    return c == u' ' || c == u'\t';
-}
+constexpr std::u16string_view kPointsSpaces = u" \t";
 
 }  // namespace
 
@@ -72,12 +71,7 @@ std::u16string CTestDraw::PoolTooSmallMessage() {
 }
 
 std::int16_t CTestDraw::ParsePoints(std::u16string_view text) {
-    while (!text.empty() && IsSpace(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsSpace(text.back())) {
-        text.remove_suffix(1);
-    }
+    text = Trimmed(text, kPointsSpaces);
     const bool negative = !text.empty() && text.front() == u'-';
     if (!text.empty() && (text.front() == u'-' || text.front() == u'+')) {
         text.remove_prefix(1);

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "common/FileNames.h"
 #include "ui_TestGenerator.h"
 
 namespace orvane {
@@ -32,11 +33,11 @@ std::int32_t ReadNumber(const QLineEdit* field) {
 // The test that "quesdb" holds now; none when the file is missing, or `unreadable` is set.
 std::shared_ptr<CPNTest> ReadPool(bool& unreadable) {
     std::error_code ignored;
-    if (!std::filesystem::exists("quesdb", ignored)) {
+    if (!std::filesystem::exists(kQuestionDBFile, ignored)) {
         return nullptr;
     }
     CPNTestDB store;
-    const CFileResult result = store.Load(u"quesdb");
+    const CFileResult result = store.Load(std::u16string(kQuestionDBName));
     unreadable = !result.IsOk() && !result.IsMissing();
     return result.IsOk() && store.First() ? store.Current() : nullptr;
 }

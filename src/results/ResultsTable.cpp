@@ -53,7 +53,7 @@ void FindSubmissions(SStudentResult& student, const std::string& root) {
     const std::string folder = SubmissionsFolderOf(student.login);
     for (const std::string& name : KeptFileNames(InRoot(root, folder))) {
         const auto [time, what] = *ParseKeptFileName(name);
-        if (what != kWorkedTestName || time < student.kept.generated) {
+        if (what != kWorkedTestFile || time < student.kept.generated) {
             continue;
         }
         SSubmission submission;

@@ -61,10 +61,6 @@ bool IsKeptFolderName(std::u16string_view name) {
     return lower == kKeptTestsFolder || lower == kSubmissionsFolder;
 }
 
-bool IsOneOf(std::u16string_view name, std::span<const std::u16string_view> names) {
-    return std::find(names.begin(), names.end(), name) != names.end();
-}
-
 // A fixed name is itself without a look at the disk.
 std::u16string FixedNameOf(std::u16string_view name, const struct stat& file) {
     if (IsOneOf(name, kFixedNames)) {

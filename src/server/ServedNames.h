@@ -10,13 +10,10 @@
 #include <string>
 #include <string_view>
 
-namespace orvane {
+#include "common/FileNames.h"
+#include "common/TextSets.h"
 
-// The names with rules of their own.
-inline constexpr std::u16string_view kUserDBName = u"userdb";
-inline constexpr std::u16string_view kTestDBName = u"testdb";
-inline constexpr std::u16string_view kWorkedTestDBName = u"testdb_bla";
-inline constexpr std::u16string_view kQuestionDBName = u"quesdb";
+namespace orvane {
 
 // A plain name of the working folder: not empty, no "/" or "\", no control character, not
 // beginning with "." (which also keeps the temporary files of uploads out of reach).
@@ -27,7 +24,6 @@ bool IsNeverServed(std::u16string_view name);
 // The names of the folders of kept tests and submissions, in any letter case: no upload may
 // take them, or nothing could be kept in them.
 bool IsKeptFolderName(std::u16string_view name);
-bool IsOneOf(std::u16string_view name, std::span<const std::u16string_view> names);
 
 // The fixed name whose file `file` is (same device and inode), or `name` itself when it is
 // none of them.

@@ -18,6 +18,7 @@
 #include "common/ConsoleLine.h"
 #include "common/ExamFolders.h"
 #include "common/TextCodec.h"
+#include "common/TextSets.h"
 #include "server/Download.h"
 #include "server/KeptSubmission.h"
 #include "server/OperatorMessages.h"
@@ -71,14 +72,9 @@ std::u16string DecodeCommandLine(std::string_view received) {
     return IsValidUtf8(received) ? FromUtf8(received) : FromWindows1250(received);
 }
 
-std::u16string Trim(const std::u16string& text) {
-    constexpr std::u16string_view kWhiteSpace = u" \t\r\n\v\f";
-    const std::size_t first = text.find_first_not_of(kWhiteSpace);
-    if (first == std::u16string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(kWhiteSpace) - first + 1);
-}
+// White space around a command line: what clients add at its end, and what a hand-typed
+// line may start with.
+constexpr std::u16string_view kCommandSpaces = u" \t\r\n\v\f";
 
 std::u16string ToUpper(std::u16string text) {
     for (char16_t& c : text) {
@@ -528,7 +524,8 @@ int ClientThread(int socket, ServerOptions options) {
 
 bool ParseCommand(std::string_view received, std::u16string& cmd, std::u16string& meno,
                   std::u16string& heslo, std::u16string& file) {
-    const std::u16string text = Trim(DecodeCommandLine(received));
+    const std::u16string decoded = DecodeCommandLine(received);
+    const std::u16string text(Trimmed<char16_t>(decoded, kCommandSpaces));
     std::vector<std::size_t> spaces;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == u' ') {

@@ -11,6 +11,7 @@
 #include "archive/Archive.h"
 #include "common/ConsoleLine.h"
 #include "common/FileBytes.h"
+#include "common/FileNames.h"
 #include "common/FileResult.h"
 #include "server/ServerLog.h"
 #include "users/PNUserDB.h"
@@ -64,7 +65,7 @@ std::string CUserDBCache::Accounts::Cause() const {
 
 CUserDBCache& CUserDBCache::Shared() {
     // Never destroyed: detached session threads may still check while the process ends.
-    static CUserDBCache* const cache = new CUserDBCache("userdb");
+    static CUserDBCache* const cache = new CUserDBCache(std::string(kUserDBFile));
     return *cache;
 }
 

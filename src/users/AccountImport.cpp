@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "common/TextSets.h"
 #include "users/PNUserDB.h"
 
 namespace orvane {
@@ -33,12 +34,6 @@ std::u16string Folded(std::u16string_view text) {
         out += c;
     }
     return out;
-}
-
-template <std::size_t N>
-bool IsOneOf(std::u16string_view text, const std::array<std::u16string_view, N>& choices) {
-    const std::u16string folded = Folded(text);
-    return std::find(choices.begin(), choices.end(), folded) != choices.end();
 }
 
 bool HasSpace(std::u16string_view text) {
@@ -77,7 +72,7 @@ CAccountImport::CAccountImport(const CAccountTable& table, CPNUserDB& users) {
     if (notTextLine != 0) {
         return;
     }
-    header = !records.empty() && IsOneOf(Field(records.front(), 0), kLoginHeadings);
+    header = !records.empty() && IsOneOf(Folded(Field(records.front(), 0)), kLoginHeadings);
     for (std::size_t i = header ? 1 : 0; i < records.size(); ++i) {
         Check(records[i], users);
     }
@@ -85,7 +80,7 @@ CAccountImport::CAccountImport(const CAccountTable& table, CPNUserDB& users) {
 
 void CAccountImport::Check(const CAccountTable::Record& record, CPNUserDB& users) {
     ListedAccount account{record.line, Field(record, 0), Field(record, 1), Field(record, 2), false};
-    const std::u16string mark = Field(record, 3);
+    const std::u16string mark = Folded(Field(record, 3));
     const auto earlier = std::find_if(seen.begin(), seen.end(),
                                       [&](const auto& met) { return met.first == account.login; });
     std::optional<Refusal> reason;

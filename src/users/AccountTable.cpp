@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "common/TextCodec.h"
+#include "common/TextSets.h"
 
 namespace orvane {
 namespace {
@@ -13,22 +14,14 @@ constexpr std::u16string_view kSeparators = u"\t;,";  // in order of preference
 // A field with one of these, or with spaces at its ends, is written in quotes.
 constexpr std::u16string_view kNeedsQuotes = u"\t;,\"\r\n";
 
+constexpr std::u16string_view kSpaces = u" \t\u00A0";
+
 bool IsSpace(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u'\u00A0';
+    return kSpaces.find(c) != std::u16string_view::npos;
 }
 
 bool IsLineBreak(char16_t c) {
     return c == u'\n' || c == u'\r';
-}
-
-std::u16string Trimmed(std::u16string_view text) {
-    while (!text.empty() && IsSpace(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsSpace(text.back())) {
-        text.remove_suffix(1);
-    }
-    return std::u16string(text);
 }
 
 std::u16string FromUtf16(std::string_view bytes, bool littleEndian) {
@@ -110,7 +103,8 @@ void CAccountTable::Split(std::u16string_view text) {
     bool quoted = false;     // inside a quoted part
     bool wasQuoted = false;  // the field began with a quote
     const auto endField = [&] {
-        record.fields.push_back(wasQuoted ? field : Trimmed(field));
+        record.fields.push_back(wasQuoted ? field
+                                          : std::u16string(Trimmed<char16_t>(field, kSpaces)));
         field.clear();
         wasQuoted = false;
     };
@@ -137,7 +131,7 @@ void CAccountTable::Split(std::u16string_view text) {
                 field += c;
                 line += lineBreak ? 1 : 0;
             }
-        } else if (c == u'"' && !wasQuoted && Trimmed(field).empty()) {
+        } else if (c == u'"' && !wasQuoted && Trimmed<char16_t>(field, kSpaces).empty()) {
             quoted = wasQuoted = true;
             field.clear();
         } else if (c == separator) {

@@ -420,6 +420,10 @@ TEST_F(AdministrationWindow, AUsersTestsListTheirQuestionsAndGeneratedOnesAreKep
                         test::MakeTest(6, u"jana", false, {chosen}));
     test::WriteBytes(
         "submissions/jana/" + KeptFileName(arrived + std::chrono::hours(1), "testdb_bla"), {1});
+    // A teacher's kept upload of a pool holds a test too, but it is no worked test.
+    test::WriteTestFile(
+        "submissions/jana/" + KeptFileName(arrived + std::chrono::hours(2), "quesdb"),
+        test::MakeTest(8, u"jana", false, {chosen}));
     const std::string printed = test::Printed([&] {
         Choose(1006, "jana");
         Choose(1006, "Peter");

@@ -110,7 +110,7 @@ TEST_F(TestGeneratorTest, ATooLargeRequestMakesNothingAndARunGivesEveryStudentOn
         const auto test = tests.Current();
         EXPECT_EQ(test->GetTimeLimit(), 45 * 60);
         EXPECT_EQ(test->GetQuestionCount(), 3);
-        for (bool more = test->FirstQuestion(); more; more = test->NextQuestion()) {
+        for (bool asks = test->FirstQuestion(); asks; asks = test->NextQuestion()) {
             const auto asked = test->CurrentQuestion();
             EXPECT_EQ(asked->GetPoints(), asked->GetKind() == QuestionKind::DrawNet ? 9999 : 5);
         }

@@ -62,8 +62,15 @@ TEST_F(TestDrawTest, RowsCountTheirKindOnlyAndReadPointsAsOneWholeNumber) {
     EXPECT_TRUE(draw->CountAll(kChoose) == 3 && draw->CountAll(kDrawNet) == 0);
     EXPECT_EQ(draw->CountWithPoints(kChoose, 10), 2);
     EXPECT_EQ(draw->PointTexts(kChoose), (std::vector<std::u16string>{u"10", u"5"}));
-    for (const auto& [text, points] : std::vector<std::pair<std::u16string, int>>{
-             {u" 12 ", 12}, {u"-3", -3}, {u"", 0}, {u"5x", 0}, {u"-", 0}, {u"40000", 0}}) {
+    for (const auto& [text, points] :
+         std::vector<std::pair<std::u16string, int>>{{u" 12 ", 12},
+                                                     {u"-3", -3},
+                                                     {u"", 0},
+                                                     {u"5x", 0},
+                                                     {u"-", 0},
+                                                     {u"40000", 0},
+                                                     {u"032767", 32767},
+                                                     {u"4294967306", 0}}) {
         EXPECT_EQ(CTestDraw::ParsePoints(text), points);
     }
 }

@@ -15,10 +15,10 @@ std::shared_ptr<CPNTest> ExamTest(std::int32_t id, std::u16string_view login, bo
         std::make_shared<CPNQuestion>(1, u"Voľba", u"Vyberte", 3,
                                       std::vector<std::u16string>{u"a", u"b", u"c"},
                                       std::vector<bool>{true, false, true}, nullptr),
-        std::make_shared<CPNQuestion>(
-            2, u"Spoj", u"Spojte", 4, std::vector<std::u16string>{u"1", u"2", u"3", u"4"},
-            std::vector<std::u16string>{u"A", u"B", u"C", u"D"},
-            std::vector<std::int32_t>{1, 0, 3, 2}, nullptr),
+        std::make_shared<CPNQuestion>(2, u"Spoj", u"Spojte", 4,
+                                      std::vector<std::u16string>{u"1", u"2", u"3", u"4"},
+                                      std::vector<std::u16string>{u"A", u"B", u"C", u"D"},
+                                      std::vector<std::int32_t>{1, 0, 3, 2}, nullptr),
         std::make_shared<CPNQuestion>(3, u"Semafor", u"Nakreslite", DrawnNet(kSolutionNet))};
     questions[0]->SetPoints(6);
     questions[1]->SetPoints(4);
@@ -72,7 +72,7 @@ std::string Submit(const std::string& keptPath, KeptTime time, const Answers& an
     }
     const std::string folder = SubmissionsFolderOf(test->GetLogin());
     EXPECT_TRUE(MakePrivateFolder(folder).IsOk()) << folder;
-    const std::string path = folder + "/" + KeptFileName(time, kWorkedTestName);
+    const std::string path = folder + "/" + KeptFileName(time, kWorkedTestFile);
     WriteTestFile(path, test);
     return path;
 }

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "ToolLines.h"
+#include "common/FileNames.h"
 #include "common/TextCodec.h"
 #include "results/ResultsCsv.h"
 #include "results/ResultsTable.h"
@@ -49,7 +50,7 @@ bool ReadOptions(int argc, const char* const argv[], SResultsOptions& options) {
 // The full names of the accounts in the folder's "userdb", when it has one.
 std::map<std::u16string, std::u16string> Names(const std::string& folder) {
     std::map<std::u16string, std::u16string> names;
-    const std::string path = folder + "/userdb";
+    const std::string path = folder + "/" + std::string(kUserDBFile);
     if (::access(path.c_str(), R_OK) != 0) {
         return names;
     }

@@ -5,24 +5,21 @@
 #include <charconv>
 
 #include "common/TextCodec.h"
+#include "common/TextSets.h"
 
 namespace orvane {
 namespace {
 
+constexpr std::string_view kSpaces = " \t\r\n";
+
 bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return kSpaces.find(c) != std::string_view::npos;
 }
 
 bool IsNameChar(char c, bool first) {
     const auto byte = static_cast<unsigned char>(c);
     return std::isalpha(byte) || c == '_' || c == ':' || byte >= 0x80 ||
            (!first && (std::isdigit(byte) || c == '-' || c == '.'));
-}
-
-std::string Trimmed(const std::string& text) {
-    const auto begin = std::find_if_not(text.begin(), text.end(), IsSpace);
-    const auto end = std::find_if_not(text.rbegin(), text.rend(), IsSpace).base();
-    return begin < end ? std::string(begin, end) : std::string();
 }
 
 void AppendUtf8(char32_t code, std::string& into) {
@@ -208,7 +205,7 @@ bool CXmlReader::Content(SXmlElement& element, int depth) {
                 return Fail("expected \">\"");
             }
             ++at;
-            element.text = Trimmed(element.text);
+            element.text = std::string(Trimmed<char>(element.text, kSpaces));
             return true;
         }
         bool read = true;
