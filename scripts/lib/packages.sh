@@ -25,9 +25,9 @@ BUILD_PACKAGES=("${SERVER_BUILD_PACKAGES[@]}" pkg-config qt6-base-dev qt6-svg-de
 # What the tests need on top of that, and clang for the build that checks the locks.
 TEST_PACKAGES=(libgtest-dev libgmock-dev clang)
 # What scripts/screenshots needs on top of the tests: a virtual display, a window manager for
-# the title bars, a way to type and click, a way to take pictures, and one to turn a PDF page
-# into a picture.
-SCREENSHOT_PACKAGES=(xvfb openbox xdotool imagemagick fonts-dejavu-core poppler-utils)
+# the title bars, a way to type and click, a way to take pictures, one to turn a PDF page
+# into a picture, and python3 for the students who upload on exam day.
+SCREENSHOT_PACKAGES=(xvfb openbox xdotool imagemagick fonts-dejavu-core poppler-utils python3)
 # What the benchmarks need on top of building.
 BENCH_PACKAGES=(libbenchmark-dev)
 # What the fuzz targets need on top of the build packages (scripts/fuzz).

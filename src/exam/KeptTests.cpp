@@ -1,5 +1,7 @@
 #include "exam/KeptTests.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
@@ -10,6 +12,7 @@
 #include <tuple>
 
 #include "common/ConsoleLine.h"
+#include "common/FileIdentity.h"
 #include "common/TextCodec.h"
 
 namespace orvane {
@@ -38,20 +41,43 @@ std::shared_ptr<CPNTest> LoadTestFile(const std::string& path) {
     return result.IsOk() && file.First() ? file.Current() : nullptr;
 }
 
-// A submission is decoded once per run: a kept file never changes (every upload makes a new
+// A submission is decoded once per file: a kept file never changes (every upload makes a new
 // one), and a student may have many, so choosing the student again reads only the new ones.
+// The copy is known by the file's identity, not its name: the same relative name in another
+// working folder (another --dir, a new start in the same process) is another file. Only a
+// file that has settled before the look, and was the same file before and after the read, is
+// remembered; any other is read each time.
 std::shared_ptr<CPNTest> LoadSubmission(const std::string& path) {
+    struct Known {
+        FileIdentity identity;
+        std::shared_ptr<CPNTest> test;
+    };
     static std::mutex mutex;
-    static std::map<std::string, std::shared_ptr<CPNTest>> loaded;
-    {
+    static std::map<std::string, Known> loaded;
+    const auto identify = [&path](FileIdentity& identity) {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0) {
+            return false;
+        }
+        identity = FileIdentity::Of(info);
+        return true;
+    };
+    const timespec began = RealTimeNow();
+    FileIdentity before;
+    const bool identified = identify(before);
+    if (identified) {
         const std::lock_guard lock(mutex);
-        if (const auto found = loaded.find(path); found != loaded.end()) {
-            return found->second;
+        if (const auto found = loaded.find(path);
+            found != loaded.end() && found->second.identity == before) {
+            return found->second.test;
         }
     }
     std::shared_ptr<CPNTest> test = LoadTestFile(path);
-    const std::lock_guard lock(mutex);
-    loaded.emplace(path, test);
+    FileIdentity after;
+    if (identified && identify(after) && after == before && before.IsSettledAt(began)) {
+        const std::lock_guard lock(mutex);
+        loaded[path] = Known{before, test};
+    }
     return test;
 }
 

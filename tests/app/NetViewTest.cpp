@@ -1,14 +1,18 @@
 // The picture of a student's net beside the solution, its properties computed off the
-// window's thread, and the pictures saved from the context menu.
+// window's thread, the pictures saved from the context menu, and the solution that the tests
+// panel shows beside a submission.
 #include <QFile>
 #include <QImage>
 #include <QMenu>
 #include <QSignalSpy>
 #include <chrono>
+#include <tuple>
 
 #include "GuiTestSupport.h"
 #include "app/NetPicture.h"
 #include "app/NetView.h"
+#include "app/OrvaneDlg.h"
+#include "common/ExamFolders.h"
 #include "support/DrawnNet.h"
 
 namespace orvane::test {
@@ -79,6 +83,53 @@ TEST_F(NetViewTest, BigNetLeavesTheWindowFreeAndStopsWhenTheViewCloses) {
         EXPECT_TRUE(view.PropertiesText().startsWith(QStringLiteral("Počítam")));
     }
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+}
+
+// A submission's net in the tests panel stands beside the solution of the student's kept test
+// of the same id, whatever key the uploaded file carries. Each row is a new start in a folder
+// of its own, where the same file names hold other tests.
+TEST_F(NetViewTest, ASubmissionIsComparedWithTheSolutionOfItsKeptTest) {
+    constexpr std::string_view kOther = "a=1 b c; t: a -> b; u: b -> c";
+    const KeptTime generated = std::chrono::sys_days(std::chrono::March / 6 / 2026);
+    for (const auto& [drawn, uploadedKey, comparison] :
+         {std::tuple{kSolution, kOther, "štruktúrne zhodná s riešením"},
+          std::tuple{kOther, kOther, "štruktúrne odlišná od riešenia: miest 3, v riešení 2"}}) {
+        const TempFolder row;
+        WriteUsersFile({{u"ucitel", u"U", u"tajne", true}, {u"jana", u"J", u"j", false}});
+        ASSERT_TRUE(MakePrivateFolder(KeptTestsFolderOf(u"jana")).IsOk());
+        ASSERT_TRUE(MakePrivateFolder(SubmissionsFolderOf(u"jana")).IsOk());
+        auto kept = std::make_shared<CPNQuestion>(7, u"Semafor", u"N", DrawnNet(kSolution));
+        WriteTestFile("tests/jana/" + KeptFileName(generated, "test4"),
+                      MakeTest(4, u"jana", true, {kept}));
+        auto worked = std::make_shared<CPNQuestion>(7, u"Semafor", u"N", DrawnNet(uploadedKey));
+        worked->SetWorkNet(DrawnNet(drawn));
+        WriteTestFile(
+            "submissions/jana/" + KeptFileName(generated + std::chrono::hours(1), "testdb_bla"),
+            MakeTest(4, u"jana", false, {worked}));
+
+        COrvaneDlg window;
+        {
+            ModalAnswers answers;
+            ExpectLogin(answers, "ucitel", "tajne");
+            ASSERT_EQ(window.Open(), COrvaneDlg::OpenResult::Accepted);
+        }
+        window.show();
+        auto* users = Control<QListWidget>(&window, 1006);
+        users->setCurrentItem(users->findItems("jana", Qt::MatchExactly).value(0));
+        auto* tests = Control<QComboBox>(&window, 1007);
+        ASSERT_EQ(tests->count(), 2);
+        tests->setCurrentIndex(1);
+        emit tests->activated(1);  // the submission, as the teacher picks it
+        Control<QListWidget>(&window, 1020)->setCurrentRow(0);
+        auto* view = window.findChild<CNetView*>();
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return view->isVisible() && !view->IsWorking(); }, 10000));
+        const QString text = view->PropertiesText();
+        EXPECT_TRUE(text.contains(QStringLiteral("Porovnanie s riešením:\n• ") +
+                                  QString::fromUtf8(comparison)))
+            << text.toStdString();
+        window.done(QDialog::Rejected);
+    }
 }
 
 }  // namespace

@@ -1,18 +1,22 @@
 // Remote access in the administration window on exam day: uploads are listed in the upload
 // log while nobody clicks, the status line says what is served, the window asks before it
 // ends while clients are connected, and it never serves a home folder nor hides why the port
-// cannot be had.
+// cannot be had; the keys go to students only when the teacher ticks them for practice.
 
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QCheckBox>
 #include <QLabel>
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 #include "GuiTestSupport.h"
 #include "app/OrvaneDlg.h"
+#include "common/ExamFolders.h"
+#include "exam/WithoutKeys.h"
 #include "server/TCPServer.h"
 #include "support/LoopbackClient.h"
 
@@ -152,6 +156,40 @@ TEST_F(RemoteAccess, EscWithAConnectedClientAsksAndNieKeepsServing) {
     ASSERT_TRUE(QTest::qWaitFor([] { return RunningSessions() == 0; }, 2000));
     QTest::keyClick(window.get(), Qt::Key_Escape);  // nothing served: no question
     EXPECT_FALSE(window->isVisible());
+}
+
+// A student downloads the kept test without its keys, unless "Posielať študentom aj kľúče" was
+// ticked before remote access was switched on.
+TEST_F(RemoteAccess, TheKeysBoxServesKeysOnlyWhenTicked) {
+    const auto kept =
+        test::MakeTest(1, u"ziak1", true,
+                       {std::make_shared<CPNQuestion>(2, u"Živosť", u"Ktoré?", 2,
+                                                      std::vector<std::u16string>{u"A", u"B"},
+                                                      std::vector<bool>{true, false}, nullptr)});
+    ASSERT_TRUE(MakePrivateFolder(KeptTestsFolderOf(u"ziak1")).IsOk());
+    test::WriteTestFile("tests/ziak1/20260101T080000.000000Z-test1", kept);
+    const auto bytes = [](const std::shared_ptr<CPNTest>& test) {
+        test::WriteTestFile(".bytes", test);
+        const std::vector<std::uint8_t> read = test::ReadBytes(".bytes");
+        std::filesystem::remove(".bytes");
+        return std::string(read.begin(), read.end());
+    };
+    auto* keys = window->findChild<QCheckBox*>("serveKeys");
+    EXPECT_FALSE(keys->isChecked());  // off unless the teacher ticks it
+    for (const auto& [ticked, sent] :
+         {std::pair{false, bytes(WithoutKeys(*kept))}, std::pair{true, bytes(kept)}}) {
+        keys->setChecked(ticked);
+        ClickButton("startButton");
+        test::LoopbackClient client(port);
+        client.ReceiveUntil();
+        client.Ask("AUTH ziak1 h\r\n");
+        EXPECT_EQ(client.Ask("FILE testdb\r\n"), "#You are allowed to download.\r\n");
+        client.Send("#\r\n");
+        EXPECT_TRUE(client.ReceiveUntil("#File sent successfully.\r\n") ==
+                    sent + "#File sent successfully.\r\n")
+            << "keys ticked: " << ticked;
+        ClickButton("stopButton");
+    }
 }
 
 // Started in a home folder, remote access stays off and the window says why; a port that
