@@ -149,7 +149,7 @@ void CResultsDlg::Show(unsigned shownRound, std::shared_ptr<SResultsTable> score
             logins << Text(login);
         }
         similar->addItem(
-            QStringLiteral("otázka %1 (%2), %3: %4")
+            QStringLiteral("otázka ID:%1 (%2), %3: %4")
                 .arg(group.questionId)
                 .arg(Text(group.title), Text(group.answer), logins.join(QStringLiteral(", "))));
     }

@@ -130,7 +130,7 @@ void SummaryPage(QPainter& painter, const QRectF& page, const SResultsTable& tab
         for (const std::u16string& login : group.logins) {
             logins << Text(login);
         }
-        similar << QStringLiteral("  otázka %1 (%2): %3")
+        similar << QStringLiteral("  otázka ID:%1 (%2): %3")
                        .arg(group.questionId)
                        .arg(Text(group.title), logins.join(QStringLiteral(", ")));
     }

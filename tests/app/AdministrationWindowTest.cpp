@@ -412,8 +412,7 @@ TEST_F(AdministrationWindow, AUsersTestsListTheirQuestionsAndGeneratedOnesAreKep
                                                 std::vector<bool>{true, false}, nullptr);
     chosen->SetAnswerFlag(1, true);
     ASSERT_TRUE(MakePrivateFolder(SubmissionsFolderOf(u"jana")).IsOk());
-    // Another day than the other tests' submissions: the window decodes a kept file once per
-    // run, by its name.
+    // Arrived on a day of its own, which the tests list shows with its time.
     const auto arrived =
         std::chrono::sys_days(std::chrono::March / 6 / 2026) + std::chrono::hours(12);
     test::WriteTestFile("submissions/jana/" + KeptFileName(arrived, "testdb_bla"),
