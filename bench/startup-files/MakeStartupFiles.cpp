@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "RingNet.h"
 #include "common/FileNames.h"
 #include "exam/PNQuestion.h"
 #include "exam/PNTestDB.h"
@@ -33,28 +34,13 @@ void WriteUsers(int accounts) {
     }
 }
 
-// Fifty places and fifty transitions, each with its label, in a ring of arcs.
-std::shared_ptr<CPNPetriNet> Net() {
-    auto net = std::make_shared<CPNPetriNet>();
-    for (int id = 1; id <= 100; ++id) {
-        id % 2 ? net->AddPlace(id, 40 * id, 100) : net->AddTransition(id, 40 * id, 200);
-    }
-    for (int id = 1; id <= 100; ++id) {
-        net->FindById(id % 100 + 1);
-        const auto target = net->Current();
-        net->FindById(id);
-        net->Current()->AddArc(target);
-    }
-    return net;
-}
-
 void WriteTests(int questions) {
     auto test = std::make_shared<CPNTest>();
     test->SetLogin(u"student1");
     for (int id = 0; id < questions; ++id) {
         test->AddQuestion(std::make_shared<CPNQuestion>(id, u"Otázka " + Text(std::to_string(id)),
-                                                        u"Dokončite sieť podľa zadania.", Net(),
-                                                        Net()));
+                                                        u"Dokončite sieť podľa zadania.",
+                                                        bench::RingNet(), bench::RingNet()));
     }
     CPNTestDB database;
     database.AddTest(test);

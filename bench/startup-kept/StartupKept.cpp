@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "RingNet.h"
 #include "archive/Archive.h"
 #include "common/ExamFolders.h"
 #include "common/FileNames.h"
@@ -41,21 +42,6 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kTestBytes = 125 * 1000;
 constexpr int kStudents = 300;
 constexpr std::int64_t kTargetMemoryKb = 250 * 1024;
-
-// Fifty places and fifty transitions in a ring of arcs, as the teacher's nets are drawn.
-std::shared_ptr<CPNPetriNet> Net() {
-    auto net = std::make_shared<CPNPetriNet>();
-    for (int id = 1; id <= 100; ++id) {
-        id % 2 ? net->AddPlace(id, 40 * id, 100) : net->AddTransition(id, 40 * id, 200);
-    }
-    for (int id = 1; id <= 100; ++id) {
-        net->FindById(id % 100 + 1);
-        const auto target = net->Current();
-        net->FindById(id);
-        net->Current()->AddArc(target);
-    }
-    return net;
-}
 
 std::vector<std::uint8_t> Stored(const CPNTest& test) {
     CArchive archive;
@@ -84,7 +70,8 @@ public:
 private:
     static std::shared_ptr<CPNQuestion> Question(std::int32_t id) {
         return std::make_shared<CPNQuestion>(id, u"Otázka " + FromUtf8(std::to_string(id)),
-                                             u"Dokončite sieť podľa zadania.", Net(), Net());
+                                             u"Dokončite sieť podľa zadania.", bench::RingNet(),
+                                             bench::RingNet());
     }
     CPNTest test;
 };
