@@ -46,7 +46,7 @@ include(${PROJECT_SOURCE_DIR}/cmake/Changelog.cmake)
 orvane_write_changelog(${staged}/changelog)
 
 orvane_package_docs(orvane-doc doc)
-foreach(document README.md docs/file-format.md docs/net-semantics.md)
+foreach(document README.md docs/file-format.md docs/net-semantics.md docs/results-format.md)
     get_filename_component(name ${document} NAME)
     orvane_install_gzip(${PROJECT_SOURCE_DIR}/${document} ${name}
                         ${CMAKE_INSTALL_DATAROOTDIR}/doc/orvane-doc doc)
