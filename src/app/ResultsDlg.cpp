@@ -245,9 +245,9 @@ bool CResultsDlg::ExportPdf(const QString& path) {
     const std::shared_ptr<const SResultsTable> exported = table;
     const int students = static_cast<int>(exported->students.size());
     const QPointer<CResultsDlg> self(this);
-    const QPointer<QProgressDialog> progress = new QProgressDialog(
-        QStringLiteral("Ukladá sa PDF (%1 strán)…").arg(students + 1),
-        QStringLiteral("Zrušiť"), 0, students + 1, this);
+    const QPointer<QProgressDialog> progress =
+        new QProgressDialog(QStringLiteral("Ukladá sa PDF (%1 strán)…").arg(students + 1),
+                            QStringLiteral("Zrušiť"), 0, students + 1, this);
     progress->setWindowTitle(windowTitle());
     progress->setWindowModality(Qt::WindowModal);
     progress->setAutoClose(false);
