@@ -122,9 +122,15 @@ int main(int argc, char** argv) {
     });
     std::printf("  export CSV: %lld ms (longest stall %lld ms)\n", static_cast<long long>(csv),
                 static_cast<long long>(csvStall));
+    // The pages are drawn between the window's events under a progress dialog.
+    bool pdfWritten = false;
     const auto [pdf, pdfStall] = Measured(meter, [&] {
-        window.ExportPdf(QString::fromStdString((folder / "vysledky.pdf").string()));
+        pdfWritten = window.ExportPdf(QString::fromStdString((folder / "vysledky.pdf").string()));
     });
+    if (!pdfWritten) {
+        std::fprintf(stderr, "the PDF export failed\n");
+        return 1;
+    }
     std::printf(
         "  export PDF (%d pages and the summary, %lld kB): %lld ms (longest stall %lld ms)\n",
         kStudents,

@@ -11,6 +11,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -236,11 +238,34 @@ bool CResultsDlg::ExportPdf(const QString& path) {
     if (table == nullptr || Refuses(path)) {
         return false;
     }
-    // A page per student takes a while for a large class (about 1.7 s for 300 students).
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QByteArray pdf = ResultsPdf(*table);
-    QApplication::restoreOverrideCursor();
-    return Write(path, pdf);
+    // A page per student takes a while for a large class (about a second for 300 students):
+    // the pages are drawn between the window's events under a progress dialog, shown at once,
+    // that keeps this window from being changed meanwhile and can stop the export. The file is
+    // written only after the last page, so a stopped export leaves no file behind.
+    const std::shared_ptr<const SResultsTable> exported = table;
+    const int students = static_cast<int>(exported->students.size());
+    const QPointer<CResultsDlg> self(this);
+    const QPointer<QProgressDialog> progress =
+        new QProgressDialog(QStringLiteral("Ukladá sa PDF (%1 strán)…").arg(students + 1),
+                            QStringLiteral("Zrušiť"), 0, students + 1, this);
+    progress->setWindowTitle(windowTitle());
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    progress->show();
+    const std::optional<QByteArray> pdf = ResultsPdf(*exported, [&progress](int drawn) {
+        if (progress == nullptr || progress->wasCanceled()) {
+            return false;
+        }
+        progress->setValue(drawn);
+        QCoreApplication::processEvents();
+        return progress != nullptr && !progress->wasCanceled();
+    });
+    if (self == nullptr) {  // the window went away meanwhile (the program is ending)
+        return false;
+    }
+    delete progress.data();
+    return pdf.has_value() && Write(path, *pdf);
 }
 
 bool CResultsDlg::Refuses(const QString& path) {

@@ -32,7 +32,8 @@ public:
 
     const SResultsTable* Table() const { return table.get(); }
     QTableWidget* TableWidget() const { return rows; }
-    // Writes the exports; false (with a message) when refused or not written.
+    // Writes the exports; false (with a message) when refused or not written, and (without
+    // one) when the teacher stops the PDF export.
     bool ExportCsv(const QString& path);
     bool ExportPdf(const QString& path);
     // Opens the submission of the student in table row `index` (of the scored table).

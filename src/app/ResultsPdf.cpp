@@ -139,7 +139,8 @@ void SummaryPage(QPainter& painter, const QRectF& page, const SResultsTable& tab
 
 }  // namespace
 
-QByteArray ResultsPdf(const SResultsTable& table) {
+std::optional<QByteArray> ResultsPdf(const SResultsTable& table,
+                                     const std::function<bool(int drawn)>& drawn) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -154,8 +155,13 @@ QByteArray ResultsPdf(const SResultsTable& table) {
     painter.setFont(font);
     const QRectF page = writer.pageLayout().paintRectPixels(72);
     const QRectF box(0, 0, page.width(), page.height());
+    int pages = 0;
     for (const SStudentResult& student : table.students) {
         StudentPage(painter, box, student);
+        if (drawn && !drawn(++pages)) {
+            painter.end();
+            return std::nullopt;
+        }
         writer.newPage();
     }
     SummaryPage(painter, box, table);

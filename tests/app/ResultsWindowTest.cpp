@@ -1,11 +1,15 @@
 // The results window: the table of a recorded exam, an override kept from the submission
-// window, and the exports read back (the CSV's numbers, the PDF's pages, both 0600).
+// window, and the exports read back (the CSV's numbers, the PDF's pages, both 0600; a PDF
+// export stopped halfway writes nothing).
 #include <sys/stat.h>
 
-#include <QDoubleSpinBox>
+#include <QApplication>
 #include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QProgressDialog>
 #include <QSignalSpy>
 #include <QTableWidget>
+#include <QTimer>
 #include <filesystem>
 
 #include "GuiTestSupport.h"
@@ -68,6 +72,20 @@ TEST_F(ResultsWindowTest, ExportsReadBackWithOnePagePerStudent) {
         pages += pdf.compare(at, 12, "/Type /Pages") != 0 ? 1 : 0;
     }
     EXPECT_EQ(pages, 4);  // three students and the class summary
+}
+
+TEST_F(ResultsWindowTest, AStoppedPdfExportWritesNoFile) {
+    const auto window = Open();
+    // The first page drawn lets the window's events through: the teacher stops the export.
+    QTimer::singleShot(0, [] {
+        if (auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())) {
+            progress->cancel();
+        }
+    });
+    EXPECT_FALSE(window->ExportPdf("out/vysledky.pdf"));
+    EXPECT_FALSE(std::filesystem::exists("out/vysledky.pdf"));
+    EXPECT_TRUE(std::filesystem::is_empty("out"));
+    EXPECT_EQ(window->findChild<QProgressDialog*>(), nullptr);
 }
 
 TEST_F(ResultsWindowTest, AnOverrideFromTheSubmissionIsKept) {
