@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The changelog of the Debian packages (/usr/share/doc/<package>/changelog.gz), in Debian's
 # format, made from git: one entry per commit of the branch's first-parent line, the newest
 # 30, each with the version that commit's packages carry. An unpacked source without git gets

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # With ORVANE_DEBIAN_FLAGS (the preset "package"), everything is built with the flags of a
 # Debian package build, as dpkg-buildflags gives them with every hardening feature
 # (hardening=+all): the strong stack protector, _FORTIFY_SOURCE, format

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Install rules in three components, one per Debian package (cmake/Package.cmake):
 #   window  the administration window: orvane, its man page, desktop entry, AppStream
 #           metainfo and icon

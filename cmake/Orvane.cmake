@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # orvane_library(name SOURCES ... DEPS ...): the library orvane_<name> of src/<name>.
 function(orvane_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian packages (cpack -G DEB, see scripts/package), one per install component:
 #   orvane         the administration window; needs the Qt 6 runtime
 #   orvane-server  orvane-server and orvane-db with the systemd units; no Qt at all

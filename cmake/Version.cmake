@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # ORVANE_VERSION: the version that --version, the About window, the man pages and the Debian
 # packages show. In a git checkout it is PROJECT_VERSION + "+" + the number of commits + ".g" +
 # the commit ("1.1.0+214.g50853fe"), so that every commit's packages sort after the previous

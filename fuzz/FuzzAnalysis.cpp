@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the analysis of every net of a test file loaded from arbitrary bytes, with
 // small limits, and the comparison of each question's two nets; whatever the drawing, the
 // analysis ends within its limits, and its lines can be written.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the fuzz targets and the seed generator share: the accounts and files of the session
 // target's working folder, database files made by the model's own store code, the round trip

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: a PNML file as `orvane-db pnml-import` reads it, from arbitrary bytes. A net
 // that is read must come out as PNML that reads back as the same net.
 #include <algorithm>

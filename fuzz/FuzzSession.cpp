@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: sessions of the remote-access protocol fed arbitrary bytes over a socket pair.
 // An input is up to four sessions, cut at the group separator and run one after the other in
 // one working folder; each session's part is the client's sends, cut at the record separator:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: a test database file loaded from arbitrary bytes, as from a "testdb" or
 // "quesdb" file that a client uploaded. A file that loads must store in a form that loads
 // again and comes back byte for byte after two more rounds (each reverses the question and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the upload marker scanner, against a plain search of the whole stream. The
 // input is the upload's byte stream cut into receives at each separator byte. After every
 // receive the scanner must have passed on exactly the bytes before the first place where a

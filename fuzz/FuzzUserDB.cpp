@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: a user database loaded from arbitrary bytes, as from a "userdb" file that a
 // client uploaded. A file that loads must store in a form that loads again; since loading
 // reverses the accounts, two more rounds must give the very same bytes.

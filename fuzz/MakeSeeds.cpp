@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpus of the fuzz targets into the folder given (fuzz/corpus): database
 // files made by the model's own store code, protocol transcripts of whole sessions, and
 // upload streams. Run it again after a change of the stored formats and commit the result.

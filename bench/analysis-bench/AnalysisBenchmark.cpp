@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-analysis-bench: how fast the explorer finds the markings of nets that grow with n,
 // and how many bytes each stored marking takes, beside a plain hash set (std::unordered_set of
 // strings) that takes the same inserts as the explorer: the initial marking, then the packed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Nets made by code whose state spaces grow with n, for the analysis benchmark.
 #include "analysis/NetStructure.h"

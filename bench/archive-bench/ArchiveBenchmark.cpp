@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Store and load speed of the database files: a user database of 100,000 accounts and a test
 // of 1,000 questions whose nets have 100 elements each, next to a memcpy of the same bytes,
 // and ten times as many accounts, questions or elements per net to show how the time grows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CRatioReporter: the console output of Google Benchmark, followed by a summary of the same
 // run: each sample's store and load speed in MB/s (10^6 bytes) and as a share of a plain

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sample databases that the archive benchmarks store and load: a user database of class
 // accounts, and a test database holding one test whose questions carry full Petri nets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // attacks: the attacks of a student on an Orvane server on 127.0.0.1, measured.
 //   attacks lockout: how long an account's owner waits for a correct AUTH while another address
 //     attacks: 50 sessions guessing the owner's password, or 1,100 idle connections. The owner

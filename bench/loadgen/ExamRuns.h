@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The costs that grow with a course, and the two storms of an exam. Each prints its figures
 // (and the target it is held to) and answers the number of errors.

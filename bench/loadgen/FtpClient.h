@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CFtpClient: one FTP session of the load generator to a server on 127.0.0.1 (vsftpd in the
 // comparisons), driven like CLoadClient: passive mode, binary type, one transfer at a time,

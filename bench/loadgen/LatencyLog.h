@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CLatencyLog: how long each kind of request took, kept per client thread and merged at the
 // end, then printed as count, rate, median, 99th percentile and maximum per kind.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CLoadClient: one connection of the load generator to an Orvane server on 127.0.0.1, speaking
 // the remote-access protocol as the examination clients do. Every exchange checks each byte

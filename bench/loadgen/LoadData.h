@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The data of a load run, the same in the generator and in the folder it prepares: the
 // accounts of "userdb" and file contents that never hold a marker of the protocol.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The runs of the load generator. Each prints what it measured and answers the number of
 // errors (a reply that differs, a byte that differs, a connection that fails or times out).

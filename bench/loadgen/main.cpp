@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // loadgen: puts an Orvane server on this machine under load and measures it, checking every
 // reply and every byte. See --help.
 #include <sys/resource.h>

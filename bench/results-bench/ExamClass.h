@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A class that has written an exam, as the generator and the server leave it in a working
 // folder: 300 students, each with a kept test of 10 questions and one upload. Questions 1-3

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The time to score a class: 300 students, each with a kept test of 10 questions (3 to tick,
 // 3 to connect, 2 nets to complete and 2 to draw, compared with their solution nets) and an
 // upload, in a fresh temporary working folder, scored the way the results window (on its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the results window keeps its thread busy with the class of ExamClass.h (300
 // students, 10 questions, 4 net comparisons each): a timer on the window's thread ticks every
 // millisecond, and the longest gap between two ticks is the longest time the window did not

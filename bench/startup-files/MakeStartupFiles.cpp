@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // make-startup-files FOLDER [ACCOUNTS] [QUESTIONS]: writes a large "userdb" (a teacher "ucitel"
 // with the password "heslo", the rest students) and a "testdb" whose questions each carry a
 // net of 100 elements, with the program's own store code, for timing the program's start.

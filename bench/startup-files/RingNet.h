@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The net of the start-up benchmarks' questions: fifty places and fifty transitions in a ring
 // of arcs, the size of a teacher's larger nets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // startup-kept FOLDER [--runs N] [--before-limit N]: what the administration window does
 // before its login window shows (load "userdb", "testdb" and "quesdb", take in the kept
 // tests), timed and its peak memory taken in a fresh process, with 0, 1,000 and 10,000 kept

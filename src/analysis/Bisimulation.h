@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CBisimulation: whether two complete reachability graphs behave alike when their edges are
 // named by the transitions' names: each marking of one can do every named step that the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // SConnectionPath: where one arc of a place or a transition leads in a drawing: through the
 // chain of nodes it passes (each node's newest arc) to the element it ends at, or to where the

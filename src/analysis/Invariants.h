@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CInvariants: the minimal semi-positive invariants of a net. A P-invariant is a weighting of
 // the places (y ≥ 0, not all 0) that no firing changes: y·C = 0 for the incidence matrix C

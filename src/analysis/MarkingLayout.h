@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CMarkingLayout: how a marking is packed into bytes. Each place has a field of its own width:
 // as few bits as its known bound needs (one bit for a place that never holds more than one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CMarkingStore: the set of markings seen, each packed into the same number of bytes. The
 // markings lie one after another in blocks that never move, numbered in the order they came;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The analysis of one net: its state space within the limits, and what follows from it and
 // from its structure. Every property is yes, no or unknown; "unknown" is what a search cut by

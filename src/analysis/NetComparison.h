@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The comparison of two nets, a student's and the solution: structurally equal (the same
 // weighted net with the same initial marking, up to numbering and positions) and

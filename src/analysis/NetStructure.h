@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CNetStructure: the place/transition net that a drawn net means. The drawing holds places,
 // transitions and nodes (bend points); a connection runs from a place or a transition through

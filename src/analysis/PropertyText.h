@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The analysis of a net and the comparison of two nets as a few Slovak lines that a teacher
 // reads under "Vlastnosti siete": the window, the results of an exam and orvane-db share them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CStateSpace: the markings a net reaches, found breadth first from the initial marking. Each
 // marking is stored once, packed (CMarkingLayout, CMarkingStore), with a link to the marking

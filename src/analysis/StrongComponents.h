@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CStrongComponents: the strongly connected components of a complete reachability graph
 // (Tarjan's algorithm, without recursion; the edges are found again by firing, so nothing but

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CStructuralMatch: whether two nets are the same weighted net with the same initial marking
 // and capacities, whatever their numbers and positions: a one-to-one matching of places to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CAboutDlg: the About window, opened from the administration window's context menu.
 #include <QDialog>

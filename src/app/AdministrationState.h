@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the administration window's panels share: the databases that the window loaded and
 // owns until it closes, and the teacher who opened it. A failed save of "userdb" replaces

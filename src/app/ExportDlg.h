@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CExportDlg: "Export ...": where to write the list of every account (CSV, for a spreadsheet
 // and for an import into another server) and the students' login slips (PDF), and which

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window's Slovak words for a file that could not be read or written: the message names
 // the file and the cause. Common causes are said in Slovak; any other keeps the C library's

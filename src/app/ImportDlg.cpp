@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ImportDlg.h"
 
 #include "app/WidgetText.h"

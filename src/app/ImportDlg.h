@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CImportDlg: what a teacher reads before an import changes anything: how the file was read
 // (encoding, separator, header), the accounts that would be added, and every line that cannot

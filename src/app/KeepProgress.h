@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keeping the tests of a generation without freezing the windows: a class of thousands means
 // thousands of files, each written and flushed to the disk. The files are written on a thread

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CLoginDlg: the window "Server: Prihlásenie" that admits the administrator before the
 // administration window opens. While the user database is empty only "Tutor" with an empty

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CLoginSlips: the slips that a teacher prints, cuts apart and hands out, one per student:
 // full name, login, password and the server's address, ten to an A4 page between dashed cut

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CNetPainter: paints one drawn net into a box of a QPainter, for the window and for the PNG
 // and SVG pictures alike. The net's drawing units are scaled to fit the box, keeping their

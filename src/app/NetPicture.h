@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CNetPicture: one drawn net as a picture. Places are circles with their tokens (dots up to
 // five, a number above that) and their capacity where one is set; transitions are rectangles

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CNetView: a question's nets as pictures with their properties: the net the student works
 // on (or, for a submission, the net the student drew) beside the solution net, and under

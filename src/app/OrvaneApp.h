@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // COrvaneApp: the program's start-up. It checks that sockets can be made, then opens the
 // administration window (which asks for the login) and runs it until it closes.

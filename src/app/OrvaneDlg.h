@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // COrvaneDlg: the administration window "Orvane". At opening it loads "userdb", "testdb" and
 // the question pool from "quesdb" and asks for a login; it then owns the user database, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CQtOperatorMessages: takes the upload reports of the sessions to the administration window.
 // A session never waits: its report is queued to the window's thread, which hands it to the

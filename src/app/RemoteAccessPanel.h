@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CRemoteAccessPanel: remote access ("Vzdialený prístup") of the administration window. It
 // switches the file server on and off, never in a home folder or the root, keeps the upload

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CResultsDlg, "Výsledky": the results of one exam (one run of the generator) of the working
 // folder: a sortable row per student with the points per question (set by the teacher: marked

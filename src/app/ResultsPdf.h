@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The results of an exam as a PDF for handing back: one page per student (each question with
 // the answer, the net drawn, the points and why, the teacher's note) and a last page with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CResultsSubmissionDlg: one student's submission of an exam: each question with the answer,
 // the net drawn beside the solution, the automatic points and why, and the teacher's points and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The summary of an exam as a picture a teacher takes in at a glance: the distribution of the
 // students' percentages (a histogram in steps of ten) and each question's average points

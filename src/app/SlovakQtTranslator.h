@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CSlovakQtTranslator: Qt's own texts in Slovak, from Qt's translations (qtbase_sk). Qt 6 asks
 // for the texts of the standard buttons ("Yes", "No", "Cancel") under the context

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CTestsPanel: the tests panel of the administration window. It lists the chosen user's tests
 // and kept submissions, the questions of the chosen one and the chosen question, and opens the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CUsersPanel: the accounts panel of the administration window ("Používateľ"). It lists the
 // accounts, shows the chosen one's fields, and writes each change to "userdb" at once; it

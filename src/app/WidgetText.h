@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Texts of the core (UTF-16) shown in the window's fields.
 #include <QString>

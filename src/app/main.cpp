@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Orvane: the administration window of the Petri-net examination server.
 #include <QApplication>
 #include <cstdio>

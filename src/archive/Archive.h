@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CArchive: the byte stream in which every database file is written and read, the
 // persistent-object format of the Windows client programs. Numbers are little-endian, strings

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The read error of an archive: the only exception of the system. It leaves every Serialize
 // on its way up to whoever opened the archive; the cause tells what was wrong.

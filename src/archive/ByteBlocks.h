@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CByteBlocks: the bytes a storing archive writes, in blocks that never move once made. A full
 // block stays as it is and the next one, twice as large up to a limit, takes the bytes that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The class registry: the eleven class names that database files may carry, each with the
 // record of its class once the class's library is part of the program. Loading makes objects

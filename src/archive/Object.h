@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CObject: the base of every class that is stored in the database files. Each class answers
 // its run-time class record and stores or loads all of its items itself in Serialize; none

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A database file as a whole: the archive of one object, read in one go and written through
 // an atomic replacement. Every outcome is a CFileResult for the caller to judge; the console

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CObjectIndexMap: the index under which each object went into a storing archive, found by
 // the object's address (identity, not contents). Every object written is looked up once, so

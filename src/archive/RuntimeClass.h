@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The run-time class record of a serializable class: its name as stored in archives, its
 // schema, and the factory that makes an empty object for loading.

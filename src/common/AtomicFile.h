@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Replaces a file as one step, durably. The new content goes to a temporary file in the same
 // folder and is renamed over the target only when complete: a reader sees the old file or the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Console lines, the databases' only way of reporting file errors: one line of UTF-8 text on
 // standard output, written whole even when several threads report at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A 64-bit digest (FNV-1a) of a file's bytes, to tell whether a file still holds what a
 // program last read or wrote without keeping a copy of it. Bytes given in pieces give the

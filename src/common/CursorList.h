@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CCursorList: the list behind the accounts of a user database, the tests of a test database,
 // the questions of a test and the elements of a net: shared items, new ones at the front, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where an exam's files may live and where files about it may go. Everything in the data
 // folder is served by name to every logged-in client, so the data folder must be one made for

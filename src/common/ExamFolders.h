@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where an exam leaves its files: the tests generated for each student in "tests/<login>/" and
 // every upload that a client completed in "submissions/<login>/", both inside the working

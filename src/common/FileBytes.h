@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads a whole file into memory in one go, so that a loader works on a snapshot of one
 // version of the file and every length it meets can be checked against the bytes that exist.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // FileIdentity: what tells one version of a file or folder from another without reading it:
 // device, inode, size, and the modification and change times to the nanosecond. A cache of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The names of the database files in the working folder, which the server serves and the
 // window loads and saves: each once, both as the UTF-16 name that travels in the protocol and

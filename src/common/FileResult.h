@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CFileResult: what became of one read or write of a file. It tells apart the four troubles
 // that callers must treat differently: a file that is not there (on the first run "userdb"

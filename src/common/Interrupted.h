@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // RetryInterrupted: makes a system call again for as long as a signal interrupts it (-1 with
 // errno EINTR), and answers what the last call answered, errno included.

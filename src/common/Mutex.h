@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CMutex and CMutexLock: std::mutex and its scoped lock with clang's thread-safety
 // annotations, so that members marked GUARDED_BY(mutex) are checked by the clang build. A

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Conversions between the UTF-16 text held in memory and the 8-bit texts met at the edges:
 // UTF-8 for the console, JSON and Qt-free tools, Windows-1250 for 8-bit archive strings and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Texts measured against a set. Trimmed: a text without the characters of `set` at either
 // end; what counts as white space differs by where a text comes from (a command line, a cell

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Clang's thread-safety annotations: which mutex guards a member, which a function needs held
 // or takes. The clang build (-Wthread-safety) checks every access against them; other

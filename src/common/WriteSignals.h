@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The signals that a failing write raises. By default SIGXFSZ (a file grown past the size
 // limit, `ulimit -f`) and SIGPIPE (a pipe or socket whose reader has gone) end the process; a

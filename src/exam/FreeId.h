@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The numbers of tests and questions: the one a test database gives a new test and a test
 // gives a new question is the smallest non-negative number that none of the existing ones

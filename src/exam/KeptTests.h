@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tests of an exam that live in files beside "testdb": every test that the generator
 // made, kept as "tests/<login>/<time>-test<id>" (the bytes that a "testdb" holding it would

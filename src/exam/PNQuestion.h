@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CPNQuestion: one exam task about Petri nets. Every question has a kind, an id, a title, an
 // assignment text and points; by its kind it also carries text items (answer options, or left

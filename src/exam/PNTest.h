@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CPNTest: an exam handed to one user: its id, the user's login, whether it still waits to be
 // worked out, its time limit in seconds, and its questions, newest first, with one cursor. A

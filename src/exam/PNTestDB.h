@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CPNTestDB: every test that the administration window knows, newest first, with one cursor.
 // It refers to its tests without owning them alone. Its file holds one test: Load adds the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Copies of questions with everything they hold (items, keys, both nets), made as a file makes
 // them: the questions are stored into one archive and loaded back. A copy shares nothing with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The kinds of exam question, as the signed 32-bit codes stored in the files. The codes are not
 // contiguous, and a loaded file may hold a code that is none of these.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A test as it may leave for someone without teacher rights: the same test with the key side
 // of every question cleared, so that nobody can read the answers out of the file. The question

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CTestDraw: what the test generator does without its window. It counts the pool's questions
 // per row, and generates one test per student. Each draw of a test takes one question, every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CTestGenerator: the window "Generátor testov". Per question kind it shows how many pool
 // questions there are and asks how many to draw, for how many points, and whether to draw

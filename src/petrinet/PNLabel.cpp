@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "petrinet/PNLabel.h"
 
 #include "archive/Archive.h"

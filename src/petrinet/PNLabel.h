@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CPNLabel: the text attached to a place, transition or node. Its position is an offset from
 // the element it belongs to, and its number is minus that element's number. A label belongs to

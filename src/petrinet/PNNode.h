@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CPNNode: a small point of a Petri net through which an arc is led; an arc between two
 // elements may run through a chain of nodes. A node may carry a label with an empty text.

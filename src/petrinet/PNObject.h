@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CPNObject: the base of the elements of a Petri net (places, transitions, nodes and labels).
 // Every element has a number, an integer position, an optional label of its own and a list of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CPNPetriNet: one Petri net, its places, transitions and nodes in a list, newest first, with
 // one cursor that the walk and the lookups move. The net makes elements with fresh numbers,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CPNPlace: a place of a Petri net, a circle around (x, y) with a capacity and tokens. A place
 // made by the net gets a label "Place.<id>" above its top-left.

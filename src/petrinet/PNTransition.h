@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CPNTransition: a transition of a Petri net, a rectangle whose top-left corner is (x, y). A
 // transition made by the net gets a label "Transition.<id>" just above it.

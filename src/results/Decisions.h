@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The teacher's decisions on a student's submissions: points set by hand for a question (with
 // an optional note) and the student's result accepted. They are kept per login in

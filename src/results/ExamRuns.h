@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which kept tests make up one exam: the tests that one run of the generator made. After a
 // generation the window records the run as a file of its own, "results/runs/<time>-run",

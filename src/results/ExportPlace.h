@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where an export of results may be written. The server hands out every plain name of its
 // working folder to anyone logged in (subfolders it never serves), so a file of everyone's

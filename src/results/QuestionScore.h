@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The automatic points of one answered question, scored against the question as it was kept
 // when the test was generated (its key side), never against the key fields of the uploaded

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The results table as CSV for spreadsheets: UTF-8 with a byte-order mark (so that a
 // spreadsheet does not guess another encoding), fields separated by semicolons, Slovak

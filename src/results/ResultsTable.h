@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The results of one exam (one run of the generator): a row per student of the run with the
 // latest submission's points per question (automatic or set by the teacher), the total, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Students whose answers to one question are wrong in the same way: the same wrong ticks or
 // pairs, or structurally equal nets that differ from the solution. Listed for the teacher to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One kept upload of a student's worked test, checked against the test kept for the student
 // when it was generated and scored question by question. Nothing is "fixed": a file that does

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CConnection: the receives and sends of one session over a connected stream socket (TCP,
 // or one end of a socket pair). It does not own the socket. An interrupted call is repeated;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CDownload: what one FILE command sends, chosen and opened before the client is told that it
 // may download, and held open until it is sent. The file is opened without following any

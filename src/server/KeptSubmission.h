@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CKeptSubmission: every upload that completes is also kept, as
 // "submissions/<login>/<UTC time>-<name>", in folders and files that only the server's user

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CNewestKeptTests: the newest kept test of each login, as FILE testdb hands it out, found
 // without reading the login's folder at each download. The name found is kept with the

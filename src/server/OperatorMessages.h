@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // COperatorMessages: where the sessions report their uploads to whoever runs the server. The
 // administration window adds each report as a line of its upload log; without a window each

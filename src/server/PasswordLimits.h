@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CPasswordLimits: slows down the guessing of passwords where the guessing comes from, never
 // on the account that is guessed. Refused passwords are counted per address and per login from

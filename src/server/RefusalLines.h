@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CRefusalLines: the log lines of refused passwords, where a flood of repeats would drown
 // everything else (and pass the rate limits of the journal, which then drops lines). The same

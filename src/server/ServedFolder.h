@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The folder that the server serves is its working directory, remembered by its path when
 // remote access is switched on. A folder that is deleted and put back while the server runs

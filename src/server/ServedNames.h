@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The names that the sessions serve, and what a name stands for. Only a plain name of a file
 // in the working folder travels: no path, no hidden name. Dumps, exports, backups and editor

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CServerLog: where the server reports what happens, one line per event with its context
 // (peer, login, file, bytes), for whoever runs it: orvane-server writes the lines to standard

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CSession: one client's session of the remote-access protocol, from the greeting to the end
 // of its connection. The client sends one-line commands (AUTH, FILE, SAVE, QUIT); every reply

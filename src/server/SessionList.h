@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CSessionList: the sessions running in this process, known by their sockets, their peers'
 // addresses and the logins they hold, so that the server can count the sessions of one address

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CSharedSink: the one sink of a kind (the log, the operator's messages) that the host sets
 // and every session calls. A session takes its own reference to the sink before it calls,

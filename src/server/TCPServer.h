@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Remote access switched on and off: while it is on, one listening thread accepts TCP
 // connections on every local IPv4 address (or on one) and serves each in a session thread of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CUploadRoom: how much one upload may take, so that uploads cannot fill the disk. Each
 // upload has a largest size; the kept submissions of an account without teacher rights have

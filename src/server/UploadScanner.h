@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CUploadScanner: finds the markers in the byte stream of an upload. The client ends its file
 // with a line beginning with "#File", or gives up with "!File" at the very start (the abort

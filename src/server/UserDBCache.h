@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CUserDBCache: the accounts of "userdb" as the sessions check them, loaded once and shared
 // until the file changes. Every check first reads the file's identity (FileIdentity); any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CAccountImport: what importing a table of accounts (login, full name, and optionally
 // password and teacher mark) would do to the user database, worked out before anything

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The rules about accounts that hold wherever accounts are changed (the window, the server,
 // orvane-db): which logins' files go with removed accounts, who may lose the teacher flag,

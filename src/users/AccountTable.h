@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CAccountTable: a list of accounts as a spreadsheet saves it, one record per line. Reading
 // takes what Slovak teachers' spreadsheets write: UTF-8 (with or without a byte-order mark),

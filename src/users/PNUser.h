@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CPNUser: one account, a student or a teacher, with login, full name, plain-text password
 // and teacher flag. It makes no decisions of its own; the user database checks everything.

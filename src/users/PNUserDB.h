@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CPNUserDB: every account, newest first, with one cursor on which the "current" operations
 // work. Changes, and the two reads that reveal a password or the teacher flag, need teacher

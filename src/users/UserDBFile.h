@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CUserDBFile: "userdb" as the administration window keeps it. The window writes the file
 // after every change, but the file may change under it: a teacher uploads one through remote

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The analysis of textbook nets with known answers, read by a teacher as the lines under
 // "Vlastnosti siete", and its limits: a search cut by a limit says so and stays bounded.
 #include <gtest/gtest.h>

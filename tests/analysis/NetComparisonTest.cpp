@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The comparison of a student's net with the solution: structure up to numbering and
 // positions, behaviour with transitions matched by name, and what differs first.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a drawn net means: connections through nodes, weights, names, and every drawing fault
 // reported while the rest of the net is still read.
 #include <gtest/gtest.h>

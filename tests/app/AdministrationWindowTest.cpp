@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The administration window: the users panel (the list, the account fields and the buttons
 // that change accounts), the tests panel (a user's tests, their questions, the generator),
 // remote access with the messages of its sessions, and the About window of the context menu.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the window tests share: the test program's QApplication, controls found by their
 // number, typing, ModalAnswers (which answers the modal windows a click opens) and the login

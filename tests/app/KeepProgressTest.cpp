@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeping the tests of a large class: every file written, and the windows alive meanwhile.
 #include <QProgressDialog>
 

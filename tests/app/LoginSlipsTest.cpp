@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The printed login slips: logins and passwords whole however long, and cut lines that print
 // dashed between slips as at the page's edge.
 #include <QImage>

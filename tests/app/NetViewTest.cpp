@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture of a student's net beside the solution, its properties computed off the
 // window's thread, the pictures saved from the context menu, and the solution that the tests
 // panel shows beside a submission.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Remote access in the administration window on exam day: uploads are listed in the upload
 // log while nobody clicks, the status line says what is served, the window asks before it
 // ends while clients are connected, and it never serves a home folder nor hides why the port

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The results window: the table of a recorded exam, an override kept from the submission
 // window, and the exports read back (the CSV's numbers, the PDF's pages, both 0600; a PDF
 // export stopped halfway writes nothing).

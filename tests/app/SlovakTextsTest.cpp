@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texts that the program adds to its windows, and Qt's own, are Slovak.
 #include <QDialogButtonBox>
 #include <QDir>

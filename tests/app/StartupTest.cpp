@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the socket check, the files read at opening, and the login window.
 #include "GuiTestSupport.h"
 #include "app/OrvaneApp.h"

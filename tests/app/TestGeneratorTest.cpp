@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window "Generátor testov": its rows, what it accepts, its messages and a generation.
 #include <QCheckBox>
 

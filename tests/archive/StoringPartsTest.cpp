@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts behind a storing archive: the blocks that hold its bytes, and the table that gives
 // every object stored its index.
 #include <gtest/gtest.h>

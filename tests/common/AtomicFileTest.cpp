@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // (A reader on another thread that sees only whole versions is tested with the user database,
 // whose saves come here.)
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The kept tests of a course: listed at start without reading them, read per login or per id
 // when they are needed, in the order and with the ids that reading every one of them gives.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests and the test database: stored bytes, question and test order, cursors, free ids, the
 // database file, whole files through store and load, and fuzz-found files.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A test as it leaves for a student: every kind keeps its assignment and loses its key.
 #include "exam/WithoutKeys.h"
 

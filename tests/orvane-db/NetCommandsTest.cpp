@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-db's commands about nets: the analysis as JSON, PNML out and back in, another
 // editor's PNML, and PNML refused with one line.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // orvane-db as a program: files and standard input in, files out, one line on failure.
 #include <sys/wait.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Net elements and Petri nets: stored bytes, arc and element order, cursors, numbering,
 // geometry and the faults of damaged files. Arcs that lead round in a circle must not keep a
 // net's elements alive: the leak checker of the test build finds any that do.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An exam's files as the generator and the server leave them, for the tests of the results:
 // a kept test per student ("tests/<login>/<time>-test<id>") and uploads made from it with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An exam from start to finish over the loopback: three students download their kept tests
 // through the server and upload their answers (one right, one half right, one late), and
 // orvane-db gives the results.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The results of one exam over real kept files: the checks on every submission, the similar
 // answers, the teacher's decisions and the CSV.
 #include <sys/stat.h>

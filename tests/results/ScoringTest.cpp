@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The automatic points of each kind of question, against the key of the question as kept.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a download sends: tests without their keys to everyone but teachers (unless keys are
 // served for practice), a student's own kept test, and never a link's target, a dump or a
 // second name of a teacher-only file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The limits that fall on guessers and on uploads: a guesser's session slows down and closes
 // while the account's owner logs in at once, the teacher check is a password check like AUTH,
 // sessions without a login end and cannot flood from one address, and uploads cannot fill the

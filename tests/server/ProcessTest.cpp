@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The headless server as a process of its own, serving a temporary folder; and the faults that a
 // teacher's machine may meet: a process killed in the middle of writing, a write that the file
 // system refuses. The old file or the new one is always whole, temporary files are never served

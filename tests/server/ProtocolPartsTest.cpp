@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of the protocol that need no connection: the command line's fields, the markers
 // that end an upload, the limits of password guessing, the log of repeated refusals, and the
 // names never served. (Command lines in UTF-8 and in Windows-1250 are tested with real logins.)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Servers on free ports that serve a fresh temporary folder, clients that talk to them, and the
 // check that a server test gives back every descriptor and thread that it took.

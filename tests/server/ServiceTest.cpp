@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-server as a service: its command line, its log, its signals, and the limits it keeps
 // under a low descriptor limit.
 #include <fcntl.h>

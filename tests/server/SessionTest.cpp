@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sessions of the server of this process: commands, logins, rights, downloads and uploads, and
 // credential checks that see "userdb" as last saved, however soon and however often it is
 // saved, while an unchanged file is loaded only once.

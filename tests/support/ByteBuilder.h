@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds expected archive bytes item by item, so tests compare whole byte strings:
 //   Bytes().Byte(1).Str(u"abc").I32(-1).Class("CPNUser")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Drawn nets for tests, written as text: "p1=1 p2 q/2; t1: p1 2*p2 -> q; t2: q ->". The first
 // clause names the places (=tokens, /capacity), each further one a transition with the places

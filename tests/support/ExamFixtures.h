@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Questions, tests, accounts and database files for tests. A question of any kind (also one
 // that no constructor makes, or an unknown code) is made by loading its stored form, as a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small client of the remote-access protocol for tests: one TCP connection to 127.0.0.1,
 // from 127.0.0.1 or from another local address.

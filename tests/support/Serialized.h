@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Stores an object's items into bytes, and loads bytes into a fresh object, the way a
 // database object meets its file: no object reference around the items. Read errors are told

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A fresh temporary folder that becomes the working directory for one test, as the program
 // keeps its files in its working directory; the old working directory comes back afterwards.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What an import of a table of accounts would add and refuse, line by line, and what it makes
 // of files that are not text.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The analysis of a net and the comparison of two nets as JSON values (the shape is in the
 // manual page and the README): every property as "yes", "no" or "unknown", the lines a

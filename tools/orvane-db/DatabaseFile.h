@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A database file and its JSON form. Which kind a file holds is told by its bytes: a test file
 // starts with an object tag (FF FF for the class record of its test), a user database with a

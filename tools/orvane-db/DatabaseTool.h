@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command line of orvane-db: dump and pack, the help and the version. A function of its
 // own, apart from main, so that the tests can run it in the same process.

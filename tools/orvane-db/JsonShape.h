@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading a JSON document of a fixed shape with clear errors: every value is reached through
 // a CJsonShape that knows its path ("test.questions[2].kind"), so an error names the key that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CJsonWriter: writes one JSON document as it goes, laid out as nlohmann's dump(2) lays it
 // out, so that a dump of any size needs no more memory than its largest string. It writes to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file that a write to a path is meant for. Replacing a file renames a new one over its
 // name, which would put a plain file in place of a symbolic link; writing to the end of the

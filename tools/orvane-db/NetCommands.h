@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The commands of orvane-db about nets: "analyse" (the analysis of every net of a test file,
 // and the comparison of each question's work net with its solution), "pnml" (one net as PNML)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A drawn net as a PNML place/transition net (ISO/IEC 15909-2, the 2009 ptnet grammar), both
 // ways, so that a net can be drawn in any Petri-net editor and put into a question pool.

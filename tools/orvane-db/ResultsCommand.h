@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "orvane-db results FOLDER [--csv] [--run NAME]": the results table of an exam in a working
 // folder, as JSON (the shape is in docs/results-format.md) or as the window's CSV export. The

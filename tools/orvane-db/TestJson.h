@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The test of a test file ("testdb", "quesdb": one stored test with its questions and nets) as
 // a JSON object, both ways, every list in the order of the file.

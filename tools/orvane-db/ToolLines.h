@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every command of orvane-db shares: its input ("-" for standard input) and its one line
 // of error.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The accounts of a user database file as the JSON list
 //   [{"teacher", "name", "login", "password"}, ...]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CXmlReader: a small strict reader of the XML that Petri-net editors write (PNML): elements,
 // attributes, text, the five named entities and character references, comments, CDATA and

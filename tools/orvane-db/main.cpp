@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-db: the database files ("userdb", "testdb", "quesdb") as JSON, both ways.
 #include <cstdio>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-net-picture: draws a question's nets with their properties, as the window's net view
 // shows them, into a PNG file; for the documentation's pictures and for a teacher's report.
 //

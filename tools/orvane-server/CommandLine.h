@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command line of orvane-server: where it listens and what it serves (--port, --listen,
 // --dir), what it allows each client (--max-per-address, --serve-keys, the limits of logins and

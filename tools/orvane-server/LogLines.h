@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CLogLines: the log of orvane-server, one line per event on a descriptor (standard output).
 // When the descriptor is the journal's stream (systemd names it in JOURNAL_STREAM), each line

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CLogTarget: the file that the log (standard output) is written to, so that a reload can
 // follow a log rotation. When standard output is a regular file (orvane-server >> FILE, or

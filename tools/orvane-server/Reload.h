@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The reload of orvane-server, on SIGHUP or "systemctl reload": it reads again what can change
 // while it runs and keeps every session. The accounts of "userdb" are loaded afresh (even a

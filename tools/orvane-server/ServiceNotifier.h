@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CServiceNotifier: tells systemd how the service stands, for a unit of Type=notify: ready
 // once it listens (so that "systemctl start" waits for it, and reports a server that could

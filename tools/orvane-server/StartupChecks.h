@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The checks of orvane-server as it starts, reloads and runs --check: a folder that uploads
 // cannot be written to, a "userdb" that is missing, unreadable, undecodable or empty, and a

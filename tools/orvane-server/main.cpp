@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-server: remote access without the administration window, for Linux machines
 // without a desktop and for running as a service. It serves one folder exactly as the
 // window's remote access serves its working directory, and writes one log line per event to
