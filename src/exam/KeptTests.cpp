@@ -102,18 +102,6 @@ CFileResult SaveTestFile(const std::shared_ptr<CPNTest>& test, const std::string
     return file.Save(FromUtf8(path));
 }
 
-KeptTest Keep(const std::shared_ptr<CPNTest>& test) {
-    KeptTest kept{test, KeptTestsFolderOf(test->GetLogin()), {}};
-    kept.result = MakePrivateFolder(kept.path);
-    if (!kept.result.IsOk()) {
-        return kept;
-    }
-    kept.path +=
-        "/" + KeptFileName(NextKeptTime(kept.path), "test" + std::to_string(test->GetId()));
-    kept.result = SaveTestFile(test, kept.path);
-    return kept;
-}
-
 // The kept test file, rewritten to carry the login; a file that does not load stays as it is.
 CFileResult GiveLogin(const std::string& path, std::u16string_view login) {
     const std::shared_ptr<CPNTest> test = LoadTestFile(path);
@@ -170,13 +158,21 @@ std::vector<std::shared_ptr<CPNTest>> NewTests(const CPNTestDB& tests,
 }
 
 KeptTest KeepTest(const std::shared_ptr<CPNTest>& test) {
-    return Keep(test);
+    KeptTest kept{test, KeptTestsFolderOf(test->GetLogin()), {}};
+    kept.result = MakePrivateFolder(kept.path);
+    if (!kept.result.IsOk()) {
+        return kept;
+    }
+    kept.path +=
+        "/" + KeptFileName(NextKeptTime(kept.path), "test" + std::to_string(test->GetId()));
+    kept.result = SaveTestFile(test, kept.path);
+    return kept;
 }
 
 std::vector<KeptTest> KeepNewTests(const CPNTestDB& tests, const std::set<const CPNTest*>& before) {
     std::vector<KeptTest> kept;
     for (const auto& test : NewTests(tests, before)) {
-        kept.push_back(Keep(test));
+        kept.push_back(KeepTest(test));
     }
     return kept;
 }
