@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <filesystem>
 
 #include "app/AboutDlg.h"
 #include "app/FileFailureText.h"
@@ -18,13 +17,11 @@
 #include "app/UsersPanel.h"
 #include "app/WidgetText.h"
 #include "common/FileNames.h"
-#include "common/TextCodec.h"
 #include "exam/KeptTests.h"
+#include "generator/TestGenerator.h"
 #include "ui_OrvaneDlg.h"
 
 namespace orvane {
-
-namespace {}  // namespace
 
 COrvaneDlg::COrvaneDlg(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::OrvaneDlg>()) {
     ui->setupUi(this);
@@ -97,17 +94,13 @@ bool COrvaneDlg::RefuseFile(std::u16string_view fileName, const CFileResult& res
 // "quesdb" holds one stored test, as "testdb" does; its questions become the pool. Without
 // the file the pool stays empty and nothing is reported.
 bool COrvaneDlg::LoadQuestionPool() {
-    std::error_code ignored;
-    if (!std::filesystem::exists(ToUtf8(kQuestionDBName), ignored)) {
-        return true;
-    }
-    CPNTestDB store;
-    const CFileResult result = store.Load(std::u16string(kQuestionDBName));
+    CFileResult result;
+    std::shared_ptr<CPNTest> pool = ReadQuestionPool(result);
     if (result.GetKind() == CFileResult::Kind::Malformed) {
         return RefuseFile(kQuestionDBName, result);
     }
-    if (store.First() && store.Current() != nullptr) {
-        state.pool = store.Current();
+    if (pool != nullptr) {
+        state.pool = std::move(pool);
     }
     return true;
 }

@@ -33,17 +33,24 @@ std::int32_t ReadNumber(const QLineEdit* field) {
 
 // The test that "quesdb" holds now; none when the file is missing, or `unreadable` is set.
 std::shared_ptr<CPNTest> ReadPool(bool& unreadable) {
+    CFileResult result;
+    std::shared_ptr<CPNTest> pool = ReadQuestionPool(result);
+    unreadable = !result.IsOk() && !result.IsMissing();
+    return pool;
+}
+
+}  // namespace
+
+std::shared_ptr<CPNTest> ReadQuestionPool(CFileResult& result) {
+    result = {};
     std::error_code ignored;
     if (!std::filesystem::exists(kQuestionDBFile, ignored)) {
         return nullptr;
     }
     CPNTestDB store;
-    const CFileResult result = store.Load(std::u16string(kQuestionDBName));
-    unreadable = !result.IsOk() && !result.IsMissing();
+    result = store.Load(std::u16string(kQuestionDBName));
     return result.IsOk() && store.First() ? store.Current() : nullptr;
 }
-
-}  // namespace
 
 CTestGenerator::CTestGenerator(CPNUserDB& users, CPNTestDB& tests, CPNTest& pool,
                                std::u16string actingLogin, std::u16string actingPassword,

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "common/FileResult.h"
 #include "generator/TestDraw.h"
 
 class QCheckBox;
@@ -21,6 +22,10 @@ class TestGenerator;
 }
 
 namespace orvane {
+
+// The test that "quesdb" holds now, whose questions are the pool; none when the file is
+// missing (it is then not opened, and `result` is Ok) or does not load (`result` says why).
+std::shared_ptr<CPNTest> ReadQuestionPool(CFileResult& result);
 
 class CTestGenerator : public QDialog {
     Q_OBJECT
