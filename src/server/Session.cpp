@@ -385,10 +385,8 @@ CSession::Step CSession::Upload() {
     CUploadRoom room(options, account, !AccountIsTeacher());
     const std::string submissions = SubmissionsFolderOf(account);
     std::string cause = room.Refusal();
-    if (cause.empty() &&
-        (!IsNamedExactly(std::string(kSubmissionsFolder)) || !IsNamedExactly(submissions))) {
-        cause = "the folder " + LogText(FromUtf8(submissions)) +
-                " answers to another login's folder in another letter case";
+    if (cause.empty()) {
+        cause = OtherLoginsFolder(kSubmissionsFolder, submissions);
     }
     CAtomicFile target;
     if (!cause.empty() || !target.Open(path, kPrivateFileMode, exists)) {
