@@ -12,6 +12,25 @@
 #include "common/Interrupted.h"
 
 namespace orvane {
+namespace {
+
+// Polls the socket for `events` until `until`: true when one came (poll reports a hang-up and
+// an error besides), false when `until` came first.
+bool PollUntil(int socket, short events, std::chrono::steady_clock::time_point until) {
+    using namespace std::chrono;
+    for (;;) {
+        const auto left = ceil<milliseconds>(until - steady_clock::now()).count();
+        if (left <= 0) {
+            return false;
+        }
+        pollfd connectionState{socket, events, 0};
+        if (::poll(&connectionState, 1, static_cast<int>(std::min<long long>(left, 60'000))) > 0) {
+            return true;
+        }
+    }
+}
+
+}  // namespace
 
 long CConnection::Receive(void* buffer, std::size_t size) {
     return static_cast<long>(RetryInterrupted([&] { return ::recv(socket, buffer, size, 0); }));
@@ -36,33 +55,12 @@ void CConnection::Shutdown() {
 }
 
 bool CConnection::WaitWhileUp(std::chrono::steady_clock::time_point until) {
-    using namespace std::chrono;
-    for (;;) {
-        const auto left = ceil<milliseconds>(until - steady_clock::now()).count();
-        if (left <= 0) {
-            return true;
-        }
-        // Only the end of the peer's sending is asked for; poll reports a hang-up and an
-        // error besides.
-        pollfd connectionState{socket, POLLRDHUP, 0};
-        if (::poll(&connectionState, 1, static_cast<int>(std::min<long long>(left, 60'000))) > 0) {
-            return false;
-        }
-    }
+    // Only the end of the peer's sending is asked for.
+    return !PollUntil(socket, POLLRDHUP, until);
 }
 
 bool CConnection::WaitForData(std::chrono::steady_clock::time_point until) {
-    using namespace std::chrono;
-    for (;;) {
-        const auto left = ceil<milliseconds>(until - steady_clock::now()).count();
-        if (left <= 0) {
-            return false;
-        }
-        pollfd connectionState{socket, POLLIN, 0};
-        if (::poll(&connectionState, 1, static_cast<int>(std::min<long long>(left, 60'000))) > 0) {
-            return true;
-        }
-    }
+    return PollUntil(socket, POLLIN, until);
 }
 
 CConnection::Peer CConnection::GetPeer() const {

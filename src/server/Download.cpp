@@ -11,6 +11,7 @@
 #include <array>
 #include <cerrno>
 #include <new>
+#include <utility>
 
 #include "archive/Archive.h"
 #include "common/ExamFolders.h"
@@ -174,9 +175,8 @@ bool CDownload::Open(const std::string& file) {
 
 bool CDownload::UseKeptTestOf(const std::u16string& login) {
     const std::string folder = KeptTestsFolderOf(login);
-    if (!IsNamedExactly(std::string(kKeptTestsFolder)) || !IsNamedExactly(folder)) {
-        failure = "the folder " + LogText(FromUtf8(folder)) +
-                  " answers to another login's folder in another letter case";
+    if (std::string cause = OtherLoginsFolder(kKeptTestsFolder, folder); !cause.empty()) {
+        failure = std::move(cause);
         ::close(fd);
         fd = -1;
         return false;

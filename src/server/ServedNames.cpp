@@ -8,6 +8,7 @@
 
 #include "common/ExamFolders.h"
 #include "common/TextCodec.h"
+#include "server/ServerLog.h"
 
 namespace orvane {
 namespace {
@@ -75,6 +76,14 @@ std::u16string FixedNameOf(std::u16string_view name, const struct stat& file) {
         }
     }
     return std::u16string(name);
+}
+
+std::string OtherLoginsFolder(std::string_view root, const std::string& folder) {
+    if (IsNamedExactly(std::string(root)) && IsNamedExactly(folder)) {
+        return {};
+    }
+    return "the folder " + LogText(FromUtf8(folder)) +
+           " answers to another login's folder in another letter case";
 }
 
 }  // namespace orvane

@@ -30,4 +30,9 @@ bool IsKeptFolderName(std::u16string_view name);
 // none of them.
 std::u16string FixedNameOf(std::u16string_view name, const struct stat& file);
 
+// Why `folder`, a login's folder in `root` (kept tests or submissions), cannot be trusted to be
+// the login's own: it answers only through another letter case (IsNamedExactly), so it is
+// another login's on a file system that ignores case. Empty when it can be trusted.
+std::string OtherLoginsFolder(std::string_view root, const std::string& folder);
+
 }  // namespace orvane

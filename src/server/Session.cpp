@@ -312,15 +312,11 @@ CSession::Step CSession::Download() {
         connection.Send(kFileMissing);
         return Step::Continue;
     }
-    std::string source = download.Source();
+    const std::string source = download.Source();
     if (!teacher && !options.serveKeys && !download.RemoveKeys()) {
         Refuse("FILE", kFileMissing,
                (source.empty() ? "the file" : source) + ": " + download.Failure());
         return Step::Continue;
-    }
-    if (download.KeysRemoved() || !source.empty()) {
-        source += std::string(source.empty() ? "" : ", ") +
-                  (download.KeysRemoved() ? "keys removed" : "keys kept");
     }
     connection.Send(kAllowedToDownload);
     if (!WaitForGoAhead()) {
@@ -328,9 +324,12 @@ CSession::Step CSession::Download() {
         return Step::End;
     }
     const SentFile sent = download.Send(connection.Socket());
+    // A test for "testdb", or one without its keys, says which it was and how it went.
     std::string details = std::to_string(sent.bytes) + " bytes sent";
     if (!source.empty()) {
-        details += (download.Source().empty() ? ", " : " from ") + source;
+        details += " from " + source + ", keys " + (download.KeysRemoved() ? "removed" : "kept");
+    } else if (download.KeysRemoved()) {
+        details += ", keys removed";
     }
     WriteServerLog(sent.whole ? Level::Info : Level::Warning,
                    (sent.whole ? "FILE completed: " : "FILE cut off: ") + AboutFile(details));
@@ -385,10 +384,8 @@ CSession::Step CSession::Upload() {
     CUploadRoom room(options, account, !AccountIsTeacher());
     const std::string submissions = SubmissionsFolderOf(account);
     std::string cause = room.Refusal();
-    if (cause.empty() &&
-        (!IsNamedExactly(std::string(kSubmissionsFolder)) || !IsNamedExactly(submissions))) {
-        cause = "the folder " + LogText(FromUtf8(submissions)) +
-                " answers to another login's folder in another letter case";
+    if (cause.empty()) {
+        cause = OtherLoginsFolder(kSubmissionsFolder, submissions);
     }
     CAtomicFile target;
     if (!cause.empty() || !target.Open(path, kPrivateFileMode, exists)) {

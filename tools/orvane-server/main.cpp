@@ -38,8 +38,8 @@ using Level = orvane::CServerLog::Level;
 constexpr std::chrono::milliseconds kSessionEndWait{5000};
 constexpr std::chrono::milliseconds kLogFlushWait{1000};
 
-// Never destroyed: sessions that did not end in time may still write while the process ends.
-// Never destroyed: its writing thread runs until the process ends.
+// Never destroyed: its writing thread runs until the process ends, and sessions that did not
+// end in time may still write while the process ends.
 const std::shared_ptr<CLogLines>& TheLog() {
     static const auto* const log = new std::shared_ptr<CLogLines>(new CLogLines(STDOUT_FILENO));
     return *log;
