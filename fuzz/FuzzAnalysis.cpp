@@ -4,6 +4,7 @@
 // analysis ends within its limits, and its lines can be written.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "FuzzFixture.h"
 #include "analysis/NetComparison.h"
@@ -36,17 +37,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CPNTest& test = *database.Current();
     for (bool more = test.FirstQuestion(); more; more = test.NextQuestion()) {
         const auto question = test.CurrentQuestion();
-        const auto work = question->GetWorkNet(), key = question->GetKeyNet();
-        for (const auto& net : {work, key}) {
+        std::vector<CNetStructure> nets;
+        for (const auto& net : {question->GetWorkNet(), question->GetKeyNet()}) {
             if (net != nullptr) {
-                const auto analysis = AnalyseNet(CNetStructure::FromDrawing(*net), limits);
+                const auto analysis =
+                    AnalyseNet(nets.emplace_back(CNetStructure::FromDrawing(*net)), limits);
                 Require(analysis.states <= limits.states, "the analysis passes its state limit");
                 (void)PropertyLines(analysis);
             }
         }
-        if (work != nullptr && key != nullptr) {
-            (void)ComparisonLines(CompareNets(CNetStructure::FromDrawing(*work),
-                                              CNetStructure::FromDrawing(*key), limits));
+        if (nets.size() == 2) {
+            (void)ComparisonLines(CompareNets(nets[0], nets[1], limits));
         }
     }
     return 0;

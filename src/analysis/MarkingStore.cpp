@@ -51,25 +51,23 @@ bool CMarkingStore::Same(const std::uint8_t* a, const std::uint8_t* b) const {
     return true;
 }
 
-std::uint32_t CMarkingStore::Find(const std::uint8_t* packed) const {
+std::size_t CMarkingStore::Probe(const std::uint8_t* packed) const {
     for (std::size_t slot = Slot(Hash(packed, markingBytes));; slot = Slot(slot + 1)) {
         const std::uint32_t index = table[slot];
         if (index == kNone || Same(At(index), packed)) {
-            return index;
+            return slot;
         }
     }
 }
 
+std::uint32_t CMarkingStore::Find(const std::uint8_t* packed) const {
+    return table[Probe(packed)];
+}
+
 CMarkingStore::SFound CMarkingStore::Insert(const std::uint8_t* packed, bool mayAdd) {
-    std::size_t slot = Slot(Hash(packed, markingBytes));
-    for (;; slot = Slot(slot + 1)) {
-        const std::uint32_t index = table[slot];
-        if (index == kNone) {
-            break;
-        }
-        if (Same(At(index), packed)) {
-            return {index, false};
-        }
+    const std::size_t slot = Probe(packed);
+    if (table[slot] != kNone) {
+        return {table[slot], false};
     }
     if (!mayAdd) {
         return {kNone, false};
@@ -82,15 +80,15 @@ CMarkingStore::SFound CMarkingStore::Insert(const std::uint8_t* packed, bool may
     return {size - 1, true};
 }
 
-std::uint8_t* CMarkingStore::Append(const std::uint8_t* packed) {
+std::size_t CMarkingStore::BlockBytes() const {
+    return (std::size_t{blockMask} + 1) * markingBytes + CMarkingLayout::kPadding;
+}
+
+void CMarkingStore::Append(const std::uint8_t* packed) {
     if ((size & blockMask) == 0) {
-        const std::size_t blockBytes =
-            (std::size_t{blockMask} + 1) * markingBytes + CMarkingLayout::kPadding;
-        blocks.emplace_back(new std::uint8_t[blockBytes]());
+        blocks.emplace_back(new std::uint8_t[BlockBytes()]());
     }
-    std::uint8_t* slot = blocks.back().get() + (size & blockMask) * markingBytes;
-    std::memcpy(slot, packed, markingBytes);
-    return slot;
+    std::memcpy(blocks.back().get() + (size & blockMask) * markingBytes, packed, markingBytes);
 }
 
 void CMarkingStore::Grow() {
@@ -106,9 +104,7 @@ void CMarkingStore::Grow() {
 }
 
 std::size_t CMarkingStore::MemoryBytes() const {
-    const std::size_t blockBytes =
-        (std::size_t{blockMask} + 1) * markingBytes + CMarkingLayout::kPadding;
-    return blocks.size() * blockBytes + table.size() * sizeof(std::uint32_t) +
+    return blocks.size() * BlockBytes() + table.size() * sizeof(std::uint32_t) +
            blocks.capacity() * sizeof(blocks[0]);
 }
 

@@ -41,8 +41,11 @@ public:
 private:
     std::size_t Slot(std::uint64_t hash) const { return hash & (table.size() - 1); }
     bool Same(const std::uint8_t* a, const std::uint8_t* b) const;
+    // The table's slot that holds the marking, or the empty one where it would go.
+    std::size_t Probe(const std::uint8_t* packed) const;
+    std::size_t BlockBytes() const;
     void Grow();
-    std::uint8_t* Append(const std::uint8_t* packed);
+    void Append(const std::uint8_t* packed);
 
     std::size_t markingBytes;
     std::uint32_t blockShift;

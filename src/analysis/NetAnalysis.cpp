@@ -8,7 +8,6 @@
 namespace orvane {
 namespace {
 
-
 Verdict From(bool value) {
     return value ? Verdict::Yes : Verdict::No;
 }

@@ -11,9 +11,10 @@ constexpr std::uint32_t kOmega = CMarkingLayout::kOmega;
 // How often the memory and the request to stop are looked at, in states.
 constexpr std::uint32_t kCheckEvery = 1024;
 
-std::vector<std::uint64_t> StartBounds(const CNetStructure& net, std::vector<std::uint64_t> bounds,
-                                       std::uint32_t& largestStart) {
-    largestStart = 0;
+// The layout for the bounds, each widened to the place's initial tokens; a place without a
+// bound gets room for the largest initial count among such places.
+CMarkingLayout MakeLayout(const CNetStructure& net, std::vector<std::uint64_t> bounds) {
+    std::uint32_t largestStart = 0;
     for (std::size_t p = 0; p < bounds.size(); ++p) {
         const auto tokens = static_cast<std::uint32_t>(net.Places()[p].tokens);
         if (bounds[p] == CMarkingLayout::kUnknownBound) {
@@ -22,13 +23,7 @@ std::vector<std::uint64_t> StartBounds(const CNetStructure& net, std::vector<std
             bounds[p] = std::max<std::uint64_t>(bounds[p], tokens);
         }
     }
-    return bounds;
-}
-
-CMarkingLayout MakeLayout(const CNetStructure& net, const std::vector<std::uint64_t>& bounds) {
-    std::uint32_t largestStart = 0;
-    const auto widened = StartBounds(net, bounds, largestStart);
-    return CMarkingLayout(widened, largestStart);
+    return CMarkingLayout(bounds, largestStart);
 }
 
 }  // namespace

@@ -79,10 +79,7 @@ int Dump(const std::string& file, std::FILE* out, std::FILE* err) {
     } catch (const DatabaseFileError& error) {
         return Fail(err, {NameOf(file), ": ", error.what()});
     }
-    if (std::fflush(out) != 0 || std::ferror(out) != 0) {
-        return Fail(err, {"cannot write to standard output"});
-    }
-    return 0;
+    return FlushOutput(out, err);
 }
 
 // The document is never freed: freeing a document takes memory of its own (the JSON library
@@ -100,10 +97,7 @@ const Json& ParseDocument(std::span<const std::uint8_t> text) {
 int WriteOutput(const std::string& path, const PackedFile& packed, std::FILE* out, std::FILE* err) {
     if (path == kStandardStream) {
         std::fwrite(packed.bytes.data(), 1, packed.bytes.size(), out);
-        if (std::fflush(out) != 0 || std::ferror(out) != 0) {
-            return Fail(err, {"cannot write to standard output"});
-        }
-        return 0;
+        return FlushOutput(out, err);
     }
     std::string target;
     CFileResult written = ResolveLinks(path, target);
@@ -150,13 +144,9 @@ int Run(int argc, const char* const argv[], std::FILE* out, std::FILE* err) {
     if (command == "pack" && argc == 4) {
         return Pack(argv[2], argv[3], out, err);
     }
-    if (command == "results") {
-        if (const int status = RunResultsCommand(argc, argv, out, err); status >= 0) {
-            return status;
-        }
-    }
-    if (const int status = RunNetCommand(command, argc, argv, out, err);
-        status != kWrongCommandLine) {
+    const int status = command == "results" ? RunResultsCommand(argc, argv, out, err)
+                                            : RunNetCommand(command, argc, argv, out, err);
+    if (status != kWrongCommandLine) {
         return status;
     }
     std::fputs(kHelp, err);

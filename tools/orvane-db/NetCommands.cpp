@@ -114,13 +114,6 @@ void AnalyseQuestion(CJsonWriter& writer, const CPNQuestion& question, const SOp
     writer.EndObject();
 }
 
-int Finish(std::FILE* out, std::FILE* err) {
-    if (std::fflush(out) != 0 || std::ferror(out) != 0) {
-        return Fail(err, {"cannot write to standard output"});
-    }
-    return 0;
-}
-
 int Analyse(const SOptions& options, CPNTest& test, std::FILE* out, std::FILE* err) {
     const auto questions = Questions(test, options);
     if (options.question && questions.empty()) {
@@ -137,7 +130,7 @@ int Analyse(const SOptions& options, CPNTest& test, std::FILE* out, std::FILE* e
     writer.EndArray();
     writer.EndObject();
     writer.Finish();
-    return Finish(out, err);
+    return FlushOutput(out, err);
 }
 
 int ExportPnml(const SOptions& options, CPNTest& test, std::FILE* out, std::FILE* err) {
@@ -160,7 +153,7 @@ int ExportPnml(const SOptions& options, CPNTest& test, std::FILE* out, std::FILE
         Fail(err, {NameOf(options.file), ": warning: ", warning});
     }
     std::fwrite(document.data(), 1, document.size(), out);
-    return Finish(out, err);
+    return FlushOutput(out, err);
 }
 
 int ImportPnml(const std::string& file, std::FILE* out, std::FILE* err) {
@@ -186,7 +179,7 @@ int ImportPnml(const std::string& file, std::FILE* out, std::FILE* err) {
     CJsonWriter writer(out, std::numeric_limits<std::uint64_t>::max());
     DumpNet(writer, net);
     writer.Finish();
-    return Finish(out, err);
+    return FlushOutput(out, err);
 }
 
 }  // namespace

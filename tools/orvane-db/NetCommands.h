@@ -8,11 +8,8 @@
 
 namespace orvane {
 
-// What RunNetCommand answers for a command line it does not take.
-inline constexpr int kWrongCommandLine = -1;
-
 // Runs `command` with the arguments argv[2..argc); answers the exit status, or
-// kWrongCommandLine.
+// kWrongCommandLine (ToolLines.h).
 int RunNetCommand(std::string_view command, int argc, const char* const argv[], std::FILE* out,
                   std::FILE* err);
 

@@ -264,7 +264,14 @@ void CPnmlReader::Connect(const SXmlElement& arc) {
     for (const auto& word : ours != nullptr ? Words(ours->text) : std::vector<std::string>()) {
         numbers.push_back(Count(*ours, word, 1));
     }
+    // Each segment, from the source through the bend points to the target, carries the weight.
     std::shared_ptr<CPNObject> from = source.element;
+    const auto segment = [&](const std::shared_ptr<CPNObject>& to) {
+        from->AddArc(to);
+        from->FirstArc();
+        from->SetArcWeight(weight);
+        from = to;
+    };
     std::size_t bends = 0;
     if (const SXmlElement* graphics = arc.Child("graphics")) {
         for (const SXmlElement& position : graphics->children) {
@@ -274,16 +281,11 @@ void CPnmlReader::Connect(const SXmlElement& arc) {
                 result->AddNode(number, Coordinate(position, "x", 0), Coordinate(position, "y", 0),
                                 false);
                 result->First();
-                from->AddArc(result->Current());
-                from->FirstArc();
-                from->SetArcWeight(weight);
-                from = result->Current();
+                segment(result->Current());
             }
         }
     }
-    from->AddArc(target.element);
-    from->FirstArc();
-    from->SetArcWeight(weight);
+    segment(target.element);
 }
 
 }  // namespace

@@ -175,10 +175,7 @@ int Results(const SResultsOptions& options, std::FILE* out, std::FILE* err) {
                                  ? ResultsCsv(table ? *table : SResultsTable{})
                                  : TableJson(runs, table ? &*table : nullptr).dump(2) + "\n";
     std::fwrite(text.data(), 1, text.size(), out);
-    if (std::fflush(out) != 0 || std::ferror(out) != 0) {
-        return Fail(err, {"cannot write to standard output"});
-    }
-    return 0;
+    return FlushOutput(out, err);
 }
 
 }  // namespace
@@ -186,7 +183,7 @@ int Results(const SResultsOptions& options, std::FILE* out, std::FILE* err) {
 int RunResultsCommand(int argc, const char* const argv[], std::FILE* out, std::FILE* err) {
     SResultsOptions options;
     if (!ReadOptions(argc, argv, options)) {
-        return -1;
+        return kWrongCommandLine;
     }
     return Results(options, out, err);
 }

@@ -7,8 +7,8 @@
 
 namespace orvane {
 
-// Runs the command with the arguments argv[2..argc); answers the exit status, or -1 for a
-// command line it does not take.
+// Runs the command with the arguments argv[2..argc); answers the exit status, or
+// kWrongCommandLine (ToolLines.h).
 int RunResultsCommand(int argc, const char* const argv[], std::FILE* out, std::FILE* err);
 
 }  // namespace orvane

@@ -30,4 +30,11 @@ int CannotRead(std::FILE* err, const std::string& path, const CFileResult& resul
     return Fail(err, {NameOf(path), ": cannot read the file: ", reason});
 }
 
+int FlushOutput(std::FILE* out, std::FILE* err) {
+    if (std::fflush(out) != 0 || std::ferror(out) != 0) {
+        return Fail(err, {"cannot write to standard output"});
+    }
+    return 0;
+}
+
 }  // namespace orvane
