@@ -17,6 +17,7 @@
 #include "common/TextCodec.h"
 #include "results/ResultsCsv.h"
 #include "results/ResultsTable.h"
+#include "users/AccountPolicy.h"
 #include "users/PNUserDB.h"
 
 namespace orvane {
@@ -50,18 +51,12 @@ bool ReadOptions(int argc, const char* const argv[], SResultsOptions& options) {
 
 // The full names of the accounts in the folder's "userdb", when it has one.
 std::map<std::u16string, std::u16string> Names(const std::string& folder) {
-    std::map<std::u16string, std::u16string> names;
     const std::string path = folder + "/" + std::string(kUserDBFile);
-    if (::access(path.c_str(), R_OK) != 0) {
-        return names;
-    }
     CPNUserDB users;
-    if (users.Load(FromUtf8(path)).IsOk()) {
-        for (bool more = users.First(); more; more = users.Next()) {
-            names[users.GetCurrentLogin()] = users.GetCurrentName();
-        }
+    if (::access(path.c_str(), R_OK) != 0 || !users.Load(FromUtf8(path)).IsOk()) {
+        return {};
     }
-    return names;
+    return FullNames(users);
 }
 
 double Tenths(double points) {
