@@ -201,8 +201,8 @@ void CResultsDlg::OpenStudent(std::size_t index) {
     }
     CResultsSubmissionDlg dialog(this, table->students[index], folder);
     dialog.exec();
+    // Decisions change the points and the state, never which answers are alike.
     ApplyDecisions(table->students[index]);
-    table->similar = SimilarSubmissions(table->students);
     Show(round, table);
 }
 
