@@ -18,7 +18,6 @@
 
 namespace orvane {
 
-inline constexpr std::string_view kResultsFolder = "results";
 inline constexpr std::string_view kRunsFolder = "results/runs";
 inline constexpr std::chrono::seconds kFallbackGap{120};
 
