@@ -22,6 +22,7 @@
 #include "app/ResultsPdf.h"
 #include "app/ResultsSubmissionDlg.h"
 #include "app/ResultsSummary.h"
+#include "app/WidgetText.h"
 #include "common/AtomicFile.h"
 #include "results/ExportPlace.h"
 #include "results/ResultsCsv.h"
@@ -31,10 +32,6 @@ namespace orvane {
 namespace {
 
 constexpr int kFixedColumns = 3;  // login, name, time
-
-QString Text(const std::u16string& text) {
-    return QString::fromStdU16String(text);
-}
 
 // A cell that sorts by the number it shows.
 class CNumberItem : public QTableWidgetItem {
@@ -50,7 +47,7 @@ public:
 
 QString RunName(const SExamRun& run) {
     return QStringLiteral("%1, testov: %2%3")
-        .arg(Text(KeptTimeText(run.time)))
+        .arg(ToQt(KeptTimeText(run.time)))
         .arg(run.tests.size())
         .arg(run.recorded ? QString() : QStringLiteral(" (zoskupené podľa času)"));
 }
@@ -78,7 +75,7 @@ CResultsDlg::CResultsDlg(QWidget* parent, std::string examFolder,
     similar = new QListWidget(this);
     similar->setMaximumHeight(90);
     layout->addWidget(summary, 2);
-    layout->addWidget(new QLabel(Text(std::u16string(kSimilarTitle)) + ":", this));
+    layout->addWidget(new QLabel(ToQt(kSimilarTitle) + ":", this));
     layout->addWidget(similar);
     auto* buttons = new QHBoxLayout;
     auto* exportButton = new QPushButton(QStringLiteral("Export …"), this);
@@ -149,12 +146,12 @@ void CResultsDlg::Show(unsigned shownRound, std::shared_ptr<SResultsTable> score
     for (const SSimilarGroup& group : table->similar) {
         QStringList logins;
         for (const std::u16string& login : group.logins) {
-            logins << Text(login);
+            logins << ToQt(login);
         }
         similar->addItem(
             QStringLiteral("otázka ID:%1 (%2), %3: %4")
                 .arg(group.questionId)
-                .arg(Text(group.title), Text(group.answer), logins.join(QStringLiteral(", "))));
+                .arg(ToQt(group.title), ToQt(group.answer), logins.join(QStringLiteral(", "))));
     }
     status->setText(QStringLiteral("študentov: %1").arg(table->students.size()));
     emit TableShown();
@@ -163,11 +160,11 @@ void CResultsDlg::Show(unsigned shownRound, std::shared_ptr<SResultsTable> score
 void CResultsDlg::FillRow(int row, std::size_t index) {
     const SStudentResult& student = table->students[index];
     const SSubmission* latest = student.Latest();
-    auto* login = new QTableWidgetItem(Text(student.login));
+    auto* login = new QTableWidgetItem(ToQt(student.login));
     login->setData(Qt::UserRole, static_cast<qulonglong>(index));
     rows->setItem(row, 0, login);
-    rows->setItem(row, 1, new QTableWidgetItem(Text(student.name)));
-    rows->setItem(row, 2, new QTableWidgetItem(latest ? Text(KeptTimeText(latest->time)) : ""));
+    rows->setItem(row, 1, new QTableWidgetItem(ToQt(student.name)));
+    rows->setItem(row, 2, new QTableWidgetItem(latest ? ToQt(KeptTimeText(latest->time)) : ""));
     const int columns = static_cast<int>(table->questionColumns);
     for (int i = 0; i < columns; ++i) {
         if (static_cast<std::size_t>(i) >= student.points.size()) {
@@ -175,25 +172,25 @@ void CResultsDlg::FillRow(int row, std::size_t index) {
             continue;
         }
         const SFinalPoints& points = student.points[i];
-        auto* cell = new CNumberItem(Text(PointsText(points.points)) +
+        auto* cell = new CNumberItem(ToQt(PointsText(points.points)) +
                                          (points.overridden ? QStringLiteral(" *") : QString()) +
                                          (points.pending ? QStringLiteral(" ?") : QString()),
                                      points.points);
         cell->setToolTip(points.overridden ? QStringLiteral("body určil učiteľ")
-                         : points.pending  ? Text(std::u16string(kPendingText))
+                         : points.pending  ? ToQt(kPendingText)
                                            : QStringLiteral("automaticky"));
         rows->setItem(row, kFixedColumns + i, cell);
     }
     rows->setItem(row, kFixedColumns + columns,
-                  new CNumberItem(latest ? Text(PointsText(student.total)) : "", student.total));
+                  new CNumberItem(latest ? ToQt(PointsText(student.total)) : "", student.total));
     rows->setItem(
         row, kFixedColumns + columns + 1,
-        new CNumberItem(latest ? Text(PointsText(student.Percent())) : "", student.Percent()));
-    auto* state = new QTableWidgetItem(Text(StateText(student.state)));
+        new CNumberItem(latest ? ToQt(PointsText(student.Percent())) : "", student.Percent()));
+    auto* state = new QTableWidgetItem(ToQt(StateText(student.state)));
     if (latest != nullptr && (!latest->matches || latest->IsLate())) {
         state->setToolTip(
             latest->matches ? QStringLiteral("odovzdané neskoro o %1 min").arg(latest->lateMinutes)
-                            : Text(latest->mismatch));
+                            : ToQt(latest->mismatch));
     }
     rows->setItem(row, kFixedColumns + columns + 2, state);
 }
@@ -204,8 +201,8 @@ void CResultsDlg::OpenStudent(std::size_t index) {
     }
     CResultsSubmissionDlg dialog(this, table->students[index], folder);
     dialog.exec();
+    // Decisions change the points and the state, never which answers are alike.
     ApplyDecisions(table->students[index]);
-    table->similar = SimilarSubmissions(table->students);
     Show(round, table);
 }
 

@@ -9,8 +9,10 @@
 
 #include "app/NetPainter.h"
 #include "app/ResultsSummary.h"
+#include "app/WidgetText.h"
 #include "exam/AnswerText.h"
 #include "results/ResultsCsv.h"
+#include "results/Similarity.h"
 
 namespace orvane {
 namespace {
@@ -18,12 +20,8 @@ namespace {
 constexpr double kLine = 13;
 constexpr double kNetWidth = 170;
 
-QString Text(const std::u16string& text) {
-    return QString::fromStdU16String(text);
-}
-
 QString Points(double points) {
-    return Text(PointsText(points));
+    return ToQt(PointsText(points));
 }
 
 // Writes lines from `y` down within `width`; answers the y after them.
@@ -48,18 +46,18 @@ void Question(QPainter& painter, const QRectF& box, std::size_t index,
     QStringList lines;
     lines << QStringLiteral("%1. %2 — %3 z %4 b.%5")
                  .arg(index + 1)
-                 .arg(Text(kept.GetTitle()), Points(points.points), Points(points.maxPoints),
+                 .arg(ToQt(kept.GetTitle()), Points(points.points), Points(points.maxPoints),
                       points.overridden ? QStringLiteral(" (určil učiteľ)") : QString());
     for (const auto& answered : latest.test->Questions()) {
         if (answered->GetId() == kept.GetId()) {
-            lines << QStringLiteral("Odpoveď: ") + Text(AnswerText(*answered));
+            lines << QStringLiteral("Odpoveď: ") + ToQt(AnswerText(*answered));
         }
     }
     for (const std::u16string& why : score.why) {
-        lines << QStringLiteral("  ") + Text(why);
+        lines << QStringLiteral("  ") + ToQt(why);
     }
     if (!points.note.empty()) {
-        lines << QStringLiteral("Poznámka: ") + Text(points.note);
+        lines << QStringLiteral("Poznámka: ") + ToQt(points.note);
     }
     const bool net = score.drawnNet != nullptr && !score.drawnNet->IsEmpty();
     Lines(painter, box.left(), box.top(), box.width() - (net ? kNetWidth + 8 : 0), lines,
@@ -77,17 +75,17 @@ void StudentPage(QPainter& painter, const QRectF& page, const SStudentResult& st
     painter.save();
     painter.setFont(bold);
     painter.drawText(QRectF(page.left(), page.top(), page.width(), 18), Qt::AlignLeft,
-                     Text(student.login) + QStringLiteral(" — ") + Text(student.name));
+                     ToQt(student.login) + QStringLiteral(" — ") + ToQt(student.name));
     painter.restore();
     const SSubmission* latest = student.Latest();
     QStringList head;
-    head << (latest != nullptr ? QStringLiteral("Odovzdané: ") + Text(KeptTimeText(latest->time))
+    head << (latest != nullptr ? QStringLiteral("Odovzdané: ") + ToQt(KeptTimeText(latest->time))
                                : QStringLiteral("Neodovzdal."))
          << QStringLiteral("Spolu: %1 z %2 bodov (%3 %), %4")
                 .arg(Points(student.total), Points(student.maxTotal),
-                     Points(student.Percent()), Text(StateText(student.state)));
+                     Points(student.Percent()), ToQt(StateText(student.state)));
     if (latest != nullptr && !latest->matches) {
-        head << Text(std::u16string(kMismatchText)) + QStringLiteral(": ") + Text(latest->mismatch);
+        head << ToQt(kMismatchText) + QStringLiteral(": ") + ToQt(latest->mismatch);
     }
     double y = Lines(painter, page.left(), page.top() + 22, page.width(), head, page.bottom());
     if (latest == nullptr || latest->test == nullptr || student.test == nullptr) {
@@ -120,20 +118,20 @@ void SummaryPage(QPainter& painter, const QRectF& page, const SResultsTable& tab
                  .arg(handedIn)
                  .arg(Points(handedIn > 0 ? sum / handedIn : 0));
     for (const auto& [state, count] : states) {
-        lines << QStringLiteral("  %1: %2").arg(Text(StateText(state))).arg(count);
+        lines << QStringLiteral("  %1: %2").arg(ToQt(StateText(state))).arg(count);
     }
     double y = Lines(painter, page.left(), page.top(), page.width(), lines, page.bottom());
     const QRectF picture(page.left(), y + 10, page.width(), 240);
     PaintResultsSummary(painter, picture, table);
-    QStringList similar{Text(std::u16string(u"Podobné odovzdania"))};
+    QStringList similar{ToQt(kSimilarTitle)};
     for (const SSimilarGroup& group : table.similar) {
         QStringList logins;
         for (const std::u16string& login : group.logins) {
-            logins << Text(login);
+            logins << ToQt(login);
         }
         similar << QStringLiteral("  otázka ID:%1 (%2): %3")
                        .arg(group.questionId)
-                       .arg(Text(group.title), logins.join(QStringLiteral(", ")));
+                       .arg(ToQt(group.title), logins.join(QStringLiteral(", ")));
     }
     Lines(painter, page.left(), picture.bottom() + 16, page.width(), similar, page.bottom());
 }

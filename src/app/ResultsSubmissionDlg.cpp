@@ -16,23 +16,17 @@
 
 #include "app/FileFailureText.h"
 #include "app/NetView.h"
+#include "app/WidgetText.h"
 #include "exam/AnswerText.h"
 #include "results/ResultsCsv.h"
 
 namespace orvane {
-namespace {
-
-QString Text(const std::u16string& text) {
-    return QString::fromStdU16String(text);
-}
-
-}  // namespace
 
 CResultsSubmissionDlg::CResultsSubmissionDlg(QWidget* parent, SStudentResult& result,
                                              std::string examFolder)
     : QDialog(parent), student(result), folder(std::move(examFolder)) {
     setWindowTitle(
-        QStringLiteral("Odovzdanie: %1 %2").arg(Text(student.login), Text(student.name)));
+        QStringLiteral("Odovzdanie: %1 %2").arg(ToQt(student.login), ToQt(student.name)));
     auto* layout = new QVBoxLayout(this);
     submissions = new QComboBox(this);
     layout->addWidget(submissions);
@@ -69,7 +63,7 @@ CResultsSubmissionDlg::CResultsSubmissionDlg(QWidget* parent, SStudentResult& re
     resize(900, 640);
     for (const SSubmission& submission : student.submissions) {
         submissions->addItem(
-            QStringLiteral("Odovzdané %1").arg(Text(KeptTimeText(submission.time))));
+            QStringLiteral("Odovzdané %1").arg(ToQt(KeptTimeText(submission.time))));
     }
     connect(submissions, &QComboBox::currentIndexChanged, this,
             &CResultsSubmissionDlg::ShowSubmission);
@@ -93,7 +87,7 @@ void CResultsSubmissionDlg::ShowSubmission(int index) {
     accepted->setChecked(decision != student.decisions.end() && decision->second.accepted);
     const auto kept = QuestionsInFileOrder(*student.test);
     for (std::size_t i = 0; i < kept.size(); ++i) {
-        questions->addItem(QStringLiteral("%1. %2").arg(i + 1).arg(Text(kept[i]->GetTitle())));
+        questions->addItem(QStringLiteral("%1. %2").arg(i + 1).arg(ToQt(kept[i]->GetTitle())));
     }
     questions->setCurrentRow(0);
 }
@@ -111,19 +105,19 @@ void CResultsSubmissionDlg::ShowQuestion(int row) {
         lines << QStringLiteral("odovzdané neskoro o %1 min").arg(shown->lateMinutes);
     }
     if (!shown->matches) {
-        lines << Text(std::u16string(kMismatchText)) + ": " + Text(shown->mismatch);
+        lines << ToQt(kMismatchText) + ": " + ToQt(shown->mismatch);
     }
-    lines << Text(kept->GetText());
+    lines << ToQt(kept->GetText());
     for (const auto& answered : shown->test->Questions()) {
         if (answered->GetId() == kept->GetId()) {
-            lines << QStringLiteral("Odpoveď: ") + Text(AnswerText(*answered));
+            lines << QStringLiteral("Odpoveď: ") + ToQt(AnswerText(*answered));
         }
     }
     lines << QStringLiteral("Automaticky: %1 z %2 b.%3")
-                 .arg(Text(PointsText(score.points)), Text(PointsText(score.maxPoints)),
+                 .arg(ToQt(PointsText(score.points)), ToQt(PointsText(score.maxPoints)),
                       score.pending ? QStringLiteral(" (na posúdenie)") : QString());
     for (const std::u16string& why : score.why) {
-        lines << QStringLiteral("  ") + Text(why);
+        lines << QStringLiteral("  ") + ToQt(why);
     }
     details->setPlainText(lines.join('\n'));
     nets->SetNets(score.drawnNet, kept->GetKeyNet(), true);
@@ -133,7 +127,7 @@ void CResultsSubmissionDlg::ShowQuestion(int row) {
     overriding->setChecked(found != decided.end());
     points->setEnabled(found != decided.end());
     points->setValue(found != decided.end() ? found->second.points : score.points);
-    note->setText(found != decided.end() ? Text(found->second.note) : QString());
+    note->setText(found != decided.end() ? ToQt(found->second.note) : QString());
 }
 
 void CResultsSubmissionDlg::KeepFields() {

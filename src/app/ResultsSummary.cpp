@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "app/WidgetText.h"
 #include "results/QuestionScore.h"
 
 namespace orvane {
@@ -77,7 +78,7 @@ void PaintResultsSummary(QPainter& painter, const QRectF& box, const SResultsTab
     tops.clear();
     for (std::size_t i = 0; i < averages.size(); ++i) {
         labels.push_back(QString::number(i + 1));
-        tops.push_back(QString::fromStdU16String(PointsText(averages[i])));
+        tops.push_back(ToQt(PointsText(averages[i])));
     }
     Bars(painter, right, QStringLiteral("Priemerné body otázok (z najviac)"), averages, maxima,
          labels, tops);

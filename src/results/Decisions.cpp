@@ -10,6 +10,7 @@
 #include "common/ExamFolders.h"
 #include "common/FileBytes.h"
 #include "common/TextCodec.h"
+#include "results/ExamRuns.h"
 
 namespace orvane {
 namespace {
@@ -79,8 +80,7 @@ void ReadLine(std::string_view line, Decisions& decisions) {
 }  // namespace
 
 std::string DecisionsPathOf(std::u16string_view login, const std::string& root) {
-    const std::string path = std::string(kDecisionsFolder) + "/" + LoginFileName(login);
-    return root.empty() || root == "." ? path : root + "/" + path;
+    return InWorkingFolder(root, std::string(kDecisionsFolder) + "/" + LoginFileName(login));
 }
 
 std::string DecisionsText(const Decisions& decisions) {

@@ -14,10 +14,6 @@ namespace {
 
 constexpr std::string_view kRunHeader = "orvane exam run 1";
 
-std::string Joined(const std::string& root, std::string_view path) {
-    return root.empty() || root == "." ? std::string(path) : root + "/" + std::string(path);
-}
-
 // The kept test at a path relative to the working folder, or nothing.
 std::optional<SRunTest> RunTestAt(std::string_view path) {
     const std::size_t slash = path.rfind('/');
@@ -34,7 +30,7 @@ std::optional<SRunTest> RunTestAt(std::string_view path) {
 
 std::vector<SExamRun> RecordedRuns(const std::string& root) {
     std::vector<SExamRun> runs;
-    const std::string folder = Joined(root, kRunsFolder);
+    const std::string folder = InWorkingFolder(root, kRunsFolder);
     for (const std::string& name : KeptFileNames(folder)) {
         std::vector<std::uint8_t> bytes;
         if (!ReadFileBytes(folder + "/" + name, bytes).IsOk()) {
@@ -61,9 +57,9 @@ std::vector<SExamRun> RecordedRuns(const std::string& root) {
 // The kept tests that no recorded run holds, grouped by their times.
 std::vector<SExamRun> GroupedRuns(const std::string& root, const std::set<std::string>& recorded) {
     std::vector<SRunTest> tests;
-    for (const std::string& login : LoginFolders(Joined(root, kKeptTestsFolder))) {
+    for (const std::string& login : LoginFolders(InWorkingFolder(root, kKeptTestsFolder))) {
         const std::string folder = std::string(kKeptTestsFolder) + "/" + login;
-        for (const std::string& name : KeptFileNames(Joined(root, folder))) {
+        for (const std::string& name : KeptFileNames(InWorkingFolder(root, folder))) {
             auto test = RunTestAt(folder + "/" + name);
             if (test && !recorded.contains(test->path)) {
                 tests.push_back(std::move(*test));
@@ -90,6 +86,10 @@ std::vector<SExamRun> GroupedRuns(const std::string& root, const std::set<std::s
 
 }  // namespace
 
+std::string InWorkingFolder(const std::string& root, std::string_view path) {
+    return root.empty() || root == "." ? std::string(path) : root + "/" + std::string(path);
+}
+
 std::optional<std::int32_t> KeptTestId(std::string_view what) {
     if (!what.starts_with("test") || what.size() == 4) {
         return std::nullopt;
@@ -110,7 +110,7 @@ CFileResult RecordExamRun(const std::vector<KeptTest>& kept, const std::string& 
             text += test.path + '\n';
         }
     }
-    const std::string folder = Joined(root, kRunsFolder);
+    const std::string folder = InWorkingFolder(root, kRunsFolder);
     if (CFileResult made = MakePrivateFolder(folder); !made.IsOk()) {
         return made;
     }

@@ -18,7 +18,6 @@
 
 namespace orvane {
 
-inline constexpr std::string_view kResultsFolder = "results";
 inline constexpr std::string_view kRunsFolder = "results/runs";
 inline constexpr std::chrono::seconds kFallbackGap{120};
 
@@ -41,6 +40,8 @@ struct SExamRun {
                                         const std::string& root = ".");
 // Every run of the working folder, newest first.
 std::vector<SExamRun> ExamRuns(const std::string& root = ".");
+// `path` (relative to the working folder) as seen from here, for a working folder `root`.
+std::string InWorkingFolder(const std::string& root, std::string_view path);
 // The id in the `what` of a kept test's name ("test12"); nothing for any other name.
 std::optional<std::int32_t> KeptTestId(std::string_view what);
 

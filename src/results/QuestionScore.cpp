@@ -12,11 +12,6 @@
 namespace orvane {
 namespace {
 
-std::u16string Number(std::int64_t value) {
-    const std::string text = std::to_string(value);
-    return {text.begin(), text.end()};
-}
-
 void ScoreTicks(const CPNQuestion& kept, const CPNQuestion& answered, SQuestionScore& score) {
     const std::int32_t count = kept.GetItemCount();
     std::int32_t correct = 0;
@@ -28,7 +23,7 @@ void ScoreTicks(const CPNQuestion& kept, const CPNQuestion& answered, SQuestionS
         correct += key ? 1 : 0;
         rightTicks += key && ticked ? 1 : 0;
         if (ticked && !key) {
-            wrong.push_back(Number(i + 1));
+            wrong.push_back(NumberText(i + 1));
         }
     }
     const auto wrongTicks = static_cast<std::int32_t>(wrong.size());
@@ -39,8 +34,8 @@ void ScoreTicks(const CPNQuestion& kept, const CPNQuestion& answered, SQuestionS
         score.points = std::max(0.0, each * (rightTicks - wrongTicks));
     }
     score.wrongAnswer = Joined(wrong, u" ");
-    score.why.push_back(u"správne zaškrtnuté: " + Number(rightTicks) + u" z " + Number(correct) +
-                        u", nesprávne: " + Number(wrongTicks));
+    score.why.push_back(u"správne zaškrtnuté: " + NumberText(rightTicks) + u" z " +
+                        NumberText(correct) + u", nesprávne: " + NumberText(wrongTicks));
 }
 
 void ScorePairs(const CPNQuestion& kept, const CPNQuestion& answered, SQuestionScore& score) {
@@ -53,12 +48,12 @@ void ScorePairs(const CPNQuestion& kept, const CPNQuestion& answered, SQuestionS
         if (paired == key[i]) {
             ++right;
         } else if (paired >= 0) {
-            wrong.push_back(Number(i + 1) + u"→" + Number(paired + 1));
+            wrong.push_back(NumberText(i + 1) + u"→" + NumberText(paired + 1));
         }
     }
     score.points = score.maxPoints * right / count;
     score.wrongAnswer = Joined(wrong, u" ");
-    score.why.push_back(u"správne spojené: " + Number(right) + u" z " + Number(count));
+    score.why.push_back(u"správne spojené: " + NumberText(right) + u" z " + NumberText(count));
 }
 
 void ScoreNet(const CPNQuestion& kept, const SExploreLimits& limits, SQuestionScore& score) {
@@ -141,6 +136,11 @@ SQuestionScore ScoreQuestion(const CPNQuestion& kept, const CPNQuestion& answere
     }
     LeaveToTeacher(limits, score);
     return score;
+}
+
+std::u16string NumberText(std::int64_t value) {
+    const std::string text = std::to_string(value);
+    return {text.begin(), text.end()};
 }
 
 std::u16string PointsText(double points) {

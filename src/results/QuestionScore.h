@@ -42,6 +42,8 @@ SExploreLimits ScoringLimits();
 SQuestionScore ScoreQuestion(const CPNQuestion& kept, const CPNQuestion& answered,
                              const SExploreLimits& limits = ScoringLimits());
 
+// A whole number in digits, as the texts of the scoring say it.
+std::u16string NumberText(std::int64_t value);
 // The points as the window and the exports show them: one decimal, with a decimal comma.
 std::u16string PointsText(double points);
 

@@ -20,11 +20,6 @@ std::string Field(const std::u16string& text) {
     return quoted + "\"";
 }
 
-std::u16string Number(std::size_t value) {
-    const std::string text = std::to_string(value);
-    return {text.begin(), text.end()};
-}
-
 }  // namespace
 
 std::u16string KeptTimeText(KeptTime time) {
@@ -41,7 +36,7 @@ std::string ResultsCsv(const SResultsTable& table) {
     std::string csv = "\xEF\xBB\xBF";
     std::vector<std::u16string> head = {u"Login", u"Meno", u"Odovzdané"};
     for (std::size_t i = 0; i < table.questionColumns; ++i) {
-        head.push_back(u"Otázka " + Number(i + 1));
+        head.push_back(u"Otázka " + NumberText(static_cast<std::int64_t>(i + 1)));
     }
     for (const char16_t* title : {u"Spolu", u"Maximum", u"Percento", u"Stav"}) {
         head.emplace_back(title);

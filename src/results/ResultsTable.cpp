@@ -11,10 +11,6 @@
 namespace orvane {
 namespace {
 
-std::string InRoot(const std::string& root, const std::string& path) {
-    return root.empty() || root == "." ? path : root + "/" + path;
-}
-
 struct SKeptName {
     KeptTime time;
     std::int32_t id;
@@ -23,7 +19,7 @@ struct SKeptName {
 // The login's kept tests by time, as their names give them.
 std::vector<SKeptName> KeptTestNames(const std::u16string& login, const std::string& root) {
     std::vector<SKeptName> names;
-    for (const std::string& name : KeptFileNames(InRoot(root, KeptTestsFolderOf(login)))) {
+    for (const std::string& name : KeptFileNames(InWorkingFolder(root, KeptTestsFolderOf(login)))) {
         const auto parsed = ParseKeptFileName(name);
         if (const auto id = KeptTestId(parsed->second)) {
             names.push_back({parsed->first, *id});
@@ -52,14 +48,14 @@ void FindSubmissions(SStudentResult& student, const std::string& root) {
         }
     }
     const std::string folder = SubmissionsFolderOf(student.login);
-    for (const std::string& name : KeptFileNames(InRoot(root, folder))) {
+    for (const std::string& name : KeptFileNames(InWorkingFolder(root, folder))) {
         const auto [time, what] = *ParseKeptFileName(name);
         if (what != kWorkedTestFile || time < student.kept.generated) {
             continue;
         }
         SSubmission submission;
         submission.name = name;
-        submission.path = InRoot(root, folder + "/" + name);
+        submission.path = InWorkingFolder(root, folder + "/" + name);
         submission.time = time;
         submission.test = LoadOneTest(submission.path, submission.loaded);
         const bool ofRunTest =
@@ -77,7 +73,7 @@ SStudentResult ReadStudent(const SRunTest& test, const std::string& root,
                            const SExploreLimits& limits) {
     SStudentResult student;
     student.kept = test;
-    student.test = LoadOneTest(InRoot(root, test.path), student.keptLoaded);
+    student.test = LoadOneTest(InWorkingFolder(root, test.path), student.keptLoaded);
     if (student.test == nullptr) {
         const std::string folder = test.path.substr(0, test.path.rfind('/'));
         student.login = FromUtf8(folder.substr(folder.rfind('/') + 1));

@@ -10,11 +10,6 @@
 namespace orvane {
 namespace {
 
-std::u16string Number(std::int64_t value) {
-    const std::string text = std::to_string(value);
-    return {text.begin(), text.end()};
-}
-
 std::map<std::int32_t, std::shared_ptr<CPNQuestion>> ById(const CPNTest& test) {
     std::map<std::int32_t, std::shared_ptr<CPNQuestion>> questions;
     for (const auto& question : test.Questions()) {
@@ -52,23 +47,23 @@ void CheckLateness(const CPNTest& kept, KeptTime generated, SSubmission& submiss
 
 std::u16string TestDifference(const CPNTest& kept, const CPNTest& answered) {
     if (kept.GetId() != answered.GetId()) {
-        return u"test " + Number(answered.GetId()) + u" namiesto " + Number(kept.GetId());
+        return u"test " + NumberText(answered.GetId()) + u" namiesto " + NumberText(kept.GetId());
     }
     const auto keptQuestions = ById(kept);
     const auto answeredQuestions = ById(answered);
     for (const auto& [id, question] : keptQuestions) {
         const auto found = answeredQuestions.find(id);
         if (found == answeredQuestions.end()) {
-            return u"otázka " + Number(id) + u" chýba";
+            return u"otázka " + NumberText(id) + u" chýba";
         }
         if (const std::u16string what = QuestionDifference(*question, *found->second);
             !what.empty()) {
-            return u"otázka " + Number(id) + u": " + what;
+            return u"otázka " + NumberText(id) + u": " + what;
         }
     }
     for (const auto& [id, question] : answeredQuestions) {
         if (!keptQuestions.contains(id)) {
-            return u"otázka " + Number(id) + u" navyše";
+            return u"otázka " + NumberText(id) + u" navyše";
         }
     }
     if (static_cast<std::size_t>(answered.GetQuestionCount()) != keptQuestions.size()) {
