@@ -10,12 +10,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <span>
 
 #include "app/FileFailureText.h"
 #include "app/LoginSlips.h"
-#include "common/AtomicFile.h"
-#include "common/DataFolder.h"
 #include "ui_ExportDlg.h"
 
 namespace orvane {
@@ -97,24 +94,19 @@ bool CExportDlg::Refuses(const QString& path) {
         Warn(QStringLiteral("Zadajte, kam sa má súbor zapísať."));
         return true;
     }
-    if (WouldBeServed(QFile::encodeName(path).toStdString(), ".")) {
-        Warn(QStringLiteral("Súbor %1 by ležal v pracovnom priečinku servera, odkiaľ by si ho "
-                            "mohol stiahnuť ktokoľvek prihlásený. Zvoľte iný priečinok.")
-                 .arg(path));
+    if (const QString refusal = ServedExportRefusal(path, "."); !refusal.isEmpty()) {
+        Warn(refusal);
         return true;
     }
     return false;
 }
 
 bool CExportDlg::Write(const QString& path, const QByteArray& bytes) {
-    const auto data = std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                static_cast<std::size_t>(bytes.size()));
-    const CFileResult written =
-        WriteFileAtomically(QFile::encodeName(path).toStdString(), data, kPrivateFileMode);
-    if (!written.IsOk()) {
-        Warn(CannotWriteMessage(path, written));
+    const QString failure = WriteExport(path, bytes);
+    if (!failure.isEmpty()) {
+        Warn(failure);
     }
-    return written.IsOk();
+    return failure.isEmpty();
 }
 
 void CExportDlg::Warn(const QString& text) {

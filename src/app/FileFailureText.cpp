@@ -1,8 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/FileFailureText.h"
 
+#include <QFile>
+
 #include <cerrno>
+#include <span>
 #include <string_view>
+
+#include "common/AtomicFile.h"
+#include "common/DataFolder.h"
 
 namespace orvane {
 namespace {
@@ -85,6 +91,23 @@ QString CannotReadMessage(const QString& fileName, const CFileResult& result) {
 
 QString CannotWriteMessage(const QString& fileName, const CFileResult& result) {
     return Message("Súbor %1 sa nedá zapísať: %2.", fileName, result);
+}
+
+QString ServedExportRefusal(const QString& path, const std::string& folder) {
+    if (!WouldBeServed(QFile::encodeName(path).toStdString(), folder)) {
+        return {};
+    }
+    return QStringLiteral("Súbor %1 by ležal v pracovnom priečinku servera, odkiaľ by si ho "
+                          "mohol stiahnuť ktokoľvek prihlásený. Zvoľte iný priečinok.")
+        .arg(path);
+}
+
+QString WriteExport(const QString& path, const QByteArray& bytes) {
+    const auto data = std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                static_cast<std::size_t>(bytes.size()));
+    const CFileResult written =
+        WriteFileAtomically(QFile::encodeName(path).toStdString(), data, kPrivateFileMode);
+    return written.IsOk() ? QString() : CannotWriteMessage(path, written);
 }
 
 }  // namespace orvane

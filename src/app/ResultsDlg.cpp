@@ -23,8 +23,6 @@
 #include "app/ResultsSubmissionDlg.h"
 #include "app/ResultsSummary.h"
 #include "app/WidgetText.h"
-#include "common/AtomicFile.h"
-#include "results/ExportPlace.h"
 #include "results/ResultsCsv.h"
 #include "results/Similarity.h"
 
@@ -267,26 +265,19 @@ bool CResultsDlg::ExportPdf(const QString& path) {
 }
 
 bool CResultsDlg::Refuses(const QString& path) {
-    if (LiesInServedFolder(QFile::encodeName(path).toStdString(), folder)) {
-        QMessageBox::warning(this, windowTitle(),
-                             QStringLiteral("Súbor %1 by ležal v pracovnom priečinku servera, "
-                                            "odkiaľ by si ho mohol stiahnuť ktokoľvek prihlásený. "
-                                            "Zvoľte iný priečinok.")
-                                 .arg(path));
-        return true;
+    const QString refusal = ServedExportRefusal(path, folder);
+    if (!refusal.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(), refusal);
     }
-    return false;
+    return !refusal.isEmpty();
 }
 
 bool CResultsDlg::Write(const QString& path, const QByteArray& bytes) {
-    const auto data = std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                static_cast<std::size_t>(bytes.size()));
-    const CFileResult written =
-        WriteFileAtomically(QFile::encodeName(path).toStdString(), data, kPrivateFileMode);
-    if (!written.IsOk()) {
-        QMessageBox::warning(this, windowTitle(), CannotWriteMessage(path, written));
+    const QString failure = WriteExport(path, bytes);
+    if (!failure.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(), failure);
     }
-    return written.IsOk();
+    return failure.isEmpty();
 }
 
 CResultsDlg* ShowResultsWindow(QWidget* parent, const std::string& folder,

@@ -9,7 +9,7 @@
 
 #include "ResultsFiles.h"
 #include "common/TextCodec.h"
-#include "results/ExportPlace.h"
+#include "common/DataFolder.h"
 #include "results/ResultsCsv.h"
 #include "results/ResultsTable.h"
 #include "support/TempFolder.h"
@@ -201,8 +201,8 @@ TEST_P(ExportPlaceTest, RefusesTheServedFolder) {
     std::filesystem::create_directory_symlink("work", "link");
     const std::string path = std::string(GetParam().first);
     const std::string absolute = std::filesystem::current_path().string() + "/" + path;
-    EXPECT_EQ(LiesInServedFolder(path, "work"), GetParam().second) << path;
-    EXPECT_EQ(LiesInServedFolder(absolute, "work"), GetParam().second) << absolute;
+    EXPECT_EQ(WouldBeServed(path, "work"), GetParam().second) << path;
+    EXPECT_EQ(WouldBeServed(absolute, "work"), GetParam().second) << absolute;
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, ExportPlaceTest,
