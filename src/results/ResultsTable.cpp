@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <set>
 
+#include "common/ExamFolders.h"
 #include "common/TextCodec.h"
 #include "exam/KeptTests.h"
 #include "results/Similarity.h"
@@ -75,8 +76,10 @@ SStudentResult ReadStudent(const SRunTest& test, const std::string& root,
     student.kept = test;
     student.test = LoadOneTest(InWorkingFolder(root, test.path), student.keptLoaded);
     if (student.test == nullptr) {
+        // The login that the folder's name stands for; a name no login makes is shown as it is.
         const std::string folder = test.path.substr(0, test.path.rfind('/'));
-        student.login = FromUtf8(folder.substr(folder.rfind('/') + 1));
+        const std::string name = folder.substr(folder.rfind('/') + 1);
+        student.login = LoginOfFileName(name).value_or(FromUtf8(name));
         return student;
     }
     student.login = student.test->GetLogin();

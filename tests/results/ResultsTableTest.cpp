@@ -87,7 +87,9 @@ TEST_F(ResultsTableTest, NamesLatenessAndFilesThatDoNotLoad) {
     Submit(Keep(u"jano", 7), At(42), Answers{});
     const std::string broken = Submit(Keep(u"fero", 8), At(10), Answers{});
     WriteBytes(broken, {1, 2, 3});
+    WriteBytes(Keep(u"eva/x", 9), {1});  // a kept test that does not load names its login
     const SResultsTable table = Table();
+    EXPECT_FALSE(Row(table, u"eva/x").keptLoaded.IsOk());
     EXPECT_EQ(Row(table, u"jano").Latest()->lateMinutes, 12);
     const SStudentResult& fero = Row(table, u"fero");
     EXPECT_EQ(fero.state, ResultState::Mismatch);
